@@ -1,0 +1,74 @@
+#include "app/entry.h"
+
+#include <QApplication>
+#include <clocale>
+#include <cstdio>
+#include <memory>
+
+#include "app/modes.h"
+#include "container/projectinfo.h"
+#include "platform/convert.h"
+#include "platform/instancelock.h"
+#include "platform/messagebox.h"
+#include "platform/registry.h"
+#include "settings/rwsetting.h"
+
+namespace sf {
+
+const char kInstanceMutexName[] = "qel_showforge";
+
+int RunProgram(int argc, char** argv) {
+  // A second copy ends at once, silently: this also keeps a settings dialog and a show from
+  // running side by side.
+  TNamedMutex mutex(kInstanceMutexName);
+  if (mutex.AlreadyExists()) return 0;
+
+  // The command line as the program received it, before Qt takes its own options out of it.
+  QStringList params;
+  for (int i = 1; i < argc; ++i) params << QString::fromLocal8Bit(argv[i]);
+
+  QApplication app(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");  // the media player refuses any other numeric locale
+  const QString programPath = QCoreApplication::applicationFilePath();
+
+  // The project on the program's own file, then the user's settings for it. The project and
+  // then the settings are freed after whatever window ran, in that order.
+  std::unique_ptr<TProjectInfo> project;
+  std::unique_ptr<TRWSetting> settings;
+  try {
+    project = std::make_unique<TProjectInfo>(programPath);
+    project->ReadHeader();
+    if (!project->LoadError().isEmpty())
+      std::fprintf(stderr, "showforge: the show in %s is damaged (%s); it has nothing to play\n",
+                   qPrintable(programPath), qPrintable(project->LoadError()));
+    settings = std::make_unique<TRWSetting>(project->ProjectName);
+    settings->Load();
+  } catch (const EConvertError& e) {
+    ShowMessage(QString::fromStdString(e.what()));
+    return 1;
+  } catch (const ERegistryException& e) {
+    ShowMessage(QString::fromStdString(e.what()));
+    return 1;
+  }
+
+  const TModeChoice choice = ChooseMode(params, programPath, qEnvironmentVariable("XSCREENSAVER_WINDOW"));
+  int code = 0;
+  switch (choice.mode) {
+    case TRunMode::Configure:
+      ShowMessage("The settings dialog is not built yet.");
+      break;
+    case TRunMode::FullScreen:
+    case TRunMode::Preview:
+      ShowMessage("The show window is not built yet.");
+      break;
+    case TRunMode::Invalid:
+      ShowMessage(choice.error);
+      code = 1;
+      break;
+  }
+  project.reset();
+  settings.reset();
+  return code;
+}
+
+}  // namespace sf

@@ -1,0 +1,73 @@
+#include "app/modes.h"
+
+namespace sf {
+
+uint32_t ParseWindowId(const QString& text) {
+  const QString t = text.trimmed();
+  bool ok = false;
+  qulonglong v = 0;
+  if (t.startsWith("0x", Qt::CaseInsensitive)) {
+    const QString digits = t.mid(2);
+    v = digits.isEmpty() || digits.startsWith('+') || digits.startsWith('-') ? 0 : digits.toULongLong(&ok, 16);
+  } else if (!t.isEmpty() && t[0].isDigit()) {
+    v = t.toULongLong(&ok, 10);
+  }
+  return ok && v <= 0xFFFFFFFFull ? uint32_t(v) : 0;
+}
+
+namespace {
+
+TModeChoice Hosted(uint32_t window, const QString& given) {
+  TModeChoice c;
+  if (window == 0) {
+    c.error = given.isEmpty() ? QString("The preview needs the id of its host window.")
+                              : QString("'%1' is not a window id.").arg(given);
+    return c;
+  }
+  c.mode = TRunMode::Preview;
+  c.hostWindow = window;
+  return c;
+}
+
+}  // namespace
+
+TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
+                       const QString& xscreensaverWindow) {
+  TModeChoice c;
+  if (params.isEmpty()) {
+    // xsecurelock and XScreenSaver name the window to draw into in the environment.
+    if (!xscreensaverWindow.isEmpty()) return Hosted(ParseWindowId(xscreensaverWindow), xscreensaverWindow);
+    c.mode = programPath.toUpper().contains(".SCR") ? TRunMode::Configure : TRunMode::FullScreen;
+    return c;
+  }
+  const QString first = params[0];
+  if (first.compare("-root", Qt::CaseInsensitive) == 0) {
+    c.mode = TRunMode::Preview;
+    c.hostIsRoot = true;
+    return c;
+  }
+  if (first.compare("-window-id", Qt::CaseInsensitive) == 0) {
+    const QString id = params.size() > 1 ? params[1] : QString();
+    return Hosted(ParseWindowId(id), id);
+  }
+  const QString head = first.left(2).toUpper().replace('-', '/');
+  if (head == "/C") {
+    c.mode = TRunMode::Configure;
+  } else if (head == "/S") {
+    c.mode = TRunMode::FullScreen;
+  } else if (head == "/P") {
+    QString id = first.mid(2);
+    if (id.startsWith(':') || id.startsWith(' ')) id = id.mid(1);
+    if (id.isEmpty() && params.size() > 1) id = params[1];
+    return Hosted(ParseWindowId(id), id);
+  } else {
+    // The program only ever receives /c, /s and /p from Windows and -root or -window-id from
+    // an X11 saver host; anything else is a mistake that must not take over the screen.
+    c.error = QString("Unknown option '%1'. Use /c for the settings, /s for the show or "
+                      "/p WINDOW for a preview.")
+                  .arg(first);
+  }
+  return c;
+}
+
+}  // namespace sf

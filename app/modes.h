@@ -1,0 +1,39 @@
+// The choice of mode from the command line and the program's path.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace sf {
+
+enum class TRunMode {
+  Configure,   // the settings dialog
+  FullScreen,  // the show on the whole screen
+  Preview,     // the show inside a host window, ending only with it
+  Invalid,     // a command line the program does not understand
+};
+
+struct TModeChoice {
+  TRunMode mode = TRunMode::Invalid;
+  uint32_t hostWindow = 0;  // the host of a preview: an X11 window id (or a Windows handle)
+  bool hostIsRoot = false;  // -root: the host is the screen's root window
+  QString error;            // why the command line was not understood
+};
+
+// params are the command-line parameters after the program's name; xscreensaverWindow is the
+// value of XSCREENSAVER_WINDOW (empty when unset).
+//
+// Windows' forms: /c, /s and /p HANDLE, also with '-' for '/', in either case; only the first
+// two characters of the first parameter count, and /p takes its handle from a second parameter
+// or after a colon or blank (/p:1234). X11 saver hosts: -root, -window-id ID, and with no
+// parameters the XSCREENSAVER_WINDOW variable. Window ids are decimal or 0x-hexadecimal. With no
+// parameters at all, a program whose upper-cased path contains ".SCR" opens its settings and any
+// other plays the show.
+TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
+                       const QString& xscreensaverWindow = {});
+
+// A window id: decimal, or hexadecimal after 0x; 0 when it is not one.
+uint32_t ParseWindowId(const QString& text);
+
+}  // namespace sf

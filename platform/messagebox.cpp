@@ -1,0 +1,32 @@
+#include "platform/messagebox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+
+namespace sf {
+namespace {
+std::function<void(const QString&)>& Sink() {
+  static std::function<void(const QString&)> sink;
+  return sink;
+}
+}  // namespace
+
+void SetMessageSink(std::function<void(const QString&)> sink) { Sink() = std::move(sink); }
+
+void ShowMessage(const QString& text) {
+  if (Sink()) {
+    Sink()(text);
+    return;
+  }
+  const QString platform = QGuiApplication::platformName();
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) && platform != "offscreen" &&
+      platform != "minimal") {
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    box.exec();
+    return;
+  }
+  std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+}  // namespace sf

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "app/modes.h"
+
+using namespace sf;
+
+namespace {
+TModeChoice Choose(QStringList params, QString path = "/usr/bin/showforge", QString env = {}) {
+  return ChooseMode(params, path, env);
+}
+}  // namespace
+
+TEST(Modes, NoParametersDependOnTheWholeUpperCasedPath) {
+  EXPECT_EQ(Choose({}).mode, TRunMode::FullScreen);
+  EXPECT_EQ(Choose({}, "/home/u/Sunset.scr").mode, TRunMode::Configure);
+  EXPECT_EQ(Choose({}, "/home/u/SUNSET.SCR").mode, TRunMode::Configure);
+  // A substring test on the path, not on the extension.
+  EXPECT_EQ(Choose({}, "/home/u/my.screens/show").mode, TRunMode::Configure);
+  EXPECT_EQ(Choose({}, "/home/u/show.sc").mode, TRunMode::FullScreen);
+  EXPECT_EQ(Choose({}, "/home/u/showscr").mode, TRunMode::FullScreen);
+}
+
+TEST(Modes, OnlyTheFirstTwoCharactersOfTheFirstParameterCount) {
+  for (const char* c : {"/c", "/C", "/c:4711", "-c", "-C", "/config"}) {
+    EXPECT_EQ(Choose({c}).mode, TRunMode::Configure) << c;
+    EXPECT_EQ(Choose({c, "4711"}).mode, TRunMode::Configure) << c;
+  }
+  for (const char* s : {"/s", "/S", "-s", "/screensaver"}) EXPECT_EQ(Choose({s}, "/x/Sunset.scr").mode, TRunMode::FullScreen) << s;
+  // The .SCR rule needs the command line empty.
+  EXPECT_EQ(Choose({"/s"}, "/x/Sunset.scr").mode, TRunMode::FullScreen);
+}
+
+TEST(Modes, PreviewTakesItsHostWindowInEveryForm) {
+  struct Case {
+    QStringList params;
+    uint32_t window;
+  } cases[] = {
+      {{"/p", "655370"}, 655370},   {{"/P", "655370"}, 655370},  {{"-p", "0x1a00003"}, 0x1a00003},
+      {{"/p:1234"}, 1234},          {{"/p 1234"}, 1234},         {{"/P:0X2A"}, 42},
+      {{"-window-id", "77"}, 77},   {{"-window-id", "0x4e"}, 0x4e}, {{"/p", "4294967295"}, 0xFFFFFFFFu},
+  };
+  for (const Case& c : cases) {
+    TModeChoice m = Choose(c.params);
+    EXPECT_EQ(m.mode, TRunMode::Preview) << c.params.join(' ').toStdString();
+    EXPECT_EQ(m.hostWindow, c.window) << c.params.join(' ').toStdString();
+    EXPECT_FALSE(m.hostIsRoot);
+  }
+  TModeChoice root = Choose({"-root"});
+  EXPECT_EQ(root.mode, TRunMode::Preview);
+  EXPECT_TRUE(root.hostIsRoot);
+  TModeChoice env = Choose({}, "/x/Sunset.scr", "0x3200007");
+  EXPECT_EQ(env.mode, TRunMode::Preview);
+  EXPECT_EQ(env.hostWindow, 0x3200007u);
+  // An explicit mode wins over the variable.
+  EXPECT_EQ(Choose({"/c"}, "/x/a", "123").mode, TRunMode::Configure);
+}
+
+TEST(Modes, BadCommandLinesAreRefusedWithAReason) {
+  for (QStringList bad : {QStringList{"/p"}, QStringList{"/p", "abc"}, QStringList{"/p", "-5"}, QStringList{"/p", "0"},
+                          QStringList{"/p", "4294967296"}, QStringList{"/p", "0x"}, QStringList{"/p", "12ab"},
+                          QStringList{"-window-id"}, QStringList{"/a"}, QStringList{"x"}, QStringList{""}}) {
+    TModeChoice m = Choose(bad);
+    EXPECT_EQ(m.mode, TRunMode::Invalid) << bad.join(' ').toStdString();
+    EXPECT_FALSE(m.error.isEmpty());
+  }
+  EXPECT_EQ(Choose({}, "/x/a", "junk").mode, TRunMode::Invalid);
+}
+
+TEST(Modes, WindowIds) {
+  EXPECT_EQ(ParseWindowId("12"), 12u);
+  EXPECT_EQ(ParseWindowId(" 0xff "), 255u);
+  EXPECT_EQ(ParseWindowId("0x-1"), 0u);
+  EXPECT_EQ(ParseWindowId("+5"), 0u);
+  EXPECT_EQ(ParseWindowId("0x100000000"), 0u);
+}

@@ -1,0 +1,17 @@
+// The main() of every test program: a QGuiApplication (text drawing needs one) on the
+// offscreen platform, a private runtime folder to keep Qt quiet, and the registry in a folder
+// of the test's own.
+#include <QGuiApplication>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "tests/common/testutil.h"
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  setenv("XDG_RUNTIME_DIR", sftest::ScratchDir("runtime").c_str(), 1);
+  setenv("SHOWFORGE_REGISTRY_DIR", sftest::ScratchDir("registry").c_str(), 1);
+  ::testing::InitGoogleTest(&argc, argv);
+  QGuiApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,150 @@
+#include "tools/commands.h"
+
+#include <QFileInfo>
+#include <memory>
+
+#include "container/projectinfo.h"
+#include "platform/convert.h"
+#include "platform/random.h"
+#include "platform/registry.h"
+#include "settings/rwsetting.h"
+#include "tools/describe.h"
+#include "tools/json.h"
+
+namespace sf {
+namespace {
+
+const char kUsage[] =
+    "usage: showforge-tool COMMAND ...\n"
+    "  info FILE [--json] [--seed K]   the project that FILE carries: offset table, header, slides\n"
+    "  settings NAME [--json]          the user settings stored for the project NAME (a project's\n"
+    "                                  file name such as Sunset.scr, or a show file)\n";
+
+struct TArgs {
+  QStringList positional;
+  bool json = false;
+  bool seeded = false;
+  uint32_t seed = 0;
+  QString error;
+};
+
+TArgs ParseArgs(const QStringList& args, bool takesSeed) {
+  TArgs a;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& w = args[i];
+    if (w == "--json") {
+      a.json = true;
+    } else if (takesSeed && w == "--seed") {
+      bool ok = false;
+      a.seed = i + 1 < args.size() ? args[++i].toUInt(&ok) : 0;
+      if (!ok) a.error = "--seed takes a whole number";
+      a.seeded = true;
+    } else if (w.startsWith("--")) {
+      a.error = "unknown option " + w;
+    } else {
+      a.positional << w;
+    }
+  }
+  return a;
+}
+
+// Reads FILE's project whole; gives null and a message when it carries none that is readable.
+std::unique_ptr<TProjectInfo> OpenProject(const QString& path, QString& error) {
+  try {
+    auto project = std::make_unique<TProjectInfo>(path);
+    if (!project->FileOpened()) {
+      error = "cannot open " + path;
+      return nullptr;
+    }
+    project->ReadHeader();
+    if (project->LoadError().isEmpty()) project->ReadSlides();
+    if (!project->LoadError().isEmpty()) {
+      error = path + ": the project is damaged: " + project->LoadError();
+      return nullptr;
+    }
+    return project;
+  } catch (const EConvertError& e) {
+    error = path + ": " + QString::fromStdString(e.what());
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+int CmdInfo(const QStringList& args, std::ostream& out, std::ostream& err) {
+  TArgs a = ParseArgs(args, true);
+  if (!a.error.isEmpty() || a.positional.size() != 1) {
+    err << (a.error.isEmpty() ? std::string("info takes one FILE") : a.error.toStdString()) << "\n" << kUsage;
+    return 2;
+  }
+  // The random defaults of the slide records are drawn as the player draws them.
+  if (a.seeded) RandSeed(a.seed);
+  else Randomize();
+  QString error;
+  auto project = OpenProject(a.positional[0], error);
+  if (!project) {
+    err << "showforge-tool: " << error.toStdString() << "\n";
+    return 1;
+  }
+  out << (a.json ? DescribeProject(*project).Dump() : SummarizeProject(*project));
+  return 0;
+}
+
+int CmdSettings(const QStringList& args, std::ostream& out, std::ostream& err) {
+  TArgs a = ParseArgs(args, false);
+  if (!a.error.isEmpty() || a.positional.size() != 1) {
+    err << (a.error.isEmpty() ? std::string("settings takes one NAME") : a.error.toStdString()) << "\n" << kUsage;
+    return 2;
+  }
+  // A show file names its project itself; anything else is taken as the project's name.
+  QString name = a.positional[0];
+  if (QFileInfo(name).isFile()) {
+    QString ignored;
+    if (auto project = OpenProject(name, ignored)) name = project->ProjectName;
+  }
+  TRWSetting settings(name);
+  const QString file = TRegistry().KeyFile(settings.SubKey());
+  bool found = false;
+  try {
+    found = settings.Load();
+  } catch (const ERegistryException& e) {
+    err << "showforge-tool: " << e.what() << "\n";
+    return 1;
+  }
+  if (!found && !settings.LastError().isEmpty()) {
+    err << "showforge-tool: " << settings.LastError().toStdString() << "\n";
+    return 1;
+  }
+  TJson o = TJson::MakeObject();
+  std::string text = "Key: HKEY_LOCAL_MACHINE\\" + settings.SubKey().toStdString() + "\n" +
+                     "File: " + file.toStdString() + (found ? "" : " (none yet: the defaults hold)") + "\n";
+  struct Visit {
+    TJson& o;
+    std::string& text;
+    void Add(const char* name, TJson v, const std::string& shown) {
+      o.Set(name, std::move(v));
+      text += std::string("  ") + name + ": " + shown + "\n";
+    }
+    void operator()(const char* name, const bool& v) { Add(name, v, v ? "true" : "false"); }
+    void operator()(const char* name, const int32_t& v) { Add(name, v, std::to_string(v)); }
+    void operator()(const char* name, const QString& v) { Add(name, v, JsonQuote(v)); }
+  };
+  TRWSetting::ForEachValue(std::as_const(settings), Visit{o, text});
+  out << (a.json ? o.Dump() : text);
+  return 0;
+}
+
+int ToolMain(const QStringList& args, std::ostream& out, std::ostream& err) {
+  if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
+    (args.isEmpty() ? err : out) << kUsage;
+    return args.isEmpty() ? 2 : 0;
+  }
+  const QString cmd = args[0];
+  const QStringList rest = args.mid(1);
+  if (cmd == "info") return CmdInfo(rest, out, err);
+  if (cmd == "settings") return CmdSettings(rest, out, err);
+  err << "showforge-tool: unknown command " << cmd.toStdString() << "\n" << kUsage;
+  return 2;
+}
+
+}  // namespace sf

@@ -1,0 +1,173 @@
+#include "tools/describe.h"
+
+namespace sf {
+namespace {
+
+TJson IntArray(const std::vector<int32_t>& v) {
+  TJson a = TJson::MakeArray();
+  for (int32_t x : v) a.Push(x);
+  return a;
+}
+
+TJson StringArray(const auto& list) {
+  TJson a = TJson::MakeArray();
+  for (const QString& s : list) a.Push(s);
+  return a;
+}
+
+}  // namespace
+
+TJson DescribeTable(const TInfoPosition& t) {
+  TJson o = TJson::MakeObject();
+  o.Set("ResourceOffsets", IntArray(t.ResourceOffsets));
+  o.Set("MusicOffsets", IntArray(t.MusicOffsets));
+  o.Set("SlideListStart", t.SlideListStart);
+  o.Set("HeaderStart", t.HeaderStart);
+  o.Set("TableStart", t.TableStart);
+  return o;
+}
+
+TJson DescribeHeader(const TProjectHeader& h) {
+  TJson o = TJson::MakeObject();
+  for (const THeaderField& f : HeaderFields()) {
+    switch (f.kind) {
+      case TFieldKind::Bool: o.Set(f.name, h.*f.b); break;
+      case TFieldKind::Int: o.Set(f.name, h.*f.i); break;
+      case TFieldKind::Text: o.Set(f.name, h.*f.s); break;
+      case TFieldKind::List: o.Set(f.name, StringArray(h.*f.l)); break;
+      case TFieldKind::SettingText: o.Set(f.name, StringArray(h.Texts)); break;
+      default: break;
+    }
+  }
+  return o;
+}
+
+TJson DescribeFont(const TFontSpec& font) {
+  TJson o = TJson::MakeObject();
+  o.Set("Charset", font.Charset);
+  o.Set("Color", font.Color);
+  o.Set("Height", font.Height);
+  o.Set("Name", font.Name);
+  o.Set("Bold", font.Bold);
+  o.Set("Italic", font.Italic);
+  o.Set("Underline", font.Underline);
+  o.Set("StrikeOut", font.StrikeOut);
+  return o;
+}
+
+TJson DescribeSlide(const TPictureInfo& p) {
+  TJson o = TJson::MakeObject();
+  for (const TSlideField& f : SlideFields()) {
+    switch (f.kind) {
+      case TFieldKind::Bool: o.Set(f.name, p.*f.b); break;
+      case TFieldKind::Int: o.Set(f.name, p.*f.i); break;
+      case TFieldKind::Text: o.Set(f.name, p.*f.s); break;
+      case TFieldKind::FontCharset: o.Set(f.name, DescribeFont(p.*f.font)); break;  // the font's first tag
+      default: break;
+    }
+  }
+  return o;
+}
+
+TJson DescribeProject(const TProjectInfo& project) {
+  TJson o = TJson::MakeObject();
+  o.Set("table", DescribeTable(project.Position));
+  o.Set("header", DescribeHeader(project));
+  TJson slides = TJson::MakeArray();
+  for (const TPictureInfo& p : project.Slides) slides.Push(DescribeSlide(p));
+  o.Set("slides", std::move(slides));
+  return o;
+}
+
+namespace {
+
+std::string Line(const std::string& indent, const char* name, const std::string& value) {
+  std::string n = indent + name + ":";
+  if (n.size() < 30) n.resize(30, ' ');
+  else n += ' ';
+  return n + value + "\n";
+}
+
+std::string Text(const QString& s) { return JsonQuote(s); }
+std::string Bool(bool b) { return b ? "true" : "false"; }
+std::string Int(int32_t i) { return std::to_string(i); }
+std::string Color(int32_t c) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "0x%06X", uint32_t(c));
+  return buf;
+}
+
+std::string Ints(const std::vector<int32_t>& v) {
+  std::string s = "[";
+  for (size_t i = 0; i < v.size(); ++i) s += (i ? ", " : "") + std::to_string(v[i]);
+  return s + "]";
+}
+
+std::string FontText(const TFontSpec& f) {
+  std::string s = Text(f.Name) + ", height " + Int(f.Height) + ", colour " + Color(f.Color) +
+                  ", charset " + Int(f.Charset);
+  if (f.Bold) s += ", bold";
+  if (f.Italic) s += ", italic";
+  if (f.Underline) s += ", underline";
+  if (f.StrikeOut) s += ", strike-out";
+  return s;
+}
+
+bool IsColorField(const char* name) {
+  return std::string_view(name).find("Color") != std::string_view::npos &&
+         std::string_view(name).find("Random") == std::string_view::npos;
+}
+
+}  // namespace
+
+std::string SummarizeProject(const TProjectInfo& project) {
+  const TInfoPosition& t = project.Position;
+  std::string out = "Offset table\n";
+  out += Line("  ", "ResourceOffsets", Ints(t.ResourceOffsets));
+  out += Line("  ", "MusicOffsets", Ints(t.MusicOffsets));
+  out += Line("  ", "SlideListStart", Int(t.SlideListStart));
+  out += Line("  ", "HeaderStart", Int(t.HeaderStart));
+  out += Line("  ", "TableStart", Int(t.TableStart));
+  out += "Header\n";
+  for (const THeaderField& f : HeaderFields()) {
+    switch (f.kind) {
+      case TFieldKind::Bool: out += Line("  ", f.name, Bool(project.*f.b)); break;
+      case TFieldKind::Int: out += Line("  ", f.name, Int(project.*f.i)); break;
+      case TFieldKind::Text: out += Line("  ", f.name, Text(project.*f.s)); break;
+      case TFieldKind::List: {
+        std::string s = "[";
+        for (qsizetype i = 0; i < (project.*f.l).size(); ++i) s += (i ? ", " : "") + Text((project.*f.l)[i]);
+        out += Line("  ", f.name, s + "]");
+        break;
+      }
+      case TFieldKind::SettingText:
+        for (size_t i = 0; i < project.Texts.size(); ++i)
+          if (!project.Texts[i].isEmpty())
+            out += Line("  ", ("Texts[" + std::to_string(i) + "]").c_str(), Text(project.Texts[i]));
+        break;
+      default: break;
+    }
+  }
+  size_t backgrounds = 0;
+  for (const TPictureInfo& p : project.Slides) backgrounds += p.IsBackgroundPicture;
+  out += "Slides: " + std::to_string(project.Slides.size() - backgrounds) + ", background pictures: " +
+         std::to_string(backgrounds) + "\n";
+  for (size_t n = 0; n < project.Slides.size(); ++n) {
+    const TPictureInfo& p = project.Slides[n];
+    out += "Record " + std::to_string(n) + "\n";
+    for (const TSlideField& f : SlideFields()) {
+      switch (f.kind) {
+        case TFieldKind::Bool: out += Line("  ", f.name, Bool(p.*f.b)); break;
+        case TFieldKind::Int:
+          out += Line("  ", f.name, IsColorField(f.name) ? Color(p.*f.i) : Int(p.*f.i));
+          break;
+        case TFieldKind::Text: out += Line("  ", f.name, Text(p.*f.s)); break;
+        case TFieldKind::FontCharset: out += Line("  ", f.name, FontText(p.*f.font)); break;
+        default: break;
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace sf
