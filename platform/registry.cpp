@@ -117,6 +117,8 @@ bool ParseRegText(std::string_view bytes, std::vector<TRegValue>& values, QStrin
       qsizetype j = 0;
       if (!ReadQuoted(data, j, v.text) || !data.mid(j).trimmed().isEmpty())
         return fail("a text value without its closing quote");
+      // A registry text ends at its first NUL, however it is written.
+      if (qsizetype nul = v.text.indexOf(QChar(0)); nul >= 0) v.text.truncate(nul);
       v.type = TRegDataType::String;
     } else if (data.startsWith("dword:", Qt::CaseInsensitive)) {
       QString hex = data.mid(6).trimmed();
@@ -156,6 +158,9 @@ bool ParseRegText(std::string_view bytes, std::vector<TRegValue>& values, QStrin
         v.text = AnsiToUnicode(std::string_view(raw.constData(), size_t(raw.size())));
       } else if (kind == "hex" || (kind.startsWith("hex(") && kind.endsWith(')'))) {
         v.type = TRegDataType::Other;
+        QStringList bytes;
+        for (char b : raw) bytes << QString("%1").arg(uint8_t(b), 2, 16, QChar('0'));
+        v.raw = kind + ":" + bytes.join(',');
       } else {
         return fail("an unknown kind of value");
       }
@@ -188,6 +193,8 @@ std::string FormatRegText(const QString& keyPath, const std::vector<TRegValue>& 
     out += '=';
     if (v.type == TRegDataType::Integer) {
       out += QString("dword:%1").arg(uint32_t(v.number), 8, 16, QChar('0'));
+    } else if (v.type == TRegDataType::Other) {
+      out += v.raw;
     } else if (HasControl(v.text)) {
       // REGEDIT4 has no escape for line breaks: such a text is written as its bytes.
       std::string bytes = UnicodeToAnsi(v.text);

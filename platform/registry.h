@@ -29,6 +29,7 @@ struct TRegValue {
   TRegDataType type = TRegDataType::String;
   QString text;        // String
   int32_t number = 0;  // Integer (a dword, read as signed)
+  QString raw;         // Other: the data as the file gives it, written back unchanged
 };
 
 // The values of one key in file order. Parsing gives false with a message naming the line

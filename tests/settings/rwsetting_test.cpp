@@ -250,3 +250,14 @@ TEST_F(Settings, SaveFailsWhenTheKeyCannotBeWritten) {
   EXPECT_FALSE(s.LastError().isEmpty());
   EXPECT_FALSE(s.Load());
 }
+
+TEST_F(Settings, SaveKeepsValuesOfOtherProgramsUnchanged) {
+  WriteKey("Sunset", "\"Mouse Move\"=dword:00000000\r\n\"Extra\"=hex(2):25,00,41,00\r\n\"Note\"=\"hi\"\r\n");
+  TRWSetting s("Sunset.scr");
+  ASSERT_TRUE(s.Load());
+  ASSERT_TRUE(s.Save());
+  const std::string text = sftest::ReadFile(KeyFile("Sunset").toStdString());
+  EXPECT_NE(text.find("\"Extra\"=hex(2):25,00,41,00\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"Note\"=\"hi\"\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"Mouse Move\"=dword:00000000\r\n"), std::string::npos) << text;
+}
