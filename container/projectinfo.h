@@ -76,6 +76,27 @@ class TProjectInfo : public TProjectHeader {
   void ReadHeader();
   void ReadSlides();
 
+  // Media. A slide's data or the dialog picture as a memory stream with its format code; a
+  // music track or a flash or video slide as a file the media player can open (a temporary
+  // file "qel" + the media's extension in TempDir when the media are embedded, one at a time).
+  bool GetSlideData(int32_t index, QByteArray& stream, int32_t& formatCode);
+  bool GetDialogPicture(QByteArray& stream, int32_t& formatCode);
+  QString GetMusicFile(int32_t index);
+  QString GetMediaFile(int32_t index);
+
+  // Copies length bytes from start of the program file into the stream (replacing what it
+  // held) in chunks through one buffer; false when a read fails or delivers no bytes before
+  // the region's end, the stream then holding what was copied.
+  bool CopyRegion(int64_t start, int64_t length, QByteArray& stream);
+  // The header and slide list texts as stored, for tools that list or copy them field by field.
+  bool ReadHeaderText(std::string& text) { return ReadRegion(Position.HeaderStart, Position.TableStart, text); }
+  bool ReadSlideListText(std::string& text) {
+    return ReadRegion(Position.SlideListStart, Position.HeaderStart, text);
+  }
+  // A stored path as the program finds it: with MediaBesideProgram its file-name part in the
+  // program's folder, else the path itself.
+  QString ExternalPath(const QString& stored) const;
+
   const QString& ProgramPath() const { return program_path_; }
   bool FileOpened() const { return file_.IsOpen(); }
   // Empty while the project is sound; else why it is treated as absent.
@@ -88,12 +109,24 @@ class TProjectInfo : public TProjectHeader {
 
  private:
   void MakeAbsent(const QString& why);
+  void DeleteTempFile();
+  // Saves a stream to TempDir + "qel" + the extension of name; gives the path, or empty.
+  QString SaveTempFile(const QByteArray& stream, const QString& name);
   // Reads [start, end) of the program file; false when the read fails.
   bool ReadRegion(int32_t start, int32_t end, std::string& text);
 
   QString program_path_;
   TFileHandle file_;
   QString load_error_;
+  std::vector<char> copy_buffer_;
 };
+
+// The size of the chunks media are copied in.
+constexpr int64_t kCopyChunk = 409600;
+
+// The extension of a file name with its dot (".jpg"), empty when its file-name part has none.
+QString ExtractFileExt(const QString& name);
+// The text after the last '\\' or '/'.
+QString ExtractFileName(const QString& path);
 
 }  // namespace sf

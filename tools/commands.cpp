@@ -10,6 +10,7 @@
 #include "settings/rwsetting.h"
 #include "tools/describe.h"
 #include "tools/json.h"
+#include "tools/pack.h"
 
 namespace sf {
 namespace {
@@ -18,7 +19,12 @@ const char kUsage[] =
     "usage: showforge-tool COMMAND ...\n"
     "  info FILE [--json] [--seed K]   the project that FILE carries: offset table, header, slides\n"
     "  settings NAME [--json]          the user settings stored for the project NAME (a project's\n"
-    "                                  file name such as Sunset.scr, or a show file)\n";
+    "                                  file name such as Sunset.scr, or a show file)\n"
+    "  pack MANIFEST.json -o SHOW.scr [--player PATH]\n"
+    "                                  a show: the player with the manifest's project appended\n"
+    "  extract SHOW.scr -d DIR         the show's media and a manifest that packs it again\n"
+    "  decode PICTURE [--code N] -o OUT.png\n"
+    "                                  a picture decoded as the player decodes it\n";
 
 struct TArgs {
   QStringList positional;
@@ -143,6 +149,9 @@ int ToolMain(const QStringList& args, std::ostream& out, std::ostream& err) {
   const QStringList rest = args.mid(1);
   if (cmd == "info") return CmdInfo(rest, out, err);
   if (cmd == "settings") return CmdSettings(rest, out, err);
+  if (cmd == "pack") return CmdPack(rest, out, err);
+  if (cmd == "extract") return CmdExtract(rest, out, err);
+  if (cmd == "decode") return CmdDecode(rest, out, err);
   err << "showforge-tool: unknown command " << cmd.toStdString() << "\n" << kUsage;
   return 2;
 }

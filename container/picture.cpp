@@ -1,0 +1,79 @@
+#include "container/picture.h"
+
+#include <QFile>
+
+#include "imaging/graphic.h"
+#include "imaging/jpeg.h"
+
+namespace sf {
+namespace {
+
+struct TExtension {
+  const char* ext;
+  int32_t code;
+};
+
+const TExtension kExtensions[] = {
+    {".bmp", 1}, {".dib", 1}, {".jpg", 2},  {".jpeg", 2}, {".bw", 3},   {".rgb", 3},  {".rgba", 3},
+    {".sgi", 3}, {".cel", 4}, {".pic", 4},  {".tif", 5},  {".tiff", 5}, {".tga", 6},  {".vst", 6},
+    {".icb", 6}, {".vda", 6}, {".win", 6},  {".pcx", 7},  {".pcc", 7},  {".scr", 7},  {".pcd", 8},
+    {".ppm", 9}, {".pgm", 9}, {".pbm", 9},  {".cut", 10}, {".pal", 10}, {".gif", 11}, {".rla", 12},
+    {".rpf", 12}, {".psd", 13}, {".pdd", 13}, {".psp", 14}, {".png", 15},
+};
+
+}  // namespace
+
+int32_t FormatFromExtension(const QString& fileName) {
+  QString name = fileName.toLower();
+  if (name.endsWith('.')) name.chop(1);
+  const qsizetype nameStart = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\')) + 1;
+  const qsizetype dot = name.lastIndexOf('.');
+  if (dot < nameStart) return fcUnknown;
+  const QString ext = name.mid(dot);
+  for (const TExtension& e : kExtensions)
+    if (ext.startsWith(QLatin1String(e.ext))) return e.code;
+  return fcUnknown;
+}
+
+bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
+  switch (code) {
+    case fcUnknown:
+      return false;
+    case fcBitmap: {
+      // The platform's bitmap reader.
+      QImage image;
+      if (!image.loadFromData(stream, "BMP")) throw EInvalidGraphic("Bitmap image is not valid");
+      bitmap = std::move(image);
+      return true;
+    }
+    case fcJpeg:
+      bitmap = DecodeJpeg(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+      return true;
+    case fcSgi:
+    case fcAutodesk:
+    case fcTarga:
+    case fcPcx:
+    case fcPhotoCd:
+    case fcPortable:
+    case fcCut:
+    case fcGif:
+    case fcRla:
+    case fcPsd:
+    case fcPsp:
+    case fcPng:
+      throw EInvalidGraphic(QString("Pictures of format %1 cannot be decoded by this version").arg(code));
+    default:
+      // 0, 5 (TIFF) and codes above 15: nothing is decoded and the bitmap stays as it is.
+      return true;
+  }
+}
+
+bool LoadPictureFile(const QString& fileName, QImage& bitmap) {
+  const int32_t code = FormatFromExtension(fileName);
+  if (code == fcUnknown) return false;
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  return LoadPictureStream(file.readAll(), bitmap, code);
+}
+
+}  // namespace sf
