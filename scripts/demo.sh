@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the main job: a show is written and read back the way the player
-# reads it.
+# Sets up, builds and runs the main job: the demo show is rendered, packed behind the player and
+# read back the way the player reads it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
-mkdir -p out
-build/tests/make_sample_show out/Sample.scr
-build/tools/showforge-tool info out/Sample.scr
+ninja -C build demo
+build/bin/showforge-tool info build/demo/Demo.scr

@@ -187,3 +187,21 @@ TEST(Media, FlashAndVideoFilesAreExtractedWithTheirExtension) {
   EXPECT_FALSE(QFile::exists(flash));
   EXPECT_TRUE(s.project->GetMediaFile(5).isEmpty());
 }
+
+TEST(Media, AFileThatCannotBeWrittenGivesNoPath) {
+  ProjectBuilder b;
+  b.AddResource("movie");
+  b.AddResource("");
+  b.AddResource("");
+  b.AddMusic("tune");
+  b.header = F(1, "a.wav");
+  b.slideList = Rec(F(2, "m.swf") + F(3, "5") + F(52, "1"));
+  Show s = Open(b);
+  ASSERT_FALSE(s.project->GetMusicFile(0).isEmpty());
+  const QString previous = s.project->CurrentTempFile;
+  s.project->TempDir = "/nonexistent/folder/";
+  EXPECT_TRUE(s.project->GetMediaFile(0).isEmpty());  // not a path to a file that is not there
+  EXPECT_TRUE(s.project->CurrentTempFile.isEmpty());
+  EXPECT_FALSE(QFile::exists(previous));  // the previous file was deleted first
+  EXPECT_TRUE(s.project->GetMusicFile(0).isEmpty());
+}
