@@ -14,6 +14,7 @@ namespace sf {
 
 struct TProjectHeader;
 
+// The font kinds come last: kind >= FontCharset tells a font's part.
 enum class TFieldKind {
   Bool,
   Int,
