@@ -1,8 +1,14 @@
 // The canvas: drawing onto a bitmap with the system's operations and rectangles.
+//
+// Rectangles are (left, top, right, bottom) with right and bottom exclusive, built with ltrb().
+// Every copy is clipped to the source picture and to the target; an empty or inverted rectangle
+// draws nothing. The canvas records the rectangle each drawing touched (the dirty rectangle),
+// so that a window repaints only what changed.
 #pragma once
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 
 #include "platform/color.h"
 
@@ -12,16 +18,42 @@ class TCanvas {
  public:
   explicit TCanvas(QImage& bitmap) : bitmap_(bitmap) {}
 
-  // Fills (l, t, r, b), right and bottom exclusive, clipped to the bitmap; no outline.
+  // Fills r; no outline.
   void FillRect(const QRect& r, TColor color);
   // An ellipse inscribed in r, outline and inside both in color, as the system draws it with a
   // one-pixel pen of that colour and a brush of that colour.
   void Ellipse(const QRect& r, TColor color);
 
+  // Copies rectangle src of source onto rectangle dst (CopyRect): the same size copies pixel
+  // for pixel; a different size stretches (nearest neighbour). Only the part of src inside
+  // the source picture is read; a same-size copy leaves the target beside it unchanged.
+  void CopyRect(const QRect& dst, const QImage& source, const QRect& src);
+  // The whole of source with its top-left corner at (x, y) (Draw).
+  void Draw(int x, int y, const QImage& source);
+  // The whole of source scaled into dst, nearest neighbour (StretchDraw).
+  void StretchDraw(const QRect& dst, const QImage& source);
+
+  // The clip region of Draw, CopyRect and StretchDraw (SelectClipRgn); an empty optional
+  // region (ClearClip) draws everywhere.
+  void SelectClipRgn(const QRegion& region);
+  void ClearClip();
+
+  // The union of what was drawn since the last call, and forgets it.
+  QRect TakeDirty();
+  const QRect& Dirty() const { return dirty_; }
+
   QImage& Bitmap() { return bitmap_; }
 
  private:
+  // Copies the same-size rectangle src of source to (dx, dy), clipped to the target and the clip.
+  void Blit(int dx, int dy, const QImage& source, const QRect& src);
+  void BlitClipped(int dx, int dy, const QImage& source, const QRect& src);
+  void Touch(const QRect& r) { dirty_ |= r.intersected(bitmap_.rect()); }
+
   QImage& bitmap_;
+  QRect dirty_;
+  QRegion clip_;
+  bool clipped_ = false;
 };
 
 }  // namespace sf

@@ -10,6 +10,7 @@
 #include "settings/rwsetting.h"
 #include "tools/describe.h"
 #include "tools/json.h"
+#include "tools/effectcmd.h"
 #include "tools/pack.h"
 
 namespace sf {
@@ -24,7 +25,10 @@ const char kUsage[] =
     "                                  a show: the player with the manifest's project appended\n"
     "  extract SHOW.scr -d DIR         the show's media and a manifest that packs it again\n"
     "  decode PICTURE [--code N] -o OUT.png\n"
-    "                                  a picture decoded as the player decodes it\n";
+    "                                  a picture decoded as the player decodes it\n"
+    "  effect (--index N | --name NAME) [--size WxH] [--speed S] [--seed K] [--old PIC] [--new PIC]\n"
+    "         -o OUT                   one transition, a PNG per tick into the folder OUT or an\n"
+    "                                  animated OUT.gif; prints the tick count (--list: the table)\n";
 
 struct TArgs {
   QStringList positional;
@@ -152,6 +156,7 @@ int ToolMain(const QStringList& args, std::ostream& out, std::ostream& err) {
   if (cmd == "pack") return CmdPack(rest, out, err);
   if (cmd == "extract") return CmdExtract(rest, out, err);
   if (cmd == "decode") return CmdDecode(rest, out, err);
+  if (cmd == "effect") return CmdEffect(rest, out, err);
   err << "showforge-tool: unknown command " << cmd.toStdString() << "\n" << kUsage;
   return 2;
 }

@@ -1,0 +1,59 @@
+// The canvas: clipped copies, stretches, the clip region and the dirty rectangle.
+#include <gtest/gtest.h>
+
+#include "platform/canvas.h"
+
+using namespace sf;
+
+namespace {
+QImage Numbered(int w, int h) {
+  QImage img(w, h, QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb(x, y, 7));
+  return img;
+}
+}  // namespace
+
+TEST(Canvas, CopiesAreClippedToTheSourceAndTheTarget) {
+  QImage src = Numbered(10, 10), dst(20, 20, QImage::Format_RGB32);
+  dst.fill(Qt::black);
+  TCanvas c(dst);
+  c.CopyRect(ltrb(5, 5, 15, 15), src, ltrb(-3, -3, 7, 7));  // a part outside the source is not read
+  EXPECT_EQ(dst.pixel(5, 5), QColor(Qt::black).rgb());
+  EXPECT_EQ(dst.pixel(8, 8), qRgb(0, 0, 7));
+  EXPECT_EQ(dst.pixel(14, 14), qRgb(6, 6, 7));
+  EXPECT_EQ(c.TakeDirty(), ltrb(8, 8, 15, 15));
+  c.CopyRect(ltrb(15, 15, 25, 25), src, ltrb(0, 0, 10, 10));  // runs off the target
+  EXPECT_EQ(dst.pixel(19, 19), qRgb(4, 4, 7));
+  EXPECT_EQ(c.TakeDirty(), ltrb(15, 15, 20, 20));
+  c.CopyRect(ltrb(5, 5, 2, 9), src, ltrb(5, 5, 2, 9));  // inverted: nothing
+  c.CopyRect(ltrb(0, 0, 5, 5), src, ltrb(20, 20, 25, 25));  // wholly outside the source
+  EXPECT_TRUE(c.TakeDirty().isEmpty());
+}
+
+TEST(Canvas, StretchIsNearestNeighbour) {
+  QImage src = Numbered(4, 2), dst(8, 6, QImage::Format_RGB32);
+  TCanvas c(dst);
+  c.StretchDraw(ltrb(0, 0, 8, 6), src);
+  EXPECT_EQ(dst.pixel(0, 0), qRgb(0, 0, 7));
+  EXPECT_EQ(dst.pixel(1, 2), qRgb(0, 0, 7));
+  EXPECT_EQ(dst.pixel(2, 3), qRgb(1, 1, 7));
+  EXPECT_EQ(dst.pixel(7, 5), qRgb(3, 1, 7));
+  QImage strip(8, 1, QImage::Format_RGB32);
+  TCanvas s(strip);
+  s.CopyRect(ltrb(0, 0, 8, 1), src, ltrb(0, 1, 4, 2));  // a shorter band stretched to fill
+  EXPECT_EQ(strip.pixel(7, 0), qRgb(3, 1, 7));
+}
+
+TEST(Canvas, DrawHonoursTheClipRegion) {
+  QImage src = Numbered(10, 10), dst(10, 10, QImage::Format_RGB32);
+  dst.fill(Qt::black);
+  TCanvas c(dst);
+  c.SelectClipRgn(QRegion(ltrb(0, 0, 10, 10)).subtracted(QRegion(ltrb(2, 2, 8, 8))));
+  c.Draw(0, 0, src);
+  c.ClearClip();
+  EXPECT_EQ(dst.pixel(1, 1), qRgb(1, 1, 7));
+  EXPECT_EQ(dst.pixel(5, 5), QColor(Qt::black).rgb());
+  c.Draw(0, 0, src);
+  EXPECT_EQ(dst.pixel(5, 5), qRgb(5, 5, 7));
+}
