@@ -118,3 +118,66 @@ void TCanvas::Draw(int x, int y, const QImage& source) { BlitClipped(x, y, sourc
 void TCanvas::StretchDraw(const QRect& dst, const QImage& source) { CopyRect(dst, source, source.rect()); }
 
 }  // namespace sf
+
+namespace sf {
+
+void TCanvas::CopyRowSpans(const QImage& source, int dx, int dy, const std::vector<TRowSpan>& spans) {
+  const bool fast = source.format() == bitmap_.format() && source.depth() == 32 && &source != &bitmap_;
+  const QRect bounds = source.rect().intersected(bitmap_.rect().translated(-dx, -dy));
+  if (bounds.isEmpty()) return;
+  int minX = INT32_MAX, minY = INT32_MAX, maxX = INT32_MIN, maxY = INT32_MIN;
+  for (const TRowSpan& s : spans) {
+    if (s.y < bounds.top() || s.y > bounds.bottom()) continue;
+    const int x0 = std::max(s.x0, bounds.left()), x1 = std::min(s.x1, bounds.left() + bounds.width());
+    if (x0 >= x1) continue;
+    if (!fast) {
+      Blit(x0 + dx, s.y + dy, source, QRect(x0, s.y, x1 - x0, 1));
+      continue;
+    }
+    std::memcpy(reinterpret_cast<QRgb*>(bitmap_.scanLine(s.y + dy)) + x0 + dx,
+                reinterpret_cast<const QRgb*>(source.constScanLine(s.y)) + x0, size_t(x1 - x0) * 4);
+    minX = std::min(minX, x0), maxX = std::max(maxX, x1), minY = std::min(minY, s.y), maxY = std::max(maxY, s.y);
+  }
+  if (minX < maxX) Touch(QRect(minX + dx, minY + dy, maxX - minX, maxY - minY + 1));
+}
+
+void TCanvas::CopyColumnRanges(const QImage& source, int dx, int dy, int x0, const std::vector<int32_t>& top,
+                               const std::vector<int32_t>& bottom) {
+  const QRect bounds = source.rect().intersected(bitmap_.rect().translated(-dx, -dy));
+  const int count = int(std::min(top.size(), bottom.size()));
+  if (bounds.isEmpty() || count == 0) return;
+  const int cx0 = std::max(x0, bounds.left()), cx1 = std::min(x0 + count, bounds.left() + bounds.width());
+  const int bt = bounds.top(), bb = bounds.top() + bounds.height();
+  const bool fast = source.format() == bitmap_.format() && source.depth() == 32 && &source != &bitmap_;
+  // Neighbouring columns with the same rows make one rectangle; the narrow rest is copied row
+  // by row, so that both bitmaps are read and written along their lines.
+  std::vector<int> narrow;
+  int y0 = INT32_MAX, y1 = INT32_MIN;
+  for (int x = cx0; x < cx1;) {
+    const int t = std::max(top[size_t(x - x0)], bt), b = std::min(bottom[size_t(x - x0)], bb);
+    int end = x + 1;
+    while (end < cx1 && top[size_t(end - x0)] == top[size_t(x - x0)] && bottom[size_t(end - x0)] == bottom[size_t(x - x0)])
+      ++end;
+    if (t < b) {
+      if (end - x >= 4 || !fast) {
+        Blit(x + dx, t + dy, source, QRect(x, t, end - x, b - t));
+      } else {
+        for (int k = x; k < end; ++k) narrow.push_back(k);
+        y0 = std::min(y0, t), y1 = std::max(y1, b);
+      }
+    }
+    x = end;
+  }
+  if (narrow.empty()) return;
+  int minX = INT32_MAX, maxX = INT32_MIN;
+  for (int y = y0; y < y1; ++y) {
+    const auto* s = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+    auto* d = reinterpret_cast<QRgb*>(bitmap_.scanLine(y + dy)) + dx;
+    for (int x : narrow)
+      if (top[size_t(x - x0)] <= y && y < bottom[size_t(x - x0)]) d[x] = s[x];
+  }
+  for (int x : narrow) minX = std::min(minX, x), maxX = std::max(maxX, x + 1);
+  Touch(QRect(minX + dx, y0 + dy, maxX - minX, y1 - y0));
+}
+
+}  // namespace sf

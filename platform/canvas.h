@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QRect>
 #include <QRegion>
+#include <cstdint>
+#include <vector>
 
 #include "platform/color.h"
 
@@ -28,6 +30,15 @@ class TCanvas {
   // for pixel; a different size stretches (nearest neighbour). Only the part of src inside
   // the source picture is read; a same-size copy leaves the target beside it unchanged.
   void CopyRect(const QRect& dst, const QImage& source, const QRect& src);
+  // Many same-size copies at once, each from source onto the same place shifted by (dx, dy):
+  // row spans (row y, columns x0 to x1), or for a run of columns x0, x0 + 1, ... the rows
+  // top[i] to bottom[i] of each. Clipped as CopyRect; the clip region is not used.
+  struct TRowSpan {
+    int32_t y, x0, x1;
+  };
+  void CopyRowSpans(const QImage& source, int dx, int dy, const std::vector<TRowSpan>& spans);
+  void CopyColumnRanges(const QImage& source, int dx, int dy, int x0, const std::vector<int32_t>& top,
+                        const std::vector<int32_t>& bottom);
   // The whole of source with its top-left corner at (x, y) (Draw).
   void Draw(int x, int y, const QImage& source);
   // The whole of source scaled into dst, nearest neighbour (StretchDraw).

@@ -37,6 +37,7 @@ struct TShowPictureVar {
   bool flag = false;
   std::array<uint8_t, 64> table1{}, table2{};
   std::vector<int32_t> work;   // pending rows, columns or cells
+  std::vector<int32_t> pendingTop[2], pendingBottom[2];  // column ranges gathered in a tick
 
   // place(r): r shifted by (X, Y).
   QRect Place(const QRect& r) const { return r.translated(X, Y); }
