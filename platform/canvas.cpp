@@ -102,14 +102,32 @@ void TCanvas::CopyRect(const QRect& dst, const QImage& source, const QRect& src)
     return;
   }
   Touch(vis);
-  std::vector<int> columns(size_t(vis.width()));
-  for (int x = 0; x < vis.width(); ++x)
+  const int w = vis.width();
+  const bool sameWidth = dst.width() == inside.width();  // rows are copied whole
+  std::vector<int> columns(sameWidth ? 0 : size_t(w));
+  for (int x = 0; x < int(columns.size()); ++x)
     columns[size_t(x)] = inside.x() + int(int64_t(vis.x() + x - dst.x()) * inside.width() / dst.width());
+  const int* __restrict cols = columns.data();
+  int previous = -1;
   for (int y = 0; y < vis.height(); ++y) {
     const int sy = inside.y() + int(int64_t(vis.y() + y - dst.y()) * inside.height() / dst.height());
-    const auto* s = reinterpret_cast<const QRgb*>(source.constScanLine(sy));
-    auto* d = reinterpret_cast<QRgb*>(bitmap_.scanLine(vis.y() + y)) + vis.x();
-    for (int x = 0; x < vis.width(); ++x) d[x] = s[columns[size_t(x)]];
+    auto* __restrict d = reinterpret_cast<QRgb*>(bitmap_.scanLine(vis.y() + y)) + vis.x();
+    if (sy == previous) {  // an enlarged row repeats the one above it
+      std::memcpy(d, reinterpret_cast<const QRgb*>(bitmap_.constScanLine(vis.y() + y - 1)) + vis.x(), size_t(w) * 4);
+      continue;
+    }
+    previous = sy;
+    const auto* __restrict s = reinterpret_cast<const QRgb*>(source.constScanLine(sy));
+    if (sameWidth) {
+      std::memcpy(d, s + inside.x() + (vis.x() - dst.x()), size_t(w) * 4);
+      continue;
+    }
+    int x = 0;
+    for (; x + 4 <= w; x += 4) {
+      const QRgb p0 = s[cols[x]], p1 = s[cols[x + 1]], p2 = s[cols[x + 2]], p3 = s[cols[x + 3]];
+      d[x] = p0, d[x + 1] = p1, d[x + 2] = p2, d[x + 3] = p3;
+    }
+    for (; x < w; ++x) d[x] = s[cols[x]];
   }
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/canvas.h"
+#include "platform/regions.h"
 
 using namespace sf;
 
@@ -56,4 +57,25 @@ TEST(Canvas, DrawHonoursTheClipRegion) {
   EXPECT_EQ(dst.pixel(5, 5), QColor(Qt::black).rgb());
   c.Draw(0, 0, src);
   EXPECT_EQ(dst.pixel(5, 5), qRgb(5, 5, 7));
+}
+
+TEST(Regions, BuildersFollowTheExclusiveRectangleRule) {
+  const QRegion rect = CreateRectRgn(2, 3, 10, 7);
+  EXPECT_EQ(rect.boundingRect(), ltrb(2, 3, 10, 7));
+  EXPECT_TRUE(CreateRectRgn(5, 5, 5, 9).isEmpty());
+  EXPECT_TRUE(CreateRectRgn(5, 5, 2, 9).isEmpty());
+  const QRegion ellipse = CreateEllipticRgn(0, 0, 40, 20);
+  EXPECT_TRUE(ellipse.contains(QPoint(20, 10)));
+  EXPECT_FALSE(ellipse.contains(QPoint(0, 0)));  // corners lie outside
+  EXPECT_FALSE(ellipse.contains(QPoint(39, 19)));
+  EXPECT_TRUE(ltrb(0, 0, 40, 20).contains(ellipse.boundingRect()));
+  // A star drawn in one stroke: the winding rule fills its centre too.
+  const QRegion star = CreatePolygonRgn({{50, 0}, {79, 90}, {2, 35}, {98, 35}, {21, 90}});
+  EXPECT_TRUE(star.contains(QPoint(50, 50)));
+  EXPECT_TRUE(CreatePolygonRgn({{0, 0}, {5, 5}}).isEmpty());
+  const QRegion a = CreateRectRgn(0, 0, 10, 10), b = CreateRectRgn(5, 0, 15, 10);
+  EXPECT_EQ(CombineRgn(a, b, TRegionMode::Or).boundingRect(), ltrb(0, 0, 15, 10));
+  EXPECT_EQ(CombineRgn(a, b, TRegionMode::And).boundingRect(), ltrb(5, 0, 10, 10));
+  EXPECT_EQ(CombineRgn(a, b, TRegionMode::Diff).boundingRect(), ltrb(0, 0, 5, 10));
+  EXPECT_EQ(OffsetRgn(a, 3, 4).boundingRect(), ltrb(3, 4, 13, 14));
 }

@@ -1,0 +1,21 @@
+// Clip regions built with the system's rules, so that every effect uses the same ones.
+// Coordinates are (left, top, right, bottom), right and bottom exclusive.
+#pragma once
+
+#include <QPoint>
+#include <QRegion>
+#include <vector>
+
+namespace sf {
+
+enum class TRegionMode { Or, And, Diff };
+
+QRegion CreateRectRgn(int l, int t, int r, int b);
+// The ellipse inscribed in the rectangle.
+QRegion CreateEllipticRgn(int l, int t, int r, int b);
+// The polygon through the points, filled by the winding rule.
+QRegion CreatePolygonRgn(const std::vector<QPoint>& points);
+QRegion CombineRgn(const QRegion& a, const QRegion& b, TRegionMode mode);
+inline QRegion OffsetRgn(const QRegion& region, int dx, int dy) { return region.translated(dx, dy); }
+
+}  // namespace sf
