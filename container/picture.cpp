@@ -4,6 +4,7 @@
 
 #include "imaging/graphic.h"
 #include "imaging/jpeg.h"
+#include "imaging/png.h"
 
 namespace sf {
 namespace {
@@ -49,6 +50,9 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcJpeg:
       bitmap = DecodeJpeg(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
+    case fcPng:
+      bitmap = DecodePng(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+      return true;
     case fcSgi:
     case fcAutodesk:
     case fcTarga:
@@ -60,7 +64,6 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcRla:
     case fcPsd:
     case fcPsp:
-    case fcPng:
       throw EInvalidGraphic(QString("Pictures of format %1 cannot be decoded by this version").arg(code));
     default:
       // 0, 5 (TIFF) and codes above 15: nothing is decoded and the bitmap stays as it is.
