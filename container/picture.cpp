@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "imaging/graphic.h"
+#include "imaging/gif.h"
 #include "imaging/jpeg.h"
 #include "imaging/png.h"
 
@@ -50,6 +51,11 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcJpeg:
       bitmap = DecodeJpeg(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
+    case fcGif: {
+      QImage gif = DecodeGif(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+      bitmap = gif;  // a file that ends before its first image gives an empty picture
+      return true;
+    }
     case fcPng:
       bitmap = DecodePng(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
@@ -60,7 +66,6 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcPhotoCd:
     case fcPortable:
     case fcCut:
-    case fcGif:
     case fcRla:
     case fcPsd:
     case fcPsp:

@@ -1,0 +1,166 @@
+#include "imaging/gif.h"
+
+#include <array>
+#include <vector>
+#include <cctype>
+#include <cstring>
+
+#include "imaging/graphic.h"
+
+namespace sf {
+namespace {
+
+[[noreturn]] void Invalid() { throw EInvalidGraphic("Invalid GIF image format."); }
+[[noreturn]] void BadCode() { throw EInvalidGraphic("GIF LZW: invalid opcode."); }
+
+struct Reader {
+  const uint8_t* p;
+  size_t size, at = 0;
+  bool Has(size_t n) const { return size - at >= n; }
+  uint8_t Byte() {
+    if (!Has(1)) Invalid();
+    return p[at++];
+  }
+  int U16() {
+    const int lo = Byte();
+    return lo | Byte() << 8;
+  }
+  // The data sub-blocks that follow, joined; ends at a zero-length block or the end of the file.
+  void SubBlocks(std::vector<uint8_t>* out) {
+    while (Has(1)) {
+      const size_t n = p[at++];
+      if (n == 0) return;
+      const size_t take = std::min(n, size - at);
+      if (out) out->insert(out->end(), p + at, p + at + take);
+      at += take;
+    }
+  }
+};
+
+QList<QRgb> ColourTable(Reader& r, int entries) {
+  QList<QRgb> table;
+  if (!r.Has(size_t(entries) * 3)) Invalid();
+  for (int i = 0; i < entries; ++i) {
+    const int red = r.Byte(), green = r.Byte(), blue = r.Byte();
+    table << qRgb(red, green, blue);
+  }
+  return table;
+}
+
+}  // namespace
+
+void GifLzwDecode(const uint8_t* data, size_t size, int minCodeSize, std::vector<uint8_t>& out) {
+  if (minCodeSize < 1 || minCodeSize > 11) BadCode();
+  const int clear = 1 << minCodeSize, end = clear + 1;
+  // Each code is its prefix code and its last byte; lengths let a string be written backwards.
+  std::array<uint16_t, 4096> prefix{};
+  std::array<uint8_t, 4096> suffix{}, first{};
+  std::array<uint16_t, 4096> length{};
+  for (int i = 0; i < clear; ++i) suffix[size_t(i)] = first[size_t(i)] = uint8_t(i), length[size_t(i)] = 1;
+  int codeSize = minCodeSize + 1, next = clear + 2, previous = -1;
+  uint32_t bits = 0;
+  int nbits = 0;
+  size_t in = 0, o = 0;
+  const size_t want = out.size();
+  while (o < want) {
+    while (nbits < codeSize && in < size) bits |= uint32_t(data[in++]) << nbits, nbits += 8;
+    if (nbits < codeSize) break;  // the data ends early: the rest stays 0
+    const int code = int(bits & ((1u << codeSize) - 1));
+    bits >>= codeSize;
+    nbits -= codeSize;
+    if (code == clear) {
+      codeSize = minCodeSize + 1;
+      next = clear + 2;
+      previous = -1;
+      continue;
+    }
+    if (code == end) break;
+    if (previous < 0) {
+      if (code >= clear) BadCode();
+      out[o++] = uint8_t(code);
+      previous = code;
+      continue;
+    }
+    const int string = code;
+    uint8_t head;
+    if (code < next) {
+      head = first[size_t(code)];
+    } else if (code == next && next < 4096) {  // the string of the previous code and its first byte
+      head = first[size_t(previous)];
+    } else {
+      BadCode();
+    }
+    if (next < 4096) {
+      prefix[size_t(next)] = uint16_t(previous);
+      suffix[size_t(next)] = head;
+      first[size_t(next)] = first[size_t(previous)];
+      length[size_t(next)] = uint16_t(length[size_t(previous)] + 1);
+      ++next;
+      if (next == (1 << codeSize) && codeSize < 12) ++codeSize;
+    }
+    // Writes the string of the code, cut where the picture ends.
+    const size_t n = length[size_t(string)];
+    size_t pos = o + n;
+    for (int c = string; ; c = prefix[size_t(c)]) {
+      --pos;
+      if (pos < want) out[pos] = suffix[size_t(c)];
+      if (length[size_t(c)] == 1) break;
+    }
+    o = std::min(want, o + n);
+    previous = code;
+  }
+}
+
+QImage DecodeGif(const uint8_t* data, size_t size) {
+  Reader r{data, size};
+  if (size < 13 || std::toupper(data[0]) != 'G' || std::toupper(data[1]) != 'I' || std::toupper(data[2]) != 'F')
+    Invalid();
+  r.at = 6;
+  const int screenW = r.U16(), screenH = r.U16(), flags = r.Byte();
+  r.Byte();  // background colour index
+  r.Byte();  // aspect ratio
+  QList<QRgb> global;
+  if (flags & 0x80) global = ColourTable(r, 2 << (flags & 7));
+  for (;;) {
+    if (!r.Has(1)) Invalid();
+    const uint8_t b = r.Byte();
+    if (b == ';') return QImage();  // a trailer before any image: an empty picture
+    if (b == '!') {
+      r.Byte();  // the extension's label, then its sub-blocks
+      r.SubBlocks(nullptr);
+      continue;
+    }
+    if (b != ',') continue;
+    r.U16();  // left
+    r.U16();  // top
+    int w = r.U16(), h = r.U16();
+    const int imageFlags = r.Byte();
+    if (w == 0) w = screenW;
+    if (h == 0) h = screenH;
+    if (w <= 0 || h <= 0 || int64_t(w) * h > kMaxPicturePixels) Invalid();
+    QList<QRgb> table = imageFlags & 0x80 ? ColourTable(r, 2 << (imageFlags & 7)) : global;
+    if (table.isEmpty())
+      for (int i = 0; i < 256; ++i) table << qRgb(i, i, i);  // no colour table at all: grey levels
+    while (table.size() < 256) table << qRgb(0, 0, 0);
+    const int minCodeSize = r.Byte();
+    std::vector<uint8_t> packed;
+    r.SubBlocks(&packed);
+    std::vector<uint8_t> pixels(size_t(w) * size_t(h), 0);
+    GifLzwDecode(packed.data(), packed.size(), minCodeSize, pixels);
+    QImage image(w, h, QImage::Format_Indexed8);
+    if (image.isNull()) Invalid();
+    image.setColorTable(table);
+    // Interlaced rows come in four passes: every 8th from 0, every 8th from 4, every 4th from 2,
+    // every 2nd from 1.
+    static const int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
+    int row = 0;
+    for (int pass = 0; pass < ((imageFlags & 0x40) ? 4 : 1); ++pass) {
+      const int start = (imageFlags & 0x40) ? kStart[pass] : 0, step = (imageFlags & 0x40) ? kStep[pass] : 1;
+      for (int y = start; y < h; y += step, ++row)
+        std::memcpy(image.scanLine(y), pixels.data() + size_t(row) * size_t(w), size_t(w));
+    }
+    return image;
+  }
+}
+
+}  // namespace sf
