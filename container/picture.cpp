@@ -6,6 +6,7 @@
 #include "imaging/gif.h"
 #include "imaging/jpeg.h"
 #include "imaging/png.h"
+#include "imaging/pnm.h"
 
 namespace sf {
 namespace {
@@ -56,6 +57,9 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
       bitmap = gif;  // a file that ends before its first image gives an empty picture
       return true;
     }
+    case fcPortable:
+      bitmap = DecodePnm(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+      return true;
     case fcPng:
       bitmap = DecodePng(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
@@ -64,7 +68,6 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcTarga:
     case fcPcx:
     case fcPhotoCd:
-    case fcPortable:
     case fcCut:
     case fcRla:
     case fcPsd:

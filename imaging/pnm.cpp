@@ -1,0 +1,113 @@
+#include "imaging/pnm.h"
+
+#include <cstring>
+
+#include "imaging/graphic.h"
+
+namespace sf {
+namespace {
+
+[[noreturn]] void Invalid() { throw EInvalidGraphic("Invalid PBM, PGM or PPM image format."); }
+[[noreturn]] void ReadError() { throw EInvalidGraphic("Read error!"); }
+
+struct Reader {
+  const uint8_t* p;
+  size_t size, at = 0;
+
+  void SkipSpace() {
+    while (at < size) {
+      if (p[at] == '#') {
+        while (at < size && p[at] != '\n' && p[at] != '\r') ++at;
+      } else if (p[at] == ' ' || p[at] == '\t' || p[at] == '\n' || p[at] == '\r' || p[at] == '\v' || p[at] == '\f') {
+        ++at;
+      } else {
+        return;
+      }
+    }
+  }
+  // A decimal number of the header or of plain data; fails with `fail` when there is none.
+  template <typename Fail>
+  uint32_t Number(Fail fail, uint32_t limit) {
+    SkipSpace();
+    if (at >= size || p[at] < '0' || p[at] > '9') fail();
+    uint64_t v = 0;
+    while (at < size && p[at] >= '0' && p[at] <= '9') {
+      v = v * 10 + uint64_t(p[at++] - '0');
+      if (v > limit) fail();
+    }
+    return uint32_t(v);
+  }
+};
+
+}  // namespace
+
+QImage DecodePnm(const uint8_t* data, size_t size) {
+  if (size < 2 || data[0] != 'P' || data[1] < '1' || data[1] > '6') Invalid();
+  const int kind = data[1] - '0';
+  Reader r{data, size, 2};
+  const bool bitmap = kind == 1 || kind == 4, grey = kind == 2 || kind == 5, plain = kind <= 3;
+  const uint32_t w = r.Number(Invalid, 16384), h = r.Number(Invalid, 16384);
+  const uint32_t maxval = bitmap ? 1 : r.Number(Invalid, 65535);
+  if (w == 0 || h == 0 || maxval == 0 || int64_t(w) * h > kMaxPicturePixels) Invalid();
+  if (!plain) {
+    if (r.at >= size) ReadError();
+    ++r.at;  // the one white-space character before the raster
+  }
+  const bool wide = maxval > 255;
+  const int samples = bitmap || grey ? 1 : 3;
+  // The raster must hold what the header promises before the bitmap is made.
+  if (!plain) {
+    const uint64_t need = bitmap ? uint64_t((w + 7) / 8) * h : uint64_t(w) * h * uint64_t(samples) * (wide ? 2 : 1);
+    if (size - r.at < need) ReadError();
+  }
+  QImage image(int(w), int(h), bitmap ? QImage::Format_Mono : grey ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+  if (image.isNull()) Invalid();
+  if (bitmap) {
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+  } else if (grey) {
+    QList<QRgb> table;
+    for (int i = 0; i < 256; ++i) table << qRgb(i, i, i);
+    image.setColorTable(table);
+  }
+  auto scale = [&](uint32_t v) { return int((v > maxval ? maxval : v) * 255 / maxval); };
+  auto sample = [&]() -> uint32_t {
+    if (plain && bitmap) {  // plain bits need no separators
+      r.SkipSpace();
+      if (r.at >= size || (data[r.at] != '0' && data[r.at] != '1')) ReadError();
+      return uint32_t(data[r.at++] - '0');
+    }
+    if (plain) return r.Number(ReadError, 65535);
+    if (wide) {
+      const uint32_t v = uint32_t(data[r.at]) << 8 | data[r.at + 1];
+      r.at += 2;
+      return v;
+    }
+    return data[r.at++];
+  };
+  for (uint32_t y = 0; y < h; ++y) {
+    uchar* line = image.scanLine(int(y));
+    if (bitmap && !plain) {
+      std::memcpy(line, data + r.at, (w + 7) / 8);
+      r.at += (w + 7) / 8;
+      continue;
+    }
+    if (bitmap) {
+      std::memset(line, 0, size_t(image.bytesPerLine()));
+      for (uint32_t x = 0; x < w; ++x)
+        if (sample()) line[x >> 3] |= uchar(0x80 >> (x & 7));
+      continue;
+    }
+    if (grey) {
+      for (uint32_t x = 0; x < w; ++x) line[x] = uchar(scale(sample()));
+      continue;
+    }
+    auto* px = reinterpret_cast<QRgb*>(line);
+    for (uint32_t x = 0; x < w; ++x) {
+      const int red = scale(sample()), green = scale(sample()), blue = scale(sample());
+      px[x] = qRgb(red, green, blue);
+    }
+  }
+  return image;
+}
+
+}  // namespace sf
