@@ -7,6 +7,7 @@
 #include "imaging/jpeg.h"
 #include "imaging/png.h"
 #include "imaging/pnm.h"
+#include "imaging/targa.h"
 
 namespace sf {
 namespace {
@@ -60,12 +61,14 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcPortable:
       bitmap = DecodePnm(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
+    case fcTarga:
+      bitmap = DecodeTarga(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+      return true;
     case fcPng:
       bitmap = DecodePng(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
     case fcSgi:
     case fcAutodesk:
-    case fcTarga:
     case fcPcx:
     case fcPhotoCd:
     case fcCut:

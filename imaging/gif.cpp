@@ -143,8 +143,12 @@ QImage DecodeGif(const uint8_t* data, size_t size) {
       for (int i = 0; i < 256; ++i) table << qRgb(i, i, i);  // no colour table at all: grey levels
     while (table.size() < 256) table << qRgb(0, 0, 0);
     const int minCodeSize = r.Byte();
+    if (minCodeSize < 1 || minCodeSize > 11) BadCode();
     std::vector<uint8_t> packed;
     r.SubBlocks(&packed);
+    // One code of at least minCodeSize + 1 bits gives at most 4096 pixels: a picture larger than
+    // its data could make is refused before it is allocated.
+    if (uint64_t(w) * uint64_t(h) > (uint64_t(packed.size()) * 8 / uint64_t(minCodeSize + 1) + 1) * 4096) Invalid();
     std::vector<uint8_t> pixels(size_t(w) * size_t(h), 0);
     GifLzwDecode(packed.data(), packed.size(), minCodeSize, pixels);
     QImage image(w, h, QImage::Format_Indexed8);

@@ -237,21 +237,6 @@ QImage DecodePng(const uint8_t* data, size_t size) {
     pic.hasKey = true;
     for (int c = 0; c < 3; ++c) pic.key[c] = uint16_t(trns[2 * c] << 8 | trns[2 * c + 1]);
   }
-  const bool alpha = h.colorType >= 4 || pic.hasKey || (h.colorType == 3 && trnsSize > 0);
-  const bool indexed = !alpha && (h.colorType == 3 || h.colorType == 0);
-  pic.image = QImage(int(h.width), int(h.height),
-                     indexed ? QImage::Format_Indexed8 : alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  if (pic.image.isNull()) Invalid();
-  if (indexed) {
-    QList<QRgb> table;
-    if (h.colorType == 3) {
-      for (int i = 0; i < 256; ++i) table << (i < pic.paletteSize ? pic.palette[size_t(i)] : qRgb(0, 0, 0));
-    } else {
-      for (int i = 0; i < 256; ++i) table << qRgb(i, i, i);
-    }
-    pic.image.setColorTable(table);
-  }
-
   const int bitsPerPixel = h.channels * h.depth;
   const int bpp = std::max(1, bitsPerPixel / 8);  // the filters' byte distance
   auto rowBytes = [&](uint32_t w) { return (size_t(w) * size_t(bitsPerPixel) + 7) / 8; };
@@ -270,6 +255,24 @@ QImage DecodePng(const uint8_t* data, size_t size) {
     const uint32_t ph = (h.height - passes[p].y0 + passes[p].dy - 1) / passes[p].dy;
     if (h.width > passes[p].x0 && h.height > passes[p].y0) total += (rowBytes(pw) + 1) * ph;
   }
+  // Deflate packs at most 1032 bytes into one: a header that promises more than the data can
+  // hold is refused before anything is allocated for it.
+  if (total / 1032 > packed.size() + 64) LoadError();
+  const bool alpha = h.colorType >= 4 || pic.hasKey || (h.colorType == 3 && trnsSize > 0);
+  const bool indexed = !alpha && (h.colorType == 3 || h.colorType == 0);
+  pic.image = QImage(int(h.width), int(h.height),
+                     indexed ? QImage::Format_Indexed8 : alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  if (pic.image.isNull()) Invalid();
+  if (indexed) {
+    QList<QRgb> table;
+    if (h.colorType == 3) {
+      for (int i = 0; i < 256; ++i) table << (i < pic.paletteSize ? pic.palette[size_t(i)] : qRgb(0, 0, 0));
+    } else {
+      for (int i = 0; i < 256; ++i) table << qRgb(i, i, i);
+    }
+    pic.image.setColorTable(table);
+  }
+
   std::vector<uint8_t> raw = Inflate(packed, total);
   size_t offset = 0;
   for (int p = 0; p < passCount; ++p) {

@@ -55,7 +55,9 @@ QImage DecodePnm(const uint8_t* data, size_t size) {
   }
   const bool wide = maxval > 255;
   const int samples = bitmap || grey ? 1 : 3;
-  // The raster must hold what the header promises before the bitmap is made.
+  // The raster must hold what the header promises before the bitmap is made (plain samples
+  // take at least one character each, and all but bits a separator too).
+  if (plain && size - r.at < uint64_t(w) * h * uint64_t(samples) * (bitmap ? 1 : 2) - (bitmap ? 0 : 1)) ReadError();
   if (!plain) {
     const uint64_t need = bitmap ? uint64_t((w + 7) / 8) * h : uint64_t(w) * h * uint64_t(samples) * (wide ? 2 : 1);
     if (size - r.at < need) ReadError();
