@@ -7,6 +7,7 @@
 #include "imaging/jpeg.h"
 #include "imaging/png.h"
 #include "imaging/pnm.h"
+#include "imaging/sgi.h"
 #include "imaging/targa.h"
 
 namespace sf {
@@ -64,10 +65,12 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcTarga:
       bitmap = DecodeTarga(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
+    case fcSgi:
+      bitmap = DecodeSgi(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+      return true;
     case fcPng:
       bitmap = DecodePng(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
-    case fcSgi:
     case fcAutodesk:
     case fcPcx:
     case fcPhotoCd:
