@@ -5,6 +5,7 @@
 #include "imaging/graphic.h"
 #include "imaging/gif.h"
 #include "imaging/jpeg.h"
+#include "imaging/pcx.h"
 #include "imaging/png.h"
 #include "imaging/pnm.h"
 #include "imaging/sgi.h"
@@ -68,11 +69,13 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcSgi:
       bitmap = DecodeSgi(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
+    case fcPcx:
+      bitmap = DecodePcx(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+      return true;
     case fcPng:
       bitmap = DecodePng(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
     case fcAutodesk:
-    case fcPcx:
     case fcPhotoCd:
     case fcCut:
     case fcRla:
