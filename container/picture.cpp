@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "imaging/graphic.h"
+#include "imaging/autodesk.h"
 #include "imaging/gif.h"
 #include "imaging/jpeg.h"
 #include "imaging/pcx.h"
@@ -10,6 +11,7 @@
 #include "imaging/pnm.h"
 #include "imaging/sgi.h"
 #include "imaging/targa.h"
+#include "imaging/tiff.h"
 
 namespace sf {
 namespace {
@@ -72,10 +74,15 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcPcx:
       bitmap = DecodePcx(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
+    case fcAutodesk:
+      bitmap = DecodeAutodesk(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+      return true;
+    case fcTiff:
+      bitmap = DecodeTiff(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+      return true;
     case fcPng:
       bitmap = DecodePng(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
       return true;
-    case fcAutodesk:
     case fcPhotoCd:
     case fcCut:
     case fcRla:
@@ -83,7 +90,7 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     case fcPsp:
       throw EInvalidGraphic(QString("Pictures of format %1 cannot be decoded by this version").arg(code));
     default:
-      // 0, 5 (TIFF) and codes above 15: nothing is decoded and the bitmap stays as it is.
+      // 0 and codes above 15: nothing is decoded and the bitmap stays as it is.
       return true;
   }
 }

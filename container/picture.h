@@ -32,8 +32,9 @@ enum TFormatCode : int32_t {
 // in code order (".jpeg" is 2, ".pngx" 15, ".jpe" and a name without a dot -1).
 int32_t FormatFromExtension(const QString& fileName);
 
-// Decodes a picture by its code into the bitmap. -1 fails and leaves the bitmap; 0, 5 and codes
-// above 15 have no decoder and leave it too, reporting success. A picture its decoder rejects
+// Decodes a picture by its code into the bitmap. -1 fails and leaves the bitmap; 0 and codes
+// above 15 have no decoder and leave it too, reporting success. TIFF (5) is decoded too:
+// authors expect their TIFF slides to show. A picture its decoder rejects
 // raises EInvalidGraphic with the decoder's message.
 bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code);
 // The same for a file, the code from FormatFromExtension; a file that cannot be read fails.

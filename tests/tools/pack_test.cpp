@@ -263,9 +263,12 @@ TEST(Decode, WritesPngAndReportsDecoderErrors) {
   // The code decides, not the name.
   r = Call(sf::CmdDecode, {QString::fromStdString(dir + "/a.bmp"), "--code", "2", "-o", QString::fromStdString(dir + "/c.png")});
   EXPECT_EQ(r.code, 1);
-  r = Call(sf::CmdDecode, {QString::fromStdString(dir + "/a.bmp"), "--code", "5", "-o", QString::fromStdString(dir + "/c.png")});
+  r = Call(sf::CmdDecode, {QString::fromStdString(dir + "/a.bmp"), "--code", "0", "-o", QString::fromStdString(dir + "/c.png")});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("has no decoder"), std::string::npos);
+  r = Call(sf::CmdDecode, {QString::fromStdString(dir + "/a.bmp"), "--code", "5", "-o", QString::fromStdString(dir + "/c.png")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Invalid TIFF image format."), std::string::npos);
   std::ofstream(dir + "/x.unknown") << "x";
   r = Call(sf::CmdDecode, {QString::fromStdString(dir + "/x.unknown"), "-o", QString::fromStdString(dir + "/d.png")});
   EXPECT_EQ(r.code, 1);
