@@ -43,56 +43,45 @@ int32_t FormatFromExtension(const QString& fileName) {
   return fcUnknown;
 }
 
-bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
+namespace {
+
+using TDecoder = QImage (*)(const uint8_t* data, size_t size);
+
+// The decoder of each code; null where there is none.
+TDecoder DecoderFor(int32_t code) {
   switch (code) {
-    case fcUnknown:
-      return false;
-    case fcBitmap: {
-      // The platform's bitmap reader.
-      QImage image;
-      if (!image.loadFromData(stream, "BMP")) throw EInvalidGraphic("Bitmap image is not valid");
-      bitmap = std::move(image);
-      return true;
-    }
-    case fcJpeg:
-      bitmap = DecodeJpeg(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
-      return true;
-    case fcGif: {
-      QImage gif = DecodeGif(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
-      bitmap = gif;  // a file that ends before its first image gives an empty picture
-      return true;
-    }
-    case fcPortable:
-      bitmap = DecodePnm(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
-      return true;
-    case fcTarga:
-      bitmap = DecodeTarga(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
-      return true;
-    case fcSgi:
-      bitmap = DecodeSgi(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
-      return true;
-    case fcPcx:
-      bitmap = DecodePcx(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
-      return true;
-    case fcAutodesk:
-      bitmap = DecodeAutodesk(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
-      return true;
-    case fcTiff:
-      bitmap = DecodeTiff(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
-      return true;
-    case fcPng:
-      bitmap = DecodePng(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
-      return true;
-    case fcPhotoCd:
-    case fcCut:
-    case fcRla:
-    case fcPsd:
-    case fcPsp:
-      throw EInvalidGraphic(QString("Pictures of format %1 cannot be decoded by this version").arg(code));
-    default:
-      // 0 and codes above 15: nothing is decoded and the bitmap stays as it is.
-      return true;
+    case fcJpeg: return DecodeJpeg;
+    case fcSgi: return DecodeSgi;
+    case fcAutodesk: return DecodeAutodesk;
+    case fcTiff: return DecodeTiff;
+    case fcTarga: return DecodeTarga;
+    case fcPcx: return DecodePcx;
+    case fcPortable: return DecodePnm;
+    case fcGif: return DecodeGif;  // a file that ends before its first image gives an empty picture
+    case fcPng: return DecodePng;
+    default: return nullptr;
   }
+}
+
+}  // namespace
+
+bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
+  if (code == fcUnknown) return false;
+  if (code == fcBitmap) {
+    // The platform's bitmap reader.
+    QImage image;
+    if (!image.loadFromData(stream, "BMP")) throw EInvalidGraphic("Bitmap image is not valid");
+    bitmap = std::move(image);
+    return true;
+  }
+  if (TDecoder decode = DecoderFor(code)) {
+    bitmap = decode(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
+    return true;
+  }
+  if (code == fcPhotoCd || code == fcCut || code == fcRla || code == fcPsd || code == fcPsp)
+    throw EInvalidGraphic(QString("Pictures of format %1 cannot be decoded by this version").arg(code));
+  // 0 and codes above 15: nothing is decoded and the bitmap stays as it is.
+  return true;
 }
 
 bool LoadPictureFile(const QString& fileName, QImage& bitmap) {

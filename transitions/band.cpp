@@ -13,8 +13,7 @@ constexpr int32_t kLag = 50;  // the random lag is Random(50): 0 to 49
 int32_t Lag() { return Random(kLag); }
 
 void Start(TShowPictureVar& v, int32_t pos) {
-  v.W = v.New->width();
-  v.H = v.New->height();
+  v.TakePicture();
   v.pos = pos;
   v.ratio = float(double(v.H) / v.W);
   // What the bands have copied so far: per row a span [left, right), per column [top, bottom).

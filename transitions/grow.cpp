@@ -8,15 +8,9 @@
 namespace sf::effects {
 namespace {
 
-void Start(TShowPictureVar& v) {
-  v.W = v.New->width();
-  v.H = v.New->height();
-  v.pos = 0;
-}
-
 // The centre rectangle, growing with the picture's aspect ratio.
 void InitCentre(TShowPictureVar& v) {
-  Start(v);
+  v.TakePicture();
   v.cx = v.W / 2;
   v.cy = v.H / 2;
   v.limit = v.W < v.H ? v.cx : v.cy;
@@ -44,7 +38,7 @@ bool StepCentre(TShowPictureVar& v, bool stretch) {
 enum TCorner { TopLeft, TopRight, BottomLeft, BottomRight };
 
 void InitCorner(TShowPictureVar& v) {
-  Start(v);
+  v.TakePicture();
   v.cw = 0;
   v.ch = 0;
 }
@@ -94,7 +88,7 @@ bool StepStretchBottomRight(TShowPictureVar& v, int32_t) { return StepCorner(v, 
 
 // Edge stretches.
 
-void InitStretchTop(TShowPictureVar& v, int32_t) { Start(v); }
+void InitStretchTop(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepStretchTop(TShowPictureVar& v, int32_t) {
   if (v.pos >= v.H) {
     v.FullDraw();
@@ -106,7 +100,7 @@ bool StepStretchTop(TShowPictureVar& v, int32_t) {
 }
 
 void InitStretchBottom(TShowPictureVar& v, int32_t) {
-  Start(v);
+  v.TakePicture();
   v.pos = v.H;
 }
 bool StepStretchBottom(TShowPictureVar& v, int32_t) {
@@ -119,7 +113,7 @@ bool StepStretchBottom(TShowPictureVar& v, int32_t) {
   return false;
 }
 
-void InitStretchLeft(TShowPictureVar& v, int32_t) { Start(v); }
+void InitStretchLeft(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepStretchLeft(TShowPictureVar& v, int32_t) {
   if (v.pos >= v.W) {
     v.FullDraw();
@@ -131,7 +125,7 @@ bool StepStretchLeft(TShowPictureVar& v, int32_t) {
 }
 
 void InitStretchRight(TShowPictureVar& v, int32_t) {
-  Start(v);
+  v.TakePicture();
   v.pos = v.W;
 }
 bool StepStretchRight(TShowPictureVar& v, int32_t) {

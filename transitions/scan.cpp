@@ -4,19 +4,9 @@
 #include "transitions/effects.h"
 
 namespace sf::effects {
-namespace {
-
-void Start(TShowPictureVar& v) {
-  v.W = v.New->width();
-  v.H = v.New->height();
-  v.pos = 0;
-}
-
-}  // namespace
-
 // Scan, one front.
 
-void InitScanDown(TShowPictureVar& v, int32_t) { Start(v); }
+void InitScanDown(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepScanDown(TShowPictureVar& v, int32_t) {
   v.Copy(ltrb(0, v.pos, v.W, std::min(v.pos + v.S, v.H)));
   const bool done = v.pos + v.S > v.H;
@@ -24,7 +14,7 @@ bool StepScanDown(TShowPictureVar& v, int32_t) {
   return done;
 }
 
-void InitScanUp(TShowPictureVar& v, int32_t) { Start(v); }
+void InitScanUp(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepScanUp(TShowPictureVar& v, int32_t) {
   const int32_t a = v.H - v.pos;
   v.Copy(ltrb(0, std::max(0, a - v.S), v.W, a));
@@ -32,7 +22,7 @@ bool StepScanUp(TShowPictureVar& v, int32_t) {
   return a - v.S < 0;
 }
 
-void InitScanRight(TShowPictureVar& v, int32_t) { Start(v); }
+void InitScanRight(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepScanRight(TShowPictureVar& v, int32_t) {
   v.Copy(ltrb(v.pos, 0, std::min(v.pos + v.S, v.W), v.H));
   const bool done = v.pos + v.S > v.W;
@@ -40,7 +30,7 @@ bool StepScanRight(TShowPictureVar& v, int32_t) {
   return done;
 }
 
-void InitScanLeft(TShowPictureVar& v, int32_t) { Start(v); }
+void InitScanLeft(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepScanLeft(TShowPictureVar& v, int32_t) {
   const int32_t a = v.W - v.pos;
   v.Copy(ltrb(std::max(0, a - v.S), 0, a, v.H));
@@ -51,7 +41,7 @@ bool StepScanLeft(TShowPictureVar& v, int32_t) {
 // Scan, two fronts: "to center" from the two edges to the middle, "to edge" the other way.
 
 void InitScanToCenterV(TShowPictureVar& v, int32_t) {
-  Start(v);
+  v.TakePicture();
   v.limit = v.W / 2 + 1;
 }
 bool StepScanToCenterV(TShowPictureVar& v, int32_t) {
@@ -66,7 +56,7 @@ bool StepScanToCenterV(TShowPictureVar& v, int32_t) {
 }
 
 void InitScanToCenterH(TShowPictureVar& v, int32_t) {
-  Start(v);
+  v.TakePicture();
   v.limit = v.H / 2 + 1;
 }
 bool StepScanToCenterH(TShowPictureVar& v, int32_t) {
@@ -81,7 +71,7 @@ bool StepScanToCenterH(TShowPictureVar& v, int32_t) {
 }
 
 void InitScanToEdgeV(TShowPictureVar& v, int32_t) {
-  Start(v);
+  v.TakePicture();
   v.limit = v.W / 2 + 1;
 }
 bool StepScanToEdgeV(TShowPictureVar& v, int32_t) {
@@ -93,7 +83,7 @@ bool StepScanToEdgeV(TShowPictureVar& v, int32_t) {
 }
 
 void InitScanToEdgeH(TShowPictureVar& v, int32_t) {
-  Start(v);
+  v.TakePicture();
   v.limit = v.H / 2 + 1;
 }
 bool StepScanToEdgeH(TShowPictureVar& v, int32_t) {
@@ -108,7 +98,7 @@ bool StepScanToEdgeH(TShowPictureVar& v, int32_t) {
 // has a count of 0; it then gets one slat of its whole size.
 
 void InitShutterV(TShowPictureVar& v, int32_t slats) {
-  Start(v);
+  v.TakePicture();
   v.n = std::max(slats, 1);
   v.z = v.W / v.n;
 }
@@ -126,7 +116,7 @@ bool StepShutterV(TShowPictureVar& v, int32_t) {
 }
 
 void InitShutterH(TShowPictureVar& v, int32_t slats) {
-  Start(v);
+  v.TakePicture();
   v.n = std::max(slats, 1);
   v.z = v.H / v.n;
 }
@@ -164,7 +154,7 @@ void RainTick(TShowPictureVar& v, QSize strip, const QRect& src, const QRect& re
 
 }  // namespace
 
-void InitRainDown(TShowPictureVar& v, int32_t) { Start(v); }
+void InitRainDown(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepRainDown(TShowPictureVar& v, int32_t) {
   if (v.pos >= v.H) {
     v.Copy(v.Picture());
@@ -175,7 +165,7 @@ bool StepRainDown(TShowPictureVar& v, int32_t) {
   return false;
 }
 
-void InitRainUp(TShowPictureVar& v, int32_t) { Start(v); }
+void InitRainUp(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepRainUp(TShowPictureVar& v, int32_t) {
   if (v.pos >= v.H) {
     v.Copy(v.Picture());
@@ -186,7 +176,7 @@ bool StepRainUp(TShowPictureVar& v, int32_t) {
   return false;
 }
 
-void InitRainRight(TShowPictureVar& v, int32_t) { Start(v); }
+void InitRainRight(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepRainRight(TShowPictureVar& v, int32_t) {
   if (v.pos >= v.W) {
     v.Copy(v.Picture());
@@ -197,7 +187,7 @@ bool StepRainRight(TShowPictureVar& v, int32_t) {
   return false;
 }
 
-void InitRainLeft(TShowPictureVar& v, int32_t) { Start(v); }
+void InitRainLeft(TShowPictureVar& v, int32_t) { v.TakePicture(); }
 bool StepRainLeft(TShowPictureVar& v, int32_t) {
   if (v.pos >= v.W) {
     v.Copy(v.Picture());

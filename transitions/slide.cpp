@@ -9,9 +9,7 @@ namespace sf::effects {
 namespace {
 
 void Start(TShowPictureVar& v) {
-  v.W = v.New->width();
-  v.H = v.New->height();
-  v.pos = 0;
+  v.TakePicture();
   v.ratio = float(double(v.H) / v.W);
 }
 

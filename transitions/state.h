@@ -58,6 +58,12 @@ struct TShowPictureVar {
     target->ClearClip();
   }
   QRect Picture() const { return QRect(0, 0, W, H); }
+  // What most inits begin with: W and H from the new picture, pos 0.
+  void TakePicture() {
+    W = New->width();
+    H = New->height();
+    pos = 0;
+  }
 };
 
 // The effects' init and step routines. Init receives the state and the parameter the engine
