@@ -9,6 +9,7 @@
 #include "imaging/pcx.h"
 #include "imaging/png.h"
 #include "imaging/pnm.h"
+#include "imaging/psd.h"
 #include "imaging/sgi.h"
 #include "imaging/targa.h"
 #include "imaging/tiff.h"
@@ -58,6 +59,7 @@ TDecoder DecoderFor(int32_t code) {
     case fcPcx: return DecodePcx;
     case fcPortable: return DecodePnm;
     case fcGif: return DecodeGif;  // a file that ends before its first image gives an empty picture
+    case fcPsd: return DecodePsd;
     case fcPng: return DecodePng;
     default: return nullptr;
   }
@@ -78,7 +80,7 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     bitmap = decode(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
     return true;
   }
-  if (code == fcPhotoCd || code == fcCut || code == fcRla || code == fcPsd || code == fcPsp)
+  if (code == fcPhotoCd || code == fcCut || code == fcRla || code == fcPsp)
     throw EInvalidGraphic(QString("Pictures of format %1 cannot be decoded by this version").arg(code));
   // 0 and codes above 15: nothing is decoded and the bitmap stays as it is.
   return true;
