@@ -89,7 +89,8 @@ QImage DecodePsd(const uint8_t* data, size_t size) {
   if (channels < 1 || channels > 56 || width == 0 || height == 0 || width > 16384 || height > 16384 ||
       int64_t(width) * height > kMaxPicturePixels)
     Invalid();
-  if (!(depth == 1 || depth == 8 || depth == 16 || depth == 32) || (depth == 1) != (mode == 0))
+  const bool knownMode = mode == 0 || mode == 1 || mode == 2 || mode == 3 || mode == 4 || mode == 7 || mode == 8 || mode == 9;
+  if (!knownMode || !(depth == 1 || depth == 8 || depth == 16 || depth == 32) || (depth == 1) != (mode == 0))
     throw EInvalidGraphic("Invalid color format.");
   const uint32_t modeLength = Be32(r.Take(4));
   const uint8_t* modeData = r.Take(modeLength);

@@ -129,6 +129,15 @@ TEST(Psd, ImageMagickLayoutsAndFaults) {
   std::string huge = psd;
   huge[17] = 0x40, huge[21] = 0x40;  // 16,384 x 16,384 promised by 12 bytes
   EXPECT_THROW(Decode(huge), EInvalidGraphic);
+  // A colour mode the format does not have (the fuzzer's find: it was read as three channels).
+  std::string mode = psd;
+  mode[24] = char(0x8A), mode[12] = 0, mode[13] = 1;
+  try {
+    Decode(mode);
+    ADD_FAILURE();
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_STREQ(e.what(), "Invalid color format.");
+  }
   QImage loaded;
   EXPECT_TRUE(LoadPictureStream(QByteArray::fromStdString(psd), loaded, fcPsd));
 }
