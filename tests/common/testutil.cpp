@@ -1,6 +1,7 @@
 #include "tests/common/testutil.h"
 
 #include <QDir>
+#include <QProcess>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -38,6 +39,15 @@ std::string ReadFile(const std::string& path) {
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+bool HaveImageMagick() {
+  static const bool have = [] {
+    QProcess p;
+    p.start("convert", {"-version"});
+    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  }();
+  return have;
 }
 
 std::string F(uint8_t tag, std::string_view value) {

@@ -16,6 +16,9 @@ std::string ScratchDir(const std::string& name);
 std::string WriteFile(const std::string& name, std::string_view bytes);
 std::string ReadFile(const std::string& path);
 
+// Whether ImageMagick's convert can be run (asked once).
+bool HaveImageMagick();
+
 // One tagged field: the tag byte, the value, 0x80.
 std::string F(uint8_t tag, std::string_view value);
 // A slide record: its fields and 0x7F.

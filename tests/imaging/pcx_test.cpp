@@ -13,11 +13,6 @@ using namespace sf;
 namespace {
 const QString kPcx = QString(SHOWFORGE_TESTDATA) + "/pcx/pillow";
 QImage Decode(const std::string& b) { return DecodePcx(reinterpret_cast<const uint8_t*>(b.data()), b.size()); }
-bool HaveMagick() {
-  QProcess p;
-  p.start("convert", {"-version"});
-  return p.waitForFinished(10000) && p.exitCode() == 0;
-}
 // Pixels of our decoding that differ from ImageMagick's reading of the file.
 int AgainstMagick(const QString& file) {
   QProcess p;
@@ -38,7 +33,7 @@ int AgainstMagick(const QString& file) {
 
 TEST(PcxSuite, PillowFiles) {
   if (!QDir(kPcx).exists()) GTEST_SKIP() << "the public picture suites are not at " << kPcx.toStdString();
-  if (!HaveMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  if (!sftest::HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
   for (const char* f : {"odd_stride.pcx", "p_4_planes.pcx"}) EXPECT_EQ(AgainstMagick(kPcx + "/" + f), 0) << f;
   // A signature, black on white by the file's own two-colour palette (ImageMagick reads it
   // inverted).
@@ -58,7 +53,7 @@ TEST(PcxSuite, PillowFiles) {
 }
 
 TEST(Pcx, ImageMagickLayouts) {
-  if (!HaveMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  if (!sftest::HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
   const std::string dir = sftest::ScratchDir("pcx");
   const QString src = QString::fromStdString(dir + "/src.ppm");
   QProcess p;

@@ -13,14 +13,6 @@ using namespace sf;
 
 namespace {
 
-bool HaveImageMagick() {
-  static const bool have = [] {
-    QProcess p;
-    p.start("convert", {"-version"});
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-  }();
-  return have;
-}
 
 QByteArray Magick(const QStringList& args) {
   QProcess p;
@@ -86,7 +78,7 @@ int Compression(const std::string& file) { return uint8_t(sftest::ReadFile(file)
 }  // namespace
 
 TEST(Bitmaps, EveryDepthAndRunLengthDecodeAsAnotherReaderSees) {
-  if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  if (!sftest::HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
   struct Case {
     QStringList options;
     const char* name;
@@ -109,7 +101,7 @@ TEST(Bitmaps, EveryDepthAndRunLengthDecodeAsAnotherReaderSees) {
 }
 
 TEST(Jpeg, BaselineProgressiveAndGreyDecodeAsAnotherReaderSees) {
-  if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  if (!sftest::HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
   const std::string baseline = Write({"-quality", "85"}, "base.jpg");
   const std::string progressive = Write({"-interlace", "JPEG", "-quality", "70"}, "prog.jpg");
   const std::string grey = Write({"-colorspace", "Gray"}, "grey.jpg");

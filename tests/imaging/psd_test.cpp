@@ -14,11 +14,6 @@ using namespace sf;
 namespace {
 const QString kPsd = QString(SHOWFORGE_TESTDATA) + "/psd";
 QImage Decode(const std::string& b) { return DecodePsd(reinterpret_cast<const uint8_t*>(b.data()), b.size()); }
-bool HaveMagick() {
-  QProcess p;
-  p.start("convert", {"-version"});
-  return p.waitForFinished(10000) && p.exitCode() == 0;
-}
 // Pixels (RGBA) that differ from ImageMagick's reading of the merged picture by more than tolerance.
 int AgainstMagick(const QString& file, int tolerance = 0) {
   QProcess p;
@@ -51,7 +46,7 @@ TEST(PsdSuite, EveryColourModeDecodes) {
       }
       EXPECT_NO_THROW(Decode(sftest::ReadFile((kPsd + "/" + folder + "/" + f).toStdString()))) << f.toStdString();
     }
-  if (!HaveMagick()) return;
+  if (!sftest::HaveImageMagick()) return;
   for (const char* f : {"4x4_8bit_rgb.psd", "4x4_16bit_rgb.psd", "4x4_8bit_cmyk.psd", "4x4_16bit_cmyk.psd",
                         "4x4_8bit_rgba.psd", "4x4_8bit_grayscale.psd", "4x4_16bit_grayscale.psd",
                         "4x4_1bit_bitmap.psd"})
@@ -77,7 +72,7 @@ TEST(PsdSuite, EveryColourModeDecodes) {
 }
 
 TEST(Psd, ImageMagickLayoutsAndFaults) {
-  if (HaveMagick()) {
+  if (sftest::HaveImageMagick()) {
     // ImageMagick writes these but cannot read them back: they are checked against the picture
     // they were written from (through ImageMagick's own grey and CMYK conversions).
     const std::string dir = sftest::ScratchDir("psd");

@@ -54,10 +54,7 @@ TEST(SgiSuite, HopperInEveryStorage) {
 }
 
 TEST(Sgi, ImageMagickFilesAndFaults) {
-  QProcess probe;
-  probe.start("convert", {"-version"});
-  const bool magick = probe.waitForFinished(10000) && probe.exitCode() == 0;
-  if (magick) {
+  if (sftest::HaveImageMagick()) {
     const std::string dir = sftest::ScratchDir("sgi");
     const QString src = QString::fromStdString(dir + "/src.ppm");
     QProcess p;
