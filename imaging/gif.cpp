@@ -5,13 +5,13 @@
 #include <cctype>
 #include <cstring>
 
+#include "imaging/decoders.h"
 #include "imaging/graphic.h"
 
 namespace sf {
 namespace {
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic("Invalid GIF image format."); }
-[[noreturn]] void BadCode() { throw EInvalidGraphic("GIF LZW: invalid opcode."); }
 
 struct Reader {
   const uint8_t* p;
@@ -49,68 +49,6 @@ QList<QRgb> ColourTable(Reader& r, int entries) {
 
 }  // namespace
 
-void GifLzwDecode(const uint8_t* data, size_t size, int minCodeSize, std::vector<uint8_t>& out) {
-  if (minCodeSize < 1 || minCodeSize > 11) BadCode();
-  const int clear = 1 << minCodeSize, end = clear + 1;
-  // Each code is its prefix code and its last byte; lengths let a string be written backwards.
-  std::array<uint16_t, 4096> prefix{};
-  std::array<uint8_t, 4096> suffix{}, first{};
-  std::array<uint16_t, 4096> length{};
-  for (int i = 0; i < clear; ++i) suffix[size_t(i)] = first[size_t(i)] = uint8_t(i), length[size_t(i)] = 1;
-  int codeSize = minCodeSize + 1, next = clear + 2, previous = -1;
-  uint32_t bits = 0;
-  int nbits = 0;
-  size_t in = 0, o = 0;
-  const size_t want = out.size();
-  while (o < want) {
-    while (nbits < codeSize && in < size) bits |= uint32_t(data[in++]) << nbits, nbits += 8;
-    if (nbits < codeSize) break;  // the data ends early: the rest stays 0
-    const int code = int(bits & ((1u << codeSize) - 1));
-    bits >>= codeSize;
-    nbits -= codeSize;
-    if (code == clear) {
-      codeSize = minCodeSize + 1;
-      next = clear + 2;
-      previous = -1;
-      continue;
-    }
-    if (code == end) break;
-    if (previous < 0) {
-      if (code >= clear) BadCode();
-      out[o++] = uint8_t(code);
-      previous = code;
-      continue;
-    }
-    const int string = code;
-    uint8_t head;
-    if (code < next) {
-      head = first[size_t(code)];
-    } else if (code == next && next < 4096) {  // the string of the previous code and its first byte
-      head = first[size_t(previous)];
-    } else {
-      BadCode();
-    }
-    if (next < 4096) {
-      prefix[size_t(next)] = uint16_t(previous);
-      suffix[size_t(next)] = head;
-      first[size_t(next)] = first[size_t(previous)];
-      length[size_t(next)] = uint16_t(length[size_t(previous)] + 1);
-      ++next;
-      if (next == (1 << codeSize) && codeSize < 12) ++codeSize;
-    }
-    // Writes the string of the code, cut where the picture ends.
-    const size_t n = length[size_t(string)];
-    size_t pos = o + n;
-    for (int c = string; ; c = prefix[size_t(c)]) {
-      --pos;
-      if (pos < want) out[pos] = suffix[size_t(c)];
-      if (length[size_t(c)] == 1) break;
-    }
-    o = std::min(want, o + n);
-    previous = code;
-  }
-}
-
 QImage DecodeGif(const uint8_t* data, size_t size) {
   Reader r{data, size};
   if (size < 13 || std::toupper(data[0]) != 'G' || std::toupper(data[1]) != 'I' || std::toupper(data[2]) != 'F')
@@ -143,14 +81,16 @@ QImage DecodeGif(const uint8_t* data, size_t size) {
       for (int i = 0; i < 256; ++i) table << qRgb(i, i, i);  // no colour table at all: grey levels
     while (table.size() < 256) table << qRgb(0, 0, 0);
     const int minCodeSize = r.Byte();
-    if (minCodeSize < 1 || minCodeSize > 11) BadCode();
+    if (minCodeSize < 1 || minCodeSize > 11) throw EInvalidGraphic("GIF LZW: invalid opcode.");
     std::vector<uint8_t> packed;
     r.SubBlocks(&packed);
     // One code of at least minCodeSize + 1 bits gives at most 4096 pixels: a picture larger than
     // its data could make is refused before it is allocated.
     if (uint64_t(w) * uint64_t(h) > (uint64_t(packed.size()) * 8 / uint64_t(minCodeSize + 1) + 1) * 4096) Invalid();
     std::vector<uint8_t> pixels(size_t(w) * size_t(h), 0);
-    GifLzwDecode(packed.data(), packed.size(), minCodeSize, pixels);
+    const uint8_t* source = packed.data();
+    uint8_t* dest = pixels.data();
+    TGIFLZWDecoder(minCodeSize).Decode(source, dest, packed.size(), pixels.size());  // short data leaves 0
     QImage image(w, h, QImage::Format_Indexed8);
     if (image.isNull()) Invalid();
     image.setColorTable(table);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "imaging/decoders.h"
 #include "imaging/graphic.h"
 
 namespace sf {
@@ -34,20 +35,9 @@ QImage DecodePcx(const uint8_t* data, size_t size) {
   std::vector<uint8_t> raw(line * size_t(h));
   size_t at = 128;
   if (encoding == 1) {
-    size_t o = 0;
-    while (o < raw.size()) {
-      if (at >= size) Invalid();
-      uint8_t b = data[at++];
-      size_t count = 1;
-      if ((b & 0xC0) == 0xC0) {
-        count = b & 0x3F;
-        if (at >= size) Invalid();
-        b = data[at++];
-      }
-      count = std::min(count, raw.size() - o);  // a run across the end of the picture is cut
-      std::fill(raw.begin() + ptrdiff_t(o), raw.begin() + ptrdiff_t(o + count), b);
-      o += count;
-    }
+    const uint8_t* source = data + at;
+    uint8_t* dest = raw.data();
+    if (!TPCXRLEDecoder().Decode(source, dest, size - at, raw.size())) Invalid();
   } else {
     if (size - at < raw.size()) Invalid();
     std::copy(data + at, data + at + raw.size(), raw.begin());

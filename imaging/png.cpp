@@ -5,6 +5,7 @@
 #include <vector>
 #include <zlib.h>
 
+#include "imaging/decoders.h"
 #include "imaging/graphic.h"
 
 namespace sf {
@@ -48,20 +49,12 @@ bool Allowed(int colorType, int depth) {
 // Inflates the IDAT stream into exactly `size` bytes; anything short, damaged or left over fails.
 std::vector<uint8_t> Inflate(const std::vector<uint8_t>& packed, size_t size) {
   std::vector<uint8_t> out(size);
-  z_stream z{};
-  if (inflateInit(&z) != Z_OK) throw EInvalidGraphic("LZ77 decompression error.");
-  z.next_in = const_cast<Bytef*>(packed.data());
-  z.avail_in = uInt(packed.size());
-  z.next_out = out.data();
-  z.avail_out = uInt(size);
-  int rc = inflate(&z, Z_FINISH);
-  bool ok = rc == Z_STREAM_END && z.avail_out == 0;
-  if (rc == Z_BUF_ERROR || (rc == Z_OK && z.avail_out == 0)) {
-    // The image is complete but the stream goes on: compressed data is left over.
-    ok = false;
-  }
-  inflateEnd(&z);
-  if (!ok) LoadError();
+  TLZ77Decoder zlib(Z_FINISH);
+  zlib.DecodeInit();
+  const uint8_t* source = packed.data();
+  uint8_t* dest = out.data();
+  if (!zlib.Decode(source, dest, packed.size(), size)) LoadError();
+  zlib.DecodeEnd();
   return out;
 }
 

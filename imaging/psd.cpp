@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/colormanager.h"
+#include "imaging/decoders.h"
 #include "imaging/graphic.h"
 
 namespace sf {
@@ -26,26 +28,6 @@ struct Reader {
   }
 };
 
-// PackBits: a count byte n; 0 to 127 copies n + 1 bytes, -1 to -127 repeats the next byte
-// 1 - n times, -128 does nothing.
-void PackBits(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
-  size_t i = 0, o = 0;
-  while (o < outSize && i < inSize) {
-    const int n = int8_t(in[i++]);
-    if (n >= 0) {
-      const size_t count = std::min<size_t>(size_t(n) + 1, std::min(outSize - o, inSize - i));
-      std::memcpy(out + o, in + i, count);
-      i += size_t(n) + 1;
-      o += count;
-    } else if (n != -128) {
-      if (i >= inSize) break;
-      const size_t count = std::min<size_t>(size_t(1 - n), outSize - o);
-      std::memset(out + o, in[i++], count);
-      o += count;
-    }
-  }
-}
-
 // A sample of channel row `row` at x, narrowed to 8 bits.
 int Sample(const uint8_t* row, uint32_t x, int depth) {
   switch (depth) {
@@ -60,22 +42,6 @@ int Sample(const uint8_t* row, uint32_t x, int depth) {
     }
     default: return row[x];
   }
-}
-
-// CIE L*a*b* (D50) to sRGB.
-QRgb FromLab(int l8, int a8, int b8) {
-  const double L = l8 * 100.0 / 255.0, a = a8 - 128.0, b = b8 - 128.0;
-  const double fy = (L + 16) / 116, fx = fy + a / 500, fz = fy - b / 200;
-  auto f = [](double t) { return t > 6.0 / 29 ? t * t * t : 3 * (6.0 / 29) * (6.0 / 29) * (t - 4.0 / 29); };
-  const double X = 0.9642 * f(fx), Y = f(fy), Z = 0.8249 * f(fz);
-  // Bradford-adapted D50 XYZ to linear sRGB.
-  const double r = 3.1339 * X - 1.6169 * Y - 0.4906 * Z, g = -0.9788 * X + 1.9161 * Y + 0.0335 * Z,
-               bl = 0.0719 * X - 0.2290 * Y + 1.4052 * Z;
-  auto gamma = [](double v) {
-    v = std::clamp(v, 0.0, 1.0);
-    return int(std::lround(255 * (v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055)));
-  };
-  return qRgb(gamma(r), gamma(g), gamma(bl));
 }
 
 }  // namespace
@@ -120,7 +86,9 @@ QImage DecodePsd(const uint8_t* data, size_t size) {
     for (uint32_t row = 0; row < used * height; ++row) {
       const size_t n = Be16(counts + 2 * row);
       if (size - at < n) Invalid();
-      PackBits(data + at, n, planes.data() + size_t(row) * rowBytes, rowBytes);
+      const uint8_t* source = data + at;
+      uint8_t* dest = planes.data() + size_t(row) * rowBytes;
+      TPackbitsRLEDecoder().Decode(source, dest, n, rowBytes);  // a short row keeps zeros
       at += n;
     }
   }
@@ -149,10 +117,9 @@ QImage DecodePsd(const uint8_t* data, size_t size) {
       const int c0 = Sample(plane(0, y), x, depth), c1 = Sample(plane(1, y), x, depth), c2 = Sample(plane(2, y), x, depth);
       if (mode == 4) {
         // Photoshop stores CMYK inverted: each sample is 255 - ink.
-        const int k = Sample(plane(3, y), x, depth);
-        out[x] = qRgb(c0 * k / 255, c1 * k / 255, c2 * k / 255);
+        out[x] = CmykToRgb(255 - c0, 255 - c1, 255 - c2, 255 - Sample(plane(3, y), x, depth));
       } else if (mode == 9) {
-        out[x] = FromLab(c0, c1, c2);
+        out[x] = LabToRgb(c0, c1, c2);
       } else if (alpha) {
         // The merged colours are blended onto white: take the white back out.
         const int a = Sample(plane(3, y), x, depth);

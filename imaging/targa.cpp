@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/decoders.h"
 #include "imaging/graphic.h"
 
 namespace sf {
@@ -15,29 +16,6 @@ int Le16(const uint8_t* p) { return p[0] | p[1] << 8; }
 // 5-bit channels widened to 8 bits as v * 255 / 31, rounded.
 int Widen5(int v) { return (v * 255 + 15) / 31; }
 QRgb From555(int v) { return qRgb(Widen5((v >> 10) & 31), Widen5((v >> 5) & 31), Widen5(v & 31)); }
-
-// Unpacks run-length packets of `bytes`-byte pixels into out (exactly out.size() bytes);
-// packets may run across rows. Data that ends early fails.
-void TargaRle(const uint8_t* p, size_t size, size_t& at, int bytes, std::vector<uint8_t>& out) {
-  size_t o = 0;
-  while (o < out.size()) {
-    if (at >= size) Invalid();
-    const int header = p[at++];
-    const size_t count = size_t(header & 0x7F) + 1;
-    if (out.size() - o < count * size_t(bytes)) Invalid();
-    if (header & 0x80) {
-      if (size - at < size_t(bytes)) Invalid();
-      for (size_t i = 0; i < count; ++i, o += size_t(bytes)) std::memcpy(&out[o], p + at, size_t(bytes));
-      at += size_t(bytes);
-    } else {
-      const size_t n = count * size_t(bytes);
-      if (size - at < n) Invalid();
-      std::memcpy(&out[o], p + at, n);
-      at += n;
-      o += n;
-    }
-  }
-}
 
 }  // namespace
 
@@ -71,7 +49,9 @@ QImage DecodeTarga(const uint8_t* p, size_t size) {
   if (rle && uint64_t(w) * uint64_t(h) > uint64_t(size - at) / uint64_t(bytes + 1) * 128 + 128) Invalid();
   std::vector<uint8_t> pixels(size_t(w) * size_t(h) * size_t(bytes));
   if (rle) {
-    TargaRle(p, size, at, bytes, pixels);
+    const uint8_t* source = p + at;
+    uint8_t* dest = pixels.data();
+    if (!TTargaRLEDecoder(depth).Decode(source, dest, size - at, pixels.size())) Invalid();
   } else {
     if (size - at < pixels.size()) Invalid();
     std::memcpy(pixels.data(), p + at, pixels.size());
