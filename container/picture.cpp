@@ -1,15 +1,20 @@
 #include "container/picture.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "imaging/graphic.h"
 #include "imaging/autodesk.h"
+#include "imaging/cut.h"
 #include "imaging/gif.h"
 #include "imaging/jpeg.h"
+#include "imaging/pcd.h"
 #include "imaging/pcx.h"
 #include "imaging/png.h"
 #include "imaging/pnm.h"
 #include "imaging/psd.h"
+#include "imaging/psp.h"
+#include "imaging/rla.h"
 #include "imaging/sgi.h"
 #include "imaging/targa.h"
 #include "imaging/tiff.h"
@@ -46,10 +51,14 @@ int32_t FormatFromExtension(const QString& fileName) {
 
 namespace {
 
-using TDecoder = QImage (*)(const uint8_t* data, size_t size);
+using TPictureDecoder = QImage (*)(const uint8_t* data, size_t size);
+
+// A picture from a stream has no palette file beside it.
+QImage DecodeCutStream(const uint8_t* data, size_t size) { return DecodeCut(data, size); }
+QImage DecodePcdDefault(const uint8_t* data, size_t size) { return DecodePcd(data, size); }
 
 // The decoder of each code; null where there is none.
-TDecoder DecoderFor(int32_t code) {
+TPictureDecoder DecoderFor(int32_t code) {
   switch (code) {
     case fcJpeg: return DecodeJpeg;
     case fcSgi: return DecodeSgi;
@@ -57,9 +66,13 @@ TDecoder DecoderFor(int32_t code) {
     case fcTiff: return DecodeTiff;
     case fcTarga: return DecodeTarga;
     case fcPcx: return DecodePcx;
+    case fcPhotoCd: return DecodePcdDefault;
     case fcPortable: return DecodePnm;
+    case fcCut: return DecodeCutStream;
     case fcGif: return DecodeGif;  // a file that ends before its first image gives an empty picture
+    case fcRla: return DecodeRla;
     case fcPsd: return DecodePsd;
+    case fcPsp: return DecodePsp;
     case fcPng: return DecodePng;
     default: return nullptr;
   }
@@ -76,12 +89,10 @@ bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
     bitmap = std::move(image);
     return true;
   }
-  if (TDecoder decode = DecoderFor(code)) {
+  if (TPictureDecoder decode = DecoderFor(code)) {
     bitmap = decode(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()));
     return true;
   }
-  if (code == fcPhotoCd || code == fcCut || code == fcRla || code == fcPsp)
-    throw EInvalidGraphic(QString("Pictures of format %1 cannot be decoded by this version").arg(code));
   // 0 and codes above 15: nothing is decoded and the bitmap stays as it is.
   return true;
 }
@@ -91,7 +102,24 @@ bool LoadPictureFile(const QString& fileName, QImage& bitmap) {
   if (code == fcUnknown) return false;
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) return false;
-  return LoadPictureStream(file.readAll(), bitmap, code);
+  const QByteArray stream = file.readAll();
+  if (code == fcCut) {
+    // A CUT picture's colours are in the .pal file of the same name beside it.
+    const QFileInfo info(fileName);
+    QByteArray palette;
+    for (const char* ext : {".pal", ".PAL", ".Pal"}) {
+      QFile pal(info.path() + "/" + info.completeBaseName() + ext);
+      if (pal.open(QIODevice::ReadOnly)) {
+        palette = pal.readAll();
+        break;
+      }
+    }
+    bitmap = DecodeCut(reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size()),
+                       palette.isEmpty() ? nullptr : reinterpret_cast<const uint8_t*>(palette.constData()),
+                       size_t(palette.size()));
+    return true;
+  }
+  return LoadPictureStream(stream, bitmap, code);
 }
 
 }  // namespace sf

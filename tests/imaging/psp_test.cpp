@@ -1,0 +1,210 @@
+// Paint Shop Pro files of versions 3 and 4: no public samples exist, so they are written here
+// from the published layout (file header, "~BK" blocks, general attributes, palette, layer bank
+// with the first layer's channels) in every storage and bit depth.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "container/picture.h"
+#include "imaging/graphic.h"
+#include "imaging/psp.h"
+
+using namespace sf;
+
+namespace {
+
+QImage Decode(const std::string& b) { return DecodePsp(reinterpret_cast<const uint8_t*>(b.data()), b.size()); }
+
+std::string Message(const std::string& b) {
+  try {
+    Decode(b);
+  } catch (const EInvalidGraphic& e) {
+    return e.what();
+  }
+  return "";
+}
+
+std::string U16(uint32_t v) { return std::string{char(v), char(v >> 8)}; }
+std::string U32(uint32_t v) { return U16(v & 0xFFFF) + U16(v >> 16); }
+
+struct TPspWriter {
+  int major = 4;
+  uint32_t compression = 0, bits = 24;
+  bool greyscale = false, padRows = false;
+  int width = 13, height = 5;
+  int left = 0, top = 0, layerW = 13, layerH = 5;
+
+  std::string Block(uint32_t id, const std::string& initial, const std::string& rest = "") const {
+    const std::string body = initial + rest;
+    if (major == 3) return std::string("~BK\0", 4) + U16(id) + U32(uint32_t(initial.size())) + U32(uint32_t(body.size())) + body;
+    return std::string("~BK\0", 4) + U16(id) + U32(uint32_t(body.size())) + body;
+  }
+  // A chunk: in version 4 it starts with its own length.
+  std::string Chunk(const std::string& fields) const { return major == 4 ? U32(uint32_t(fields.size() + 4)) + fields : fields; }
+
+  std::string Pack(const std::string& raw) const {
+    if (compression == 0) return raw;
+    if (compression == 2) {
+      std::string out(compressBound(uLong(raw.size())), '\0');
+      uLongf n = uLongf(out.size());
+      compress(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()));
+      out.resize(n);
+      return out;
+    }
+    std::string out;  // runs as 128 + n, literals as n (at most 128)
+    for (size_t i = 0; i < raw.size();) {
+      size_t run = 1;
+      while (i + run < raw.size() && raw[i + run] == raw[i] && run < 127) ++run;
+      if (run >= 2) {
+        out += char(128 + run);
+        out += raw[i];
+        i += run;
+      } else {
+        size_t n = 1;
+        while (i + n < raw.size() && n < 128 && raw[i + n] != raw[i + n - 1]) ++n;
+        out += char(n);
+        out += raw.substr(i, n);
+        i += n;
+      }
+    }
+    return out;
+  }
+
+  std::string Channel(uint32_t type, const std::string& raw) const {
+    const std::string packed = Pack(raw);
+    return Block(5, Chunk(U32(uint32_t(packed.size())) + U32(uint32_t(raw.size())) + U16(0) + U16(type)), packed);
+  }
+
+  // planes: one string per channel of layerH rows, each row's bytes (packed for 1 and 4 bits).
+  std::string File(const std::vector<std::string>& planes, const std::string& palette = "") const {
+    std::string f = std::string("Paint Shop Pro Image File\n\x1a", 27);
+    f.append(32 - f.size(), '\0');
+    f += U16(uint32_t(major)) + U16(0);
+    std::string attributes = U32(uint32_t(width)) + U32(uint32_t(height)) + std::string(8, '\0') + '\0' + U16(compression) +
+                             U16(bits) + U16(1) + U32(bits == 24 ? 0 : 1u << bits) + char(greyscale) +
+                             U32(0) + U32(0) + U16(1);
+    if (major == 4) attributes += U32(1);
+    f += Block(0, Chunk(attributes));
+    if (!palette.empty()) f += Block(2, Chunk(U32(uint32_t(palette.size() / 4))), palette);
+    std::string info;
+    if (major == 3) info = std::string(256, '\0');
+    else info = U16(5) + "Layer";
+    info += char(1);
+    info += U32(uint32_t(left)) + U32(uint32_t(top)) + U32(uint32_t(left + layerW)) + U32(uint32_t(top + layerH));
+    info += std::string(16, '\0') + std::string(5, '\0') + std::string(32, '\0') + std::string(3, '\0') + U16(5) +
+            std::string(40, '\0');
+    std::string channels;
+    for (size_t c = 0; c < planes.size(); ++c) channels += Channel(planes.size() == 1 ? 0 : uint32_t(c + 1), planes[c]);
+    // A transparency mask channel comes too and must be passed over.
+    std::string mask = Block(5, Chunk(U32(1) + U32(1) + U16(1) + U16(0)), "\x7F");
+    std::string layer;
+    if (major == 3) layer = Block(4, info + U16(1) + U16(uint32_t(planes.size())), mask + channels);
+    else layer = Block(4, Chunk(info) + Chunk(U16(1) + U16(uint32_t(planes.size()))), mask + channels);
+    f += Block(3, "", layer);
+    return f;
+  }
+
+  // Rows of one channel: `value(x, y)` as samples of `bits`, packed high bit first.
+  std::string Plane(int sampleBits, const std::function<int(int, int)>& value) const {
+    std::string out;
+    const size_t rowBytes = (size_t(layerW) * size_t(sampleBits) + 7) / 8, stride = padRows ? (rowBytes + 3) / 4 * 4 : rowBytes;
+    for (int y = 0; y < layerH; ++y) {
+      std::string row(stride, '\0');
+      for (int x = 0; x < layerW; ++x) {
+        const int bit = x * sampleBits;
+        row[size_t(bit / 8)] = char(uint8_t(row[size_t(bit / 8)]) | value(x, y) << (8 - sampleBits - bit % 8));
+      }
+      out += row;
+    }
+    return out;
+  }
+};
+
+int Red(int x, int y) { return (x * 19 + y * 3) & 0xFF; }
+int Green(int x, int y) { return x < 7 ? 200 : y * 40; }  // long runs
+int Blue(int x, int y) { return (x ^ y) * 11 & 0xFF; }
+
+}  // namespace
+
+TEST(Psp, EveryVersionStorageAndDepth) {
+  for (int major : {3, 4})
+    for (uint32_t compression : {0u, 1u, 2u}) {
+      const std::string where = "version " + std::to_string(major) + ", compression " + std::to_string(compression);
+      TPspWriter w;
+      w.major = major;
+      w.compression = compression;
+      const QImage rgb = Decode(w.File({w.Plane(8, Red), w.Plane(8, Green), w.Plane(8, Blue)}));
+      ASSERT_EQ(rgb.size(), QSize(13, 5)) << where;
+      EXPECT_EQ(rgb.format(), QImage::Format_BGR888);
+      for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x) ASSERT_EQ(rgb.pixel(x, y), qRgb(Red(x, y), Green(x, y), Blue(x, y))) << where << " " << x << "," << y;
+
+      for (uint32_t bits : {1u, 4u, 8u}) {
+        w.bits = bits;
+        const int mask = (1 << bits) - 1;
+        auto index = [mask](int x, int y) { return (x * 5 + y) & mask; };
+        // The palette as Windows keeps it: blue, green, red, spare.
+        std::string palette;
+        for (int i = 0; i <= mask; ++i) palette += std::string{char(i), char(255 - i), char(i * 3), '\0'};
+        for (bool pad : {false, true}) {
+          w.padRows = pad;
+          const QImage indexed = Decode(w.File({w.Plane(int(bits), index)}, palette));
+          ASSERT_EQ(indexed.format(), QImage::Format_Indexed8) << where;
+          for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 13; ++x) ASSERT_EQ(indexed.pixelIndex(x, y), index(x, y)) << where << " bits " << bits;
+          const int i = index(3, 2);
+          EXPECT_EQ(indexed.pixel(3, 2), qRgb(i * 3 & 0xFF, 255 - i, i)) << where;
+        }
+        w.padRows = false;
+        // A greyscale picture takes a grey ramp of its depth.
+        w.greyscale = true;
+        const QImage grey = Decode(w.File({w.Plane(int(bits), index)}));
+        const int g = index(3, 2) * 255 / mask;
+        EXPECT_EQ(grey.pixel(3, 2), qRgb(g, g, g)) << where << " bits " << bits;
+        w.greyscale = false;
+      }
+    }
+}
+
+TEST(Psp, LayerPlacementAndFaults) {
+  TPspWriter w;
+  w.width = 6, w.height = 4, w.left = 2, w.top = 1, w.layerW = 6, w.layerH = 2;
+  const std::string placed = w.File({w.Plane(8, Red), w.Plane(8, Green), w.Plane(8, Blue)});
+  const QImage image = Decode(placed);
+  EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));  // outside the layer
+  EXPECT_EQ(image.pixel(2, 1), qRgb(Red(0, 0), Green(0, 0), Blue(0, 0)));
+  EXPECT_EQ(image.pixel(5, 2), qRgb(Red(3, 1), Green(3, 1), Blue(3, 1)));  // clipped on the right
+  EXPECT_EQ(image.pixel(2, 3), qRgb(255, 255, 255));
+  QImage loaded;
+  EXPECT_TRUE(LoadPictureStream(QByteArray::fromStdString(placed), loaded, fcPsp));
+
+  TPspWriter v;
+  const std::string good = v.File({v.Plane(8, Red), v.Plane(8, Green), v.Plane(8, Blue)});
+  std::string upper = good;
+  for (size_t i = 0; i < 25; ++i) upper[i] = char(std::toupper(upper[i]));
+  EXPECT_EQ(Decode(upper), Decode(good));  // the header text in any case
+  std::string wrong = good;
+  wrong[5] = 'X';
+  EXPECT_EQ(Message(wrong), "Invalid PSP image format.");
+  std::string version = good;
+  version[32] = 5;
+  EXPECT_EQ(Message(version), "Unsupport image format!");
+  v.bits = 16;
+  EXPECT_EQ(Message(v.File({v.Plane(8, Red)})), "Invalid color format.");
+  v.bits = 24;
+  v.compression = 3;
+  EXPECT_EQ(Message(v.File({v.Plane(8, Red), v.Plane(8, Green), v.Plane(8, Blue)})), "Unsupport image format!");
+  // A missing channel, channel data cut short, a block longer than the file.
+  EXPECT_EQ(Message(TPspWriter().File({v.Plane(8, Red), v.Plane(8, Green)})), "Invalid PSP image format.");
+  EXPECT_EQ(Message(good.substr(0, good.size() - 2)), "Invalid PSP image format.");
+  for (uint32_t c : {1u, 2u}) {
+    TPspWriter packed;
+    packed.compression = c;
+    const std::string f = packed.File({packed.Plane(8, Red), packed.Plane(8, Green), packed.Plane(8, Blue)});
+    for (size_t cut : {size_t(3), size_t(40), f.size() - 100}) EXPECT_THROW(Decode(f.substr(0, f.size() - cut)), EInvalidGraphic) << c;
+  }
+  // A huge picture whose data cannot fill it is refused before the bitmap is made.
+  TPspWriter huge;
+  huge.width = huge.layerW = 16000, huge.height = huge.layerH = 16000;
+  huge.compression = 1;
+  EXPECT_EQ(Message(huge.File({"x", "x", "x"})), "Invalid PSP image format.");
+}
