@@ -1,5 +1,6 @@
 #include "imaging/png.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -63,34 +64,30 @@ int Paeth(int a, int b, int c) {
   return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
 }
 
-// Undoes the filters of rows rows of rowBytes bytes each (a filter byte before each row).
+// Undoes the filters of rows rows of rowBytes bytes each (a filter byte before each row). The
+// row above the first is all zeros; the first bpp bytes of a row have no left neighbour.
 void Unfilter(uint8_t* data, size_t rowBytes, uint32_t rows, int bpp) {
-  uint8_t* prev = nullptr;
+  const std::vector<uint8_t> zeros(rowBytes, 0);
+  const uint8_t* prev = zeros.data();
+  const size_t n = size_t(bpp), lead = std::min(n, rowBytes);
   for (uint32_t y = 0; y < rows; ++y) {
     uint8_t* row = data + y * (rowBytes + 1);
-    const int filter = row[0];
     uint8_t* x = row + 1;
-    switch (filter) {
+    switch (row[0]) {
       case 0: break;
       case 1:
-        for (size_t i = size_t(bpp); i < rowBytes; ++i) x[i] = uint8_t(x[i] + x[i - size_t(bpp)]);
+        for (size_t i = n; i < rowBytes; ++i) x[i] = uint8_t(x[i] + x[i - n]);
         break;
       case 2:
-        if (prev)
-          for (size_t i = 0; i < rowBytes; ++i) x[i] = uint8_t(x[i] + prev[i]);
+        for (size_t i = 0; i < rowBytes; ++i) x[i] = uint8_t(x[i] + prev[i]);
         break;
       case 3:
-        for (size_t i = 0; i < rowBytes; ++i) {
-          const int a = i >= size_t(bpp) ? x[i - size_t(bpp)] : 0, b = prev ? prev[i] : 0;
-          x[i] = uint8_t(x[i] + ((a + b) >> 1));
-        }
+        for (size_t i = 0; i < lead; ++i) x[i] = uint8_t(x[i] + (prev[i] >> 1));
+        for (size_t i = n; i < rowBytes; ++i) x[i] = uint8_t(x[i] + ((x[i - n] + prev[i]) >> 1));
         break;
       case 4:
-        for (size_t i = 0; i < rowBytes; ++i) {
-          const int a = i >= size_t(bpp) ? x[i - size_t(bpp)] : 0, b = prev ? prev[i] : 0;
-          const int c = prev && i >= size_t(bpp) ? prev[i - size_t(bpp)] : 0;
-          x[i] = uint8_t(x[i] + Paeth(a, b, c));
-        }
+        for (size_t i = 0; i < lead; ++i) x[i] = uint8_t(x[i] + prev[i]);  // Paeth of (0, b, 0) is b
+        for (size_t i = n; i < rowBytes; ++i) x[i] = uint8_t(x[i] + Paeth(x[i - n], prev[i], prev[i - n]));
         break;
       default:
         LoadError();
@@ -122,6 +119,15 @@ struct Picture {
   // Writes the unfiltered row `row` of a pass as picture row y, pixel i at x0 + i * dx.
   void PutRow(const uint8_t* row, uint32_t y, uint32_t x0, uint32_t dx, uint32_t count) {
     const int d = h.depth;
+    if (image.format() == QImage::Format_RGB888 || image.format() == QImage::Format_RGBA8888) {
+      // 8-bit RGB and RGBA rows are the bitmap's own byte order.
+      const size_t n = image.format() == QImage::Format_RGB888 ? 3 : 4;
+      uchar* out = image.scanLine(int(y)) + x0 * n;
+      if (dx == 1) std::memcpy(out, row, count * n);
+      else
+        for (uint32_t i = 0; i < count; ++i) std::memcpy(out + i * dx * n, row + i * n, n);
+      return;
+    }
     if (image.format() == QImage::Format_Indexed8) {
       uchar* out = image.scanLine(int(y));
       const int scale = h.colorType == 0 ? 255 / ((1 << d) - 1) : 1;
@@ -253,8 +259,12 @@ QImage DecodePng(const uint8_t* data, size_t size) {
   if (total / 1032 > packed.size() + 64) LoadError();
   const bool alpha = h.colorType >= 4 || pic.hasKey || (h.colorType == 3 && trnsSize > 0);
   const bool indexed = !alpha && (h.colorType == 3 || h.colorType == 0);
+  const bool plainRgb = h.depth == 8 && ((h.colorType == 2 && !pic.hasKey) || h.colorType == 6);
   pic.image = QImage(int(h.width), int(h.height),
-                     indexed ? QImage::Format_Indexed8 : alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+                     plainRgb  ? (h.colorType == 2 ? QImage::Format_RGB888 : QImage::Format_RGBA8888)
+                     : indexed ? QImage::Format_Indexed8
+                     : alpha   ? QImage::Format_ARGB32
+                               : QImage::Format_RGB32);
   if (pic.image.isNull()) Invalid();
   if (indexed) {
     QList<QRgb> table;

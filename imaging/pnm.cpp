@@ -62,7 +62,7 @@ QImage DecodePnm(const uint8_t* data, size_t size) {
     const uint64_t need = bitmap ? uint64_t((w + 7) / 8) * h : uint64_t(w) * h * uint64_t(samples) * (wide ? 2 : 1);
     if (size - r.at < need) ReadError();
   }
-  QImage image(int(w), int(h), bitmap ? QImage::Format_Mono : grey ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+  QImage image(int(w), int(h), bitmap ? QImage::Format_Mono : grey ? QImage::Format_Indexed8 : QImage::Format_RGB888);
   if (image.isNull()) Invalid();
   if (bitmap) {
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
@@ -86,8 +86,20 @@ QImage DecodePnm(const uint8_t* data, size_t size) {
     }
     return data[r.at++];
   };
+  // Raw samples of 8 bits: each level through a table, or, with a maximum of 255, the rows as
+  // they are.
+  uint8_t levels[256];
+  for (uint32_t v = 0; v < 256; ++v) levels[v] = uint8_t(scale(v));
+  const size_t lineSamples = size_t(w) * size_t(samples);
   for (uint32_t y = 0; y < h; ++y) {
     uchar* line = image.scanLine(int(y));
+    if (!plain && !bitmap && !wide) {
+      if (maxval == 255) std::memcpy(line, data + r.at, lineSamples);
+      else
+        for (size_t i = 0; i < lineSamples; ++i) line[i] = levels[data[r.at + i]];
+      r.at += lineSamples;
+      continue;
+    }
     if (bitmap && !plain) {
       std::memcpy(line, data + r.at, (w + 7) / 8);
       r.at += (w + 7) / 8;
@@ -103,11 +115,7 @@ QImage DecodePnm(const uint8_t* data, size_t size) {
       for (uint32_t x = 0; x < w; ++x) line[x] = uchar(scale(sample()));
       continue;
     }
-    auto* px = reinterpret_cast<QRgb*>(line);
-    for (uint32_t x = 0; x < w; ++x) {
-      const int red = scale(sample()), green = scale(sample()), blue = scale(sample());
-      px[x] = qRgb(red, green, blue);
-    }
+    for (size_t i = 0; i < lineSamples; ++i) line[i] = uchar(scale(sample()));
   }
   return image;
 }

@@ -76,11 +76,15 @@ QImage DecodePsd(const uint8_t* data, size_t size) {
   const bool alpha = (mode == 3 || mode == 7) && channels >= 4 && mergedAlpha;
   const uint32_t used = needed + (alpha ? 1 : 0);
   // Every row of the used channels, unpacked.
-  std::vector<uint8_t> planes(size_t(used) * height * rowBytes);
+  // Plain channels are read where they lie; packed ones are unpacked first.
+  std::vector<uint8_t> planes;
+  const uint8_t* base = nullptr;
   if (compression == 0) {
     if ((size - r.at) / rowBytes < size_t(used) * height) Invalid();
-    std::memcpy(planes.data(), data + r.at, planes.size());
+    base = data + r.at;
   } else {
+    planes.resize(size_t(used) * height * rowBytes);
+    base = planes.data();
     const uint8_t* counts = r.Take(size_t(channels) * height * 2);
     size_t at = r.at;
     for (uint32_t row = 0; row < used * height; ++row) {
@@ -93,8 +97,12 @@ QImage DecodePsd(const uint8_t* data, size_t size) {
     }
   }
   const bool indexed = mode == 0 || mode == 1 || mode == 2 || mode == 8;
+  const bool plainRgb = depth == 8 && (mode == 3 || mode == 7) && !alpha;
   QImage image(int(width), int(height),
-               indexed ? QImage::Format_Indexed8 : alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+               indexed    ? QImage::Format_Indexed8
+               : plainRgb ? QImage::Format_RGB888
+               : alpha    ? QImage::Format_ARGB32
+                          : QImage::Format_RGB32);
   if (image.isNull()) Invalid();
   if (indexed) {
     QList<QRgb> table;
@@ -105,9 +113,14 @@ QImage DecodePsd(const uint8_t* data, size_t size) {
     }
     image.setColorTable(table);
   }
-  auto plane = [&](uint32_t c, uint32_t y) { return planes.data() + (size_t(c) * height + y) * rowBytes; };
+  auto plane = [&](uint32_t c, uint32_t y) { return base + (size_t(c) * height + y) * rowBytes; };
   for (uint32_t y = 0; y < height; ++y) {
     uchar* line = image.scanLine(int(y));
+    if (plainRgb) {  // the three channels interleaved as they are
+      const uint8_t *red = plane(0, y), *green = plane(1, y), *blue = plane(2, y);
+      for (uint32_t x = 0; x < width; ++x, line += 3) line[0] = red[x], line[1] = green[x], line[2] = blue[x];
+      continue;
+    }
     if (indexed) {
       for (uint32_t x = 0; x < width; ++x) line[x] = uchar(Sample(plane(0, y), x, depth));
       continue;

@@ -1,5 +1,6 @@
 #include "imaging/targa.h"
 
+#include <QSysInfo>
 #include <cstring>
 #include <vector>
 
@@ -47,14 +48,17 @@ QImage DecodeTarga(const uint8_t* p, size_t size) {
   const int bytes = (depth + 7) / 8;
   // A run-length packet of two bytes and more gives at most 128 pixels.
   if (rle && uint64_t(w) * uint64_t(h) > uint64_t(size - at) / uint64_t(bytes + 1) * 128 + 128) Invalid();
-  std::vector<uint8_t> pixels(size_t(w) * size_t(h) * size_t(bytes));
+  // Plain pixels are read where they lie; run-length ones are unpacked first.
+  std::vector<uint8_t> unpacked;
+  const uint8_t* pixels = p + at;
   if (rle) {
+    unpacked.resize(size_t(w) * size_t(h) * size_t(bytes));
     const uint8_t* source = p + at;
-    uint8_t* dest = pixels.data();
-    if (!TTargaRLEDecoder(depth).Decode(source, dest, size - at, pixels.size())) Invalid();
-  } else {
-    if (size - at < pixels.size()) Invalid();
-    std::memcpy(pixels.data(), p + at, pixels.size());
+    uint8_t* dest = unpacked.data();
+    if (!TTargaRLEDecoder(depth).Decode(source, dest, size - at, unpacked.size())) Invalid();
+    pixels = unpacked.data();
+  } else if ((size - at) / size_t(bytes) / size_t(w) < size_t(h)) {
+    Invalid();
   }
 
   const bool greyAlpha = grey && depth == 16;
@@ -74,8 +78,14 @@ QImage DecodeTarga(const uint8_t* p, size_t size) {
   }
   const bool topDown = descriptor & 0x20, rightToLeft = descriptor & 0x10;
   for (int y = 0; y < h; ++y) {
-    const uint8_t* src = pixels.data() + size_t(topDown ? y : h - 1 - y) * size_t(w) * size_t(bytes);
+    const uint8_t* src = pixels + size_t(topDown ? y : h - 1 - y) * size_t(w) * size_t(bytes);
     uchar* line = image.scanLine(y);
+    // Indexed, B-G-R and B-G-R-A rows left to right are the bitmap's own bytes.
+    if (!rightToLeft && (format == QImage::Format_Indexed8 || format == QImage::Format_BGR888 ||
+                         (format == QImage::Format_ARGB32 && !greyAlpha && QSysInfo::ByteOrder == QSysInfo::LittleEndian))) {
+      std::memcpy(line, src, size_t(w) * size_t(bytes));
+      continue;
+    }
     for (int x = 0; x < w; ++x) {
       const uint8_t* s = src + size_t(rightToLeft ? w - 1 - x : x) * size_t(bytes);
       switch (format) {
