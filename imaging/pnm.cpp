@@ -91,6 +91,10 @@ QImage DecodePnm(const uint8_t* data, size_t size) {
   uint8_t levels[256];
   for (uint32_t v = 0; v < 256; ++v) levels[v] = uint8_t(scale(v));
   const size_t lineSamples = size_t(w) * size_t(samples);
+  if (!plain && !bitmap && !wide && maxval == 255 && size_t(image.bytesPerLine()) == lineSamples) {
+    std::memcpy(image.bits(), data + r.at, lineSamples * h);  // rows without padding: one copy
+    return image;
+  }
   for (uint32_t y = 0; y < h; ++y) {
     uchar* line = image.scanLine(int(y));
     if (!plain && !bitmap && !wide) {
