@@ -1,6 +1,7 @@
 #include "app/entry.h"
 
 #include <QApplication>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -11,6 +12,8 @@
 #include "platform/instancelock.h"
 #include "platform/messagebox.h"
 #include "platform/registry.h"
+#include "platform/termination.h"
+#include "player/runwindow.h"
 #include "settings/rwsetting.h"
 
 namespace sf {
@@ -18,6 +21,7 @@ namespace sf {
 const char kInstanceMutexName[] = "qel_showforge";
 
 int RunProgram(int argc, char** argv) {
+  const auto started = std::chrono::steady_clock::now();
   // A second copy ends at once, silently: this also keeps a settings dialog and a show from
   // running side by side.
   TNamedMutex mutex(kInstanceMutexName);
@@ -58,9 +62,20 @@ int RunProgram(int argc, char** argv) {
       ShowMessage("The settings dialog is not built yet.");
       break;
     case TRunMode::FullScreen:
-    case TRunMode::Preview:
-      ShowMessage("The show window is not built yet.");
+    case TRunMode::Preview: {
+      // The run window is the main window; the loop runs until the show is closed.
+      TRunSetup setup;
+      setup.preview = choice.mode == TRunMode::Preview && !choice.hostIsRoot;
+      setup.hostWindow = choice.hostWindow;
+      setup.started = started;
+      ExitLoopOnTermination();
+      {
+        TfRun run(*project, *settings, setup);
+        run.show();
+        code = app.exec();
+      }
       break;
+    }
     case TRunMode::Invalid:
       ShowMessage(choice.error);
       code = 1;

@@ -1,5 +1,6 @@
 #include "platform/canvas.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <cstring>
 
@@ -30,6 +31,47 @@ void TCanvas::Ellipse(const QRect& r, TColor color) {
   p.setBrush(ToQColor(color));
   // QPainter's outline covers one pixel more than its rectangle; the system's stays inside.
   p.drawEllipse(QRect(r.x(), r.y(), r.width() - 1, r.height() - 1));
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text, const QFont& font, TColor color) {
+  if (text.isEmpty()) return;
+  const QFontMetrics metrics(font);
+  Touch(QRect(QPoint(x, y), TextExtent(text, font)));
+  QPainter p(&bitmap_);
+  if (clipped_) p.setClipRegion(clip_);
+  p.setFont(font);
+  p.setPen(ToQColor(color));
+  p.drawText(QPoint(x, y + metrics.ascent()), text);
+}
+
+QSize TCanvas::TextExtent(const QString& text, const QFont& font) {
+  const QFontMetrics metrics(font);
+  return QSize(metrics.horizontalAdvance(text), metrics.height());
+}
+
+void BitBlt(QImage& target, const QRect& dst, const QImage& source, QPoint srcOrigin, TRasterOp op) {
+  const QRect vis = dst.intersected(target.rect());
+  if (vis.isEmpty()) return;
+  const bool fast = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32;
+  const QImage src = op == TRasterOp::DSTINVERT || fast ? source : source.convertToFormat(QImage::Format_RGB32);
+  for (int y = vis.top(); y <= vis.bottom(); ++y) {
+    auto* out = reinterpret_cast<QRgb*>(target.scanLine(y));
+    const int sy = srcOrigin.y() + (y - dst.y());
+    const bool rowIn = sy >= 0 && sy < src.height();
+    const QRgb* in = rowIn && op != TRasterOp::DSTINVERT ? reinterpret_cast<const QRgb*>(src.constScanLine(sy)) : nullptr;
+    for (int x = vis.left(); x <= vis.right(); ++x) {
+      const int sx = srcOrigin.x() + (x - dst.x());
+      const QRgb s = in && sx >= 0 && sx < src.width() ? in[sx] & 0xFFFFFF : 0;
+      QRgb& d = out[x];
+      switch (op) {
+        case TRasterOp::SRCCOPY: d = s; break;
+        case TRasterOp::SRCAND: d &= s; break;
+        case TRasterOp::DSTINVERT: d = ~d; break;
+        case TRasterOp::SRCINVERT: d ^= s; break;
+      }
+      d |= 0xFF000000u;
+    }
+  }
 }
 
 void TCanvas::SelectClipRgn(const QRegion& region) {

@@ -6,6 +6,7 @@
 // so that a window repaints only what changed.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QRect>
 #include <QRegion>
@@ -44,6 +45,11 @@ class TCanvas {
   // The whole of source scaled into dst, nearest neighbour (StretchDraw).
   void StretchDraw(const QRect& dst, const QImage& source);
 
+  // Text with a transparent brush: the letters only, top-left corner of the text's cell at
+  // (x, y) (TextOut); the size of that cell (TextExtent).
+  void TextOut(int x, int y, const QString& text, const QFont& font, TColor color);
+  static QSize TextExtent(const QString& text, const QFont& font);
+
   // The clip region of Draw, CopyRect and StretchDraw (SelectClipRgn); an empty optional
   // region (ClearClip) draws everywhere.
   void SelectClipRgn(const QRegion& region);
@@ -66,5 +72,16 @@ class TCanvas {
   QRegion clip_;
   bool clipped_ = false;
 };
+
+// The raster operations of the transparent draw, on 32-bit bitmaps: each pixel of the target
+// rectangle dst with the pixel of source at the same offset from srcOrigin. Source pixels outside
+// the source bitmap count as black; the target's spare byte stays 0xFF.
+enum class TRasterOp : uint32_t {
+  SRCCOPY = 0x00CC0020,    // source
+  SRCAND = 0x008800C6,     // target AND source
+  DSTINVERT = 0x00550009,  // NOT target (source not read)
+  SRCINVERT = 0x00660046,  // target XOR source
+};
+void BitBlt(QImage& target, const QRect& dst, const QImage& source, QPoint srcOrigin, TRasterOp op);
 
 }  // namespace sf

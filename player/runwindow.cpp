@@ -1,0 +1,348 @@
+#include "player/runwindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+#include <cstdio>
+
+#include "container/projectinfo.h"
+#include "platform/random.h"
+#include "platform/tempdir.h"
+#include "platform/x11host.h"
+#include "player/messages.h"
+#include "settings/rwsetting.h"
+
+namespace sf {
+
+const char kDesktopSnapshotName[] = "vromdsk.bmp";
+bool g_PreviewRunning = false;
+
+// pbShow: paints the part of the show surface that changed.
+class TShowSurface : public QWidget {
+ public:
+  TShowSurface(TfRun* run, QWidget* parent) : QWidget(parent), run_(run) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter p(this);
+    const QRect r = event->rect();
+    p.drawImage(r, run_->surface_, r);
+    for (const QRect& outside : QRegion(r).subtracted(QRegion(run_->surface_.rect())))  // beyond the surface
+      p.fillRect(outside, Qt::black);
+    if (run_->trace_ && !run_->firstFrameTraced_ && run_->ticks_ > 0) {
+      run_->firstFrameTraced_ = true;
+      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                            run_->setup_.started);
+      std::fprintf(stderr, "showforge: first frame on the screen %lld ms after start\n", (long long)ms.count());
+    }
+  }
+
+ private:
+  TfRun* run_;
+};
+
+TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup)
+    : QWidget(nullptr, Qt::FramelessWindowHint), project_(project), settings_(settings), setup_(setup) {
+  trace_ = qEnvironmentVariable("SHOWFORGE_TRACE") == "1";
+  plBK = new QWidget(this);
+  plBK->setAutoFillBackground(false);
+  pbShow = new TShowSurface(this, plBK);
+  displaypanel = new QWidget(plBK);
+  displaypanel->hide();
+  Setting1 = pm.addAction("Setting");
+  Close1 = pm.addAction("Stop");
+  ShowTimer.setInterval(10);
+  for (QTimer* t : {&SelectTimer, &VidioTimer, &MaxRuntime, &MusicPlayTimer}) t->setInterval(1000);
+  connect(&ShowTimer, &QTimer::timeout, this, &TfRun::ShowTimerTimer);
+  connect(&SelectTimer, &QTimer::timeout, this, &TfRun::SelectTimerTimer);
+  connect(&MaxRuntime, &QTimer::timeout, this, &TfRun::MaxRuntimeTimer);
+  FormCreate();
+}
+
+void TfRun::FormCreate() {
+  // The bitmaps are in the device's format: the transition steps copy between them and the
+  // surface row by row, and photos keep their colours.
+  FPicture = QImage(0, 0, QImage::Format_RGB32);
+  FBackground = QImage(0, 0, QImage::Format_RGB32);
+  FComposite = QImage(0, 0, QImage::Format_RGB32);
+  FCurrent = -1;
+  FFirstShow = true;
+  // Run-state initialisation. The screen-saver system command the original swallowed has no
+  // counterpart here: the window manager's close request is answered in closeEvent.
+  Randomize();
+  FMusicPlaying = FMusicLoaded = FRunning = false;
+  FTrackEndTicks = 0;
+  if (settings_.UseOwnTransitions) FUserEffects.Fill(settings_.Transitions);
+  if (settings_.UseMaxRunTime) {
+    FRunSecondsLeft = settings_.MaxRunMinutes * 60;
+    if (FRunSecondsLeft == 0) FRunSecondsLeft = 60;
+    MaxRuntime.start();
+  }
+  project_.ReadSlides();
+  FPlaylistDone = false;
+  FLastMouseX = -10;
+  FSlides.clear();
+  FBackgrounds.clear();
+  FVideoPlaying = FFlashShowing = false;
+  FVideoPos = FFlashStartFrame = 0;
+  FStarted = false;
+  Randomize();
+  FSlideCount = 0;
+  if (setup_.onScreen) TakeDesktopSnapshot();
+  FMouseMoves = 0;
+  // Mode set-up.
+  if (setup_.preview) PreviewSetup();
+  else FullScreenSetup();
+  FRunning = true;
+}
+
+void TfRun::TakeDesktopSnapshot() {
+  const QString dir = PrivateTempDir();
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (dir.isEmpty() || screen == nullptr) return;
+  const QImage shot = screen->grabWindow(0).toImage();
+  if (!shot.isNull()) shot.save(dir + kDesktopSnapshotName, "BMP");
+}
+
+void TfRun::SplitRecords() {
+  for (TPictureInfo& record : project_.Slides) (record.IsBackgroundPicture ? FBackgrounds : FSlides).push_back(&record);
+  FSlideCount = int32_t(FSlides.size());
+  FSlideEffects.assign(FSlides.size(), TQrxArray());
+  for (size_t i = 0; i < FSlides.size(); ++i) FSlideEffects[i].Fill(FSlides[i]->EffectList);
+}
+
+void TfRun::FullScreenSetup() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize area = !setup_.showArea.isEmpty() ? setup_.showArea : screen ? screen->size() : QSize(640, 480);
+  FShowWidth = area.width();
+  FShowHeight = area.height();
+  FPreview = false;
+  // On top, without a task-bar entry, over the whole screen: the geometry is set before the
+  // window is shown (a window manager that is not there cannot make it full screen).
+  setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint | Qt::Tool);
+  setGeometry(0, 0, FShowWidth, FShowHeight);
+  SplitRecords();
+  g_PreviewRunning = false;
+  FormResize();
+}
+
+void TfRun::PreviewSetup() {
+  QSize area = setup_.showArea;
+  if (area.isEmpty()) area = X11WindowSize(setup_.hostWindow);
+  FShowWidth = area.width();
+  FShowHeight = area.height();
+  FPreview = true;
+  if (project_.MenuMode == 0) Setting1->setVisible(false);
+  if (setup_.onScreen) {
+    // A child of the host window, filling it, following its size and ending with it.
+    winId();
+    if (QWindow* host = QWindow::fromWinId(WId(setup_.hostWindow))) windowHandle()->setParent(host);
+    host_ = std::make_unique<TX11HostWatch>(setup_.hostWindow);
+    connect(host_.get(), &TX11HostWatch::Resized, this, [this](QSize size) {
+      if (size.isEmpty() || size == QSize(FShowWidth, FShowHeight)) return;
+      FShowWidth = size.width();
+      FShowHeight = size.height();
+      setGeometry(0, 0, FShowWidth, FShowHeight);
+      FormResize();
+    });
+    connect(host_.get(), &TX11HostWatch::Gone, this, [this] { CloseShow(); });
+    if (!host_->Valid()) QTimer::singleShot(0, this, [this] { CloseShow(); });  // no host: nothing to show in
+  }
+  setGeometry(0, 0, FShowWidth, FShowHeight);
+  plBK->setGeometry(0, 0, FShowWidth, FShowHeight);
+  SplitRecords();
+  g_PreviewRunning = true;
+  FormResize();
+}
+
+void TfRun::FormResize() {
+  // The background and the surface keep what they hold where the new size overlaps.
+  auto resized = [this](const QImage& image) {
+    QImage out(FShowWidth, FShowHeight, QImage::Format_RGB32);
+    out.fill(Qt::black);
+    if (!image.isNull()) {
+      QPainter p(&out);
+      p.drawImage(0, 0, image);
+    }
+    return out;
+  };
+  if (FBackground.size() != QSize(FShowWidth, FShowHeight)) FBackground = resized(FBackground);
+  if (surface_.size() != QSize(FShowWidth, FShowHeight)) surface_ = resized(surface_);
+  plBK->setGeometry(0, 0, FShowWidth, FShowHeight);
+  pbShow->setGeometry(0, 0, FShowWidth, FShowHeight);
+  pbShow->update();
+}
+
+void TfRun::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FormShow();
+}
+
+void TfRun::FormShow() {
+  Setting1->setText(project_.Texts[stMenuSetting]);
+  Close1->setText(project_.Texts[stMenuStop]);
+  if (!FStarted) {
+    SelectTimerTimer();
+    FStarted = true;
+  }
+  if (!FPreview && FFirstShow && project_.ScreenTransitionMode == 1) {
+    FFirstShow = false;
+    canvas_.FillRect(QRect(0, 0, FShowWidth, FShowHeight), 0);
+    Repaint();
+  }
+}
+
+void TfRun::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  plBK->setGeometry(rect());
+  pbShow->setGeometry(rect());
+}
+
+void TfRun::closeEvent(QCloseEvent* event) {
+  // Only the show's own close events end it; the window manager's close request is ignored.
+  if (!quitting_) {
+    event->ignore();
+    return;
+  }
+  FStarted = false;
+  QWidget::closeEvent(event);
+}
+
+void TfRun::CloseShow() {
+  if (quitting_) return;
+  quitting_ = true;
+  ShowTimer.stop();
+  SelectTimer.stop();
+  MaxRuntime.stop();
+  FRunning = false;
+  close();
+  // A preview's foreign parent keeps the loop from ending on the last window: leave it directly.
+  QCoreApplication::exit(0);
+}
+
+void TfRun::customEvent(QEvent* event) {
+  if (event->type() != TMessageEvent::EventType()) return QWidget::customEvent(event);
+  const auto* m = static_cast<TMessageEvent*>(event);
+  switch (m->Message) {
+    case WM_FLASH_ENDED:
+      if (m->WParam == 1) FFlashStartFrame = 0, FFlashShowing = false;
+      SelectTimer.setInterval(1);
+      SelectTimer.start();
+      break;
+    case WM_FLASH_STARTFRAME: FFlashStartFrame = int32_t(m->WParam); break;
+    case WM_SHOW_CLOSE:
+      if (FRunning) CloseShow();
+      break;
+    // The music and the settings reload act through the music player and the settings dialog,
+    // which are not part of this window yet; the messages arrive and are taken here.
+    case WM_MUSIC_START:
+    case WM_MUSIC_STOP:
+    case WM_MUSIC_PAUSE:
+    case WM_MUSIC_RESUME:
+    case WM_SETTINGS_RELOAD:
+    default: break;
+  }
+}
+
+void TfRun::SelectTimerTimer() {
+  SelectTimer.stop();
+  if (project_.MenuMode == 0 && !FPreview && setup_.onScreen) raise();
+  if (FSlideCount == 0) return;  // nothing to show: the screen stays as it is until the show is closed
+  // A slide that cannot be shown (a kind this player does not play, a picture that does not
+  // decode) is passed over: a screen saver must not stop on one damaged slide.
+  for (int32_t attempt = 0; attempt < FSlideCount && !quitting_; ++attempt) {
+    const int32_t next = project_.RandomOrder ? Random(FSlideCount) : FCurrent + 1 > FSlideCount - 1 ? 0 : FCurrent + 1;
+    FSlideKind = FSlides[size_t(next)]->SlideKind;
+    FCurrent = next;
+    if (FSlideKind != 0) continue;  // flash and video slides play with their players
+    if (!PrepareSlide(FCurrent)) continue;
+    const TPictureInfo& slide = *FSlides[size_t(FCurrent)];
+    if (settings_.UseOwnTransitions)
+      StartTransition(slide, FUserEffects, settings_.TransitionSpeed, settings_.RandomTransition);
+    else
+      StartTransition(slide, FSlideEffects[size_t(FCurrent)], slide.EffectSpeed, slide.RandomEffect);
+    return;
+  }
+  // Nothing could be shown this time: try again after a display time.
+  if (!quitting_) {
+    SelectTimer.setInterval(project_.DisplaySeconds * 1000 + 1000);
+    SelectTimer.start();
+  }
+}
+
+void TfRun::StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t speed, bool random) {
+  PostMessage(this, slide.MusicDuringSlide ? WM_MUSIC_RESUME : WM_MUSIC_PAUSE);
+  const int32_t index = TTransitionEngine::ChooseIndex(list, random);
+  const bool wholeScreen = project_.ScreenTransitionMode == 1;
+  int32_t interval;
+  if (wholeScreen) {
+    {
+      TCanvas composite(FComposite);
+      composite.Draw(FPicX, FPicY, FPicture);
+    }
+    DrawCaption(slide, FComposite);
+    DrawTextBlock(slide, FComposite);
+    FBackground = surface_.copy();
+    FPicX = FPicY = 0;
+    interval = engine_.Start(index, canvas_, FComposite, FBackground, 0, 0, speed, true);
+  } else {
+    interval = engine_.Start(index, canvas_, FPicture, FBackground, FPicX, FPicY, speed, false);
+  }
+  FEffect = engine_.FEffect;
+  ticks_ = 0;
+  transitionClock_.start();
+  ShowTimer.setInterval(interval);
+  ShowTimer.start();
+}
+
+void TfRun::ShowTimerTimer() {
+  const bool done = engine_.Step();
+  ++ticks_;
+  Repaint();
+  if (!done) return;
+  if (!FPreview && !FDialogOpen && !cursorHidden_) {
+    setCursor(Qt::BlankCursor);
+    cursorHidden_ = true;
+  }
+  if (trace_) {
+    const qint64 ms = transitionClock_.elapsed();
+    const TEffectInfo* info = EffectInfo(FEffect);
+    std::fprintf(stderr, "showforge: slide %d, effect %d (%s): %d ticks in %lld ms, %.1f ticks/s at a %d ms tick\n",
+                 FCurrent, FEffect, info ? info->name : "no effect", ticks_, (long long)ms,
+                 ms > 0 ? ticks_ * 1000.0 / double(ms) : 0.0, ShowTimer.interval());
+  }
+  ShowTimer.stop();
+  SelectTimer.setInterval(project_.DisplaySeconds * 1000 + 1000);
+  SelectTimer.start();
+}
+
+void TfRun::MaxRuntimeTimer() {
+  if (--FRunSecondsLeft <= 0) CloseShow();
+}
+
+void TfRun::Repaint() {
+  const QRect dirty = canvas_.TakeDirty();
+  if (!dirty.isEmpty()) pbShow->update(dirty);
+}
+
+TfRun::~TfRun() {
+  unsetCursor();
+  ShowTimer.stop();
+  SelectTimer.stop();
+  FSlideEffects.clear();
+  FSlides.clear();
+  FBackgrounds.clear();
+  FRunning = false;
+  const QString dir = PrivateTempDir();
+  if (!dir.isEmpty() && QFile::exists(dir + kDesktopSnapshotName)) QFile::remove(dir + kDesktopSnapshotName);
+  g_PreviewRunning = false;
+}
+
+}  // namespace sf

@@ -1,0 +1,141 @@
+// The run window: the player. It owns the off-screen bitmaps, the slide lists and the timers,
+// and drives the show cycle: choose the next slide, prepare it off screen, hand it to the
+// transition engine, hold it for the display time, and go on until the show is closed.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMenu>
+#include <QTimer>
+#include <QWidget>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "container/pictureinfo.h"
+#include "platform/canvas.h"
+#include "transitions/engine.h"
+#include "transitions/qrxarray.h"
+
+namespace sf {
+
+class TProjectInfo;
+class TRWSetting;
+class TX11HostWatch;
+
+// How the run window is set up: full screen, or inside a preview host.
+struct TRunSetup {
+  bool preview = false;
+  uint32_t hostWindow = 0;  // the X11 window of a preview
+  // The show area when it is not the screen's or the host's (tests); empty: asked of the system.
+  QSize showArea;
+  // Whether the window takes the screen: shows itself, takes the desktop snapshot. Off in tests,
+  // which drive the cycle by hand.
+  bool onScreen = true;
+  // When the program started, for the trace of the first frame (SHOWFORGE_TRACE=1).
+  std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+};
+
+// The desktop snapshot's file name in the private temporary folder.
+extern const char kDesktopSnapshotName[];
+
+// The process-wide flag that a preview runs (read by the password check on closing).
+extern bool g_PreviewRunning;
+
+class TfRun : public QWidget {
+  Q_OBJECT
+
+ public:
+  TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup);
+  ~TfRun() override;
+
+  // The handlers, public so that tests can fire the timers by hand.
+  void FormShow();
+  void SelectTimerTimer();
+  void ShowTimerTimer();
+  void MaxRuntimeTimer();
+
+  // The visible show surface (the picture of pbShow).
+  const QImage& Surface() const { return surface_; }
+  TTransitionEngine& Engine() { return engine_; }
+
+  // The window's state.
+  int32_t FPicX = 0, FPicY = 0;
+  std::vector<TPictureInfo*> FSlides, FBackgrounds;
+  int32_t FSlideKind = 0;
+  int32_t FVideoPos = 0;
+  int32_t FFlashStartFrame = 0;
+  bool FStarted = false;
+  int32_t FCurrent = -1;
+  int32_t FEffect = kNoEffect;
+  bool FPreview = false;
+  int32_t FShowWidth = 0, FShowHeight = 0;
+  int32_t FVideoWidth = 0, FVideoHeight = 0, FVideoShowWidth = 0, FVideoShowHeight = 0;
+  bool FVideoPlaying = false, FFlashShowing = false;
+  int32_t FLastMouseX = -10, FLastMouseY = 0;
+  int32_t FMouseMoves = 0;
+  bool FDialogOpen = false;
+  bool FFirstShow = true;
+  bool FMusicPlaying = false, FMusicLoaded = false;
+  int32_t FTrackEndTicks = 0;
+  bool FRunning = false;
+  int32_t FRunSecondsLeft = 0;
+  int32_t FTrack = 0;
+  bool FPlaylistDone = false;
+  QImage FPicture, FBackground, FComposite;
+  int32_t FSlideCount = 0;
+  std::vector<TQrxArray> FSlideEffects;
+  TQrxArray FUserEffects;
+
+  QTimer ShowTimer, SelectTimer, VidioTimer, MaxRuntime, MusicPlayTimer;
+  QMenu pm;
+  QAction* Setting1 = nullptr;
+  QAction* Close1 = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void customEvent(QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FullScreenSetup();
+  void PreviewSetup();
+  void SplitRecords();
+  void FormResize();
+  void TakeDesktopSnapshot();
+  void CloseShow();
+
+  // Slide preparation.
+  bool PrepareSlide(int32_t index);
+  void PaintBackground(const TPictureInfo& slide);
+  void DrawBackgroundPicture(const TPictureInfo* record, int32_t layout, bool randomTiles, int32_t tileCount);
+  void DrawCaption(const TPictureInfo& slide, QImage& bitmap);
+  void DrawTextBlock(const TPictureInfo& slide, QImage& bitmap);
+  bool LoadAndFitPicture(const TPictureInfo& slide);
+  void TransparentDraw();
+  void StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t speed, bool random);
+  void Repaint();
+
+  TProjectInfo& project_;
+  TRWSetting& settings_;
+  TRunSetup setup_;
+  QImage surface_;
+  TCanvas canvas_{surface_};
+  TTransitionEngine engine_;
+  QWidget* plBK = nullptr;
+  QWidget* pbShow = nullptr;
+  QWidget* displaypanel = nullptr;
+  std::unique_ptr<TX11HostWatch> host_;
+  bool cursorHidden_ = false;
+  bool quitting_ = false;
+  // The trace of the first frame and of each transition's ticks.
+  bool trace_ = false, firstFrameTraced_ = false;
+  int32_t ticks_ = 0;
+  QElapsedTimer transitionClock_;
+
+  friend class TShowSurface;
+};
+
+}  // namespace sf

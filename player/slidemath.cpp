@@ -1,0 +1,102 @@
+#include "player/slidemath.h"
+
+#include <QFontMetrics>
+#include <QStringList>
+#include <cmath>
+
+#include "platform/convert.h"
+#include "platform/random.h"
+
+namespace sf {
+
+int32_t PickChoice(const QString& list) {
+  QStringList entries = list.split(';');
+  entries.removeLast();  // what follows the last ";" (all of it when there is none)
+  if (entries.isEmpty()) return 0;
+  const QString entry = entries[Random(int32_t(entries.size()))].trimmed();
+  int32_t value = 0;
+  return TryStrToInt(entry.toStdString(), value) ? value : 0;
+}
+
+QSize FitRule(QSize picture, QSize box) {
+  const int w = picture.width(), h = picture.height(), W = box.width(), H = box.height();
+  int width = w, height = h;
+  if (w <= 0 || h <= 0) return picture;
+  if (W < w) {
+    width = W;
+    height = int(RoundHalfEven(double(h) / w * W));
+    if (H < height) height = H, width = int(RoundHalfEven(double(w) / h * H));
+  } else if (H < h) {
+    height = H;
+    width = int(RoundHalfEven(double(w) / h * H));
+    if (W < width) width = W, height = int(RoundHalfEven(double(h) / w * W));
+  }
+  return QSize(width, height);
+}
+
+QRect FillCrop(QSize picture, QSize area) {
+  const int pw = picture.width(), ph = picture.height(), W = area.width(), H = area.height();
+  if (W <= 0 || H <= 0) return QRect(0, 0, pw, ph);
+  int cw, ch;
+  if (ph < pw) {
+    ch = ph;
+    cw = int(RoundHalfEven(double(W) / H * ph));
+  } else {
+    cw = pw;
+    ch = int(RoundHalfEven(double(H) / W * pw));
+  }
+  // A picture whose aspect lies between square and the area's would need more than it has.
+  return QRect(0, 0, std::min(cw, pw), std::min(ch, ph));
+}
+
+QPoint TextPlace(int32_t position, QSize area, QSize text, QPoint custom) {
+  const int W = area.width(), H = area.height(), tw = text.width(), th = text.height();
+  const int centreX = (W - tw) / 2, rightX = W - tw - 20, middleY = (H - th) / 2, bottomY = H - th;
+  switch (position) {
+    case 0: return {centreX, 0};
+    case 1: return {0, 0};
+    case 2: return {rightX, 0};
+    case 3: return {centreX, bottomY};
+    case 4: return {0, bottomY};
+    case 5: return {rightX, bottomY};
+    case 6: return {centreX, middleY};
+    case 7: return {0, middleY};
+    case 8: return {rightX, middleY};
+    case 9: return custom;
+    default: return {0, 0};
+  }
+}
+
+int32_t TileWidth(int32_t backgroundWidth, int32_t pictureWidth, bool randomTiles, int32_t tileCount) {
+  int32_t width;
+  if (randomTiles) {
+    width = int32_t(RoundHalfEven(double(backgroundWidth) / (Random(tileCount) + 1))) + 1;
+  } else {
+    if (tileCount == 0) return 0;  // no count to divide by
+    width = int32_t(RoundHalfEven(double(pictureWidth) / tileCount)) + 1;
+  }
+  return std::max(width, 16);
+}
+
+bool ListsBackground(const QString& list, int32_t n) { return list.contains(QString(" %1;").arg(n)); }
+
+QFont FontFromSpec(const TFontSpec& spec) {
+  QFont font(spec.Name);
+  font.setStyleHint(QFont::SansSerif);
+  font.setBold(spec.Bold);
+  font.setItalic(spec.Italic);
+  font.setUnderline(spec.Underline);
+  font.setStrikeOut(spec.StrikeOut);
+  if (spec.Height < 0) {
+    font.setPixelSize(-spec.Height);
+  } else {
+    // A cell height: the letters are that height less the font's leading.
+    const int cell = spec.Height > 0 ? spec.Height : 16;
+    font.setPixelSize(cell);
+    const int measured = QFontMetrics(font).height();
+    if (measured > cell) font.setPixelSize(std::max(1, cell * cell / measured));
+  }
+  return font;
+}
+
+}  // namespace sf

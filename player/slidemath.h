@@ -1,0 +1,41 @@
+// The arithmetic of slide preparation: choice lists, the fit rule, the fill crop, text places and
+// tile sizes, apart from any bitmap so that each rule can be checked on its own.
+#pragma once
+
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+
+#include "container/pictureinfo.h"
+
+namespace sf {
+
+// One entry of a choice list such as "0;2;" at random (Random(count)); text after the last ";"
+// is ignored; an empty list, or an entry that is not a number, gives 0.
+int32_t PickChoice(const QString& list);
+
+// Shrinks a picture into a box keeping its aspect ratio; a picture that fits keeps its size.
+QSize FitRule(QSize picture, QSize box);
+
+// The part of a picture that fill mode scales to the whole area: from the top-left corner, the
+// area's aspect. A rectangle that would reach beyond the picture is cut to it.
+QRect FillCrop(QSize picture, QSize area);
+
+// Where a caption or text block of the given size stands at a position 0 to 9 (9: at custom).
+QPoint TextPlace(int32_t position, QSize area, QSize text, QPoint custom);
+
+// The tile width of a tiled background picture, at least 16; 0 when the picture cannot be tiled
+// (no tile count without random tiles), which draws it once, stretched.
+int32_t TileWidth(int32_t backgroundWidth, int32_t pictureWidth, bool randomTiles, int32_t tileCount);
+
+// Whether a slide's background picture list (" 0; 3;") names pool picture n.
+bool ListsBackground(const QString& list, int32_t n);
+
+// The font of a slide's caption or text: negative heights are character heights in pixels,
+// positive ones cell heights.
+QFont FontFromSpec(const TFontSpec& spec);
+
+}  // namespace sf
