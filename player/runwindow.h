@@ -56,7 +56,7 @@ class TfRun : public QWidget {
   void MaxRuntimeTimer();
 
   // The visible show surface (the picture of pbShow).
-  const QImage& Surface() const { return surface_; }
+  QImage& Surface() { return surface_; }
   TTransitionEngine& Engine() { return engine_; }
 
   // The window's state.

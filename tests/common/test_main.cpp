@@ -1,7 +1,7 @@
-// The main() of every test program: a QGuiApplication (text drawing needs one) on the
+// The main() of every test program: a QApplication (text drawing and the run window need one) on the
 // offscreen platform, a private runtime folder to keep Qt quiet, and the registry in a folder
 // of the test's own.
-#include <QGuiApplication>
+#include <QApplication>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -12,6 +12,6 @@ int main(int argc, char** argv) {
   setenv("XDG_RUNTIME_DIR", sftest::ScratchDir("runtime").c_str(), 1);
   setenv("SHOWFORGE_REGISTRY_DIR", sftest::ScratchDir("registry").c_str(), 1);
   ::testing::InitGoogleTest(&argc, argv);
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

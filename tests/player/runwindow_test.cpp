@@ -1,0 +1,348 @@
+// The run window driven by hand on the offscreen platform: the slide step's order, the fit
+// modes and positions, caption and text places, backgrounds, the transparent draw, whole-screen
+// mode and the slides that are passed over. Timers are fired by calling their handlers.
+#include <QBuffer>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "container/fields.h"
+#include "container/projectinfo.h"
+#include "platform/messagebox.h"
+#include "platform/random.h"
+#include "player/runwindow.h"
+#include "player/slidemath.h"
+#include "settings/rwsetting.h"
+#include "tests/common/testutil.h"
+
+using namespace sf;
+using sftest::F;
+using sftest::Rec;
+
+namespace {
+
+uint8_t HeaderTag(const char* name) {
+  for (const THeaderField& f : HeaderFields())
+    if (std::string(f.name) == name) return f.tag;
+  ADD_FAILURE() << "no header field " << name;
+  return 0;
+}
+uint8_t SlideTag(const char* name) {
+  for (const TSlideField& f : SlideFields())
+    if (std::string(f.name) == name) return f.tag;
+  ADD_FAILURE() << "no slide field " << name;
+  return 0;
+}
+std::string H(const char* name, const std::string& v) { return F(HeaderTag(name), v); }
+std::string S(const char* name, const std::string& v) { return F(SlideTag(name), v); }
+
+std::string Bmp(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "BMP");
+  return bytes.toStdString();
+}
+
+QImage Solid(int w, int h, QRgb colour) {
+  QImage image(w, h, QImage::Format_RGB32);
+  image.fill(colour);
+  return image;
+}
+
+// A show of pictures; each slide's extra fields come after its picture's. A record's data is the
+// resource of its own number.
+struct TShow {
+  sftest::ProjectBuilder b;
+  std::string header;
+  int records = 0;
+
+  void AddPicture(const std::string& bytes, const std::string& fields, int code = 1) {
+    b.AddResource(bytes);
+    b.slideList += Rec(S("ResourceIndex", std::to_string(records++)) + S("DataSize", std::to_string(bytes.size())) +
+                       S("FormatCode", std::to_string(code)) + fields);
+  }
+  void AddRecord(const std::string& fields) {
+    b.AddResource("");
+    b.slideList += Rec(S("ResourceIndex", std::to_string(records++)) + fields);
+  }
+
+  std::unique_ptr<TProjectInfo> project;
+  std::unique_ptr<TRWSetting> settings;
+  std::unique_ptr<TfRun> run;
+
+  TfRun& Start(QSize area = {1024, 768}, bool preview = false) {
+    // Plain defaults for every test: in order, centred, one second, no random colours.
+    b.header = H("RandomOrder", "0") + H("RandomPosition", "0") + H("DisplaySeconds", "1") +
+               H("ScreenTransitionMode", "0") + H("ProjectName", "runtest") + header;
+    const std::string path = sftest::WriteFile("run.scr", b.Build());
+    project = std::make_unique<TProjectInfo>(QString::fromStdString(path));
+    project->ReadHeader();
+    EXPECT_TRUE(project->LoadError().isEmpty()) << project->LoadError().toStdString();
+    settings = std::make_unique<TRWSetting>(project->ProjectName);
+    TRunSetup setup;
+    setup.preview = preview;
+    setup.showArea = area;
+    setup.onScreen = false;
+    run = std::make_unique<TfRun>(*project, *settings, setup);
+    RandSeed(1);
+    return *run;
+  }
+};
+
+// Plain slide fields: a solid background of a given colour, no caption, no text, no effect.
+std::string Plain(TColor background = 0x000000) {
+  return S("BackgroundKinds", "0;") + S("RandomBackgroundColor", "0") + S("SolidColor", std::to_string(background)) +
+         S("ShowCaption", "0") + S("ShowText", "0") + S("EffectList", "") ;
+}
+
+// Runs the current transition to its end.
+void Finish(TfRun& run) {
+  for (int i = 0; i < 100000 && run.ShowTimer.isActive(); ++i) run.ShowTimerTimer();
+  ASSERT_FALSE(run.ShowTimer.isActive());
+}
+
+// The bounding box of the pixels of `surface` that differ from colour.
+QRect Painted(const QImage& image, QRgb colour) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if ((image.pixel(x, y) & 0xFFFFFF) != (colour & 0xFFFFFF)) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+}  // namespace
+
+TEST(RunWindow, SequentialOrderAndHold) {
+  TShow show;
+  for (QRgb c : {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)}) show.AddPicture(Bmp(Solid(64, 48, c)), Plain());
+  TfRun& run = show.Start();
+  EXPECT_EQ(run.FSlideCount, 3);
+  EXPECT_EQ(run.FCurrent, -1);
+  run.FormShow();
+  std::vector<int> order{run.FCurrent};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_TRUE(run.ShowTimer.isActive());
+    Finish(run);
+    // Held: only the slide timer runs, for the display time and one second.
+    EXPECT_TRUE(run.SelectTimer.isActive());
+    EXPECT_EQ(run.SelectTimer.interval(), 2000);
+    EXPECT_FALSE(run.MaxRuntime.isActive());
+    run.SelectTimerTimer();
+    order.push_back(run.FCurrent);
+  }
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 0, 1}));
+  Finish(run);
+  // The slide stands centred on the surface with its background around it.
+  EXPECT_EQ(run.Surface().pixel(512, 384), qRgb(0, 255, 0));
+  EXPECT_EQ(run.Surface().pixel(10, 10), qRgb(0, 0, 0));
+  EXPECT_EQ(Painted(run.Surface(), qRgb(0, 0, 0)), QRect(480, 360, 64, 48));
+}
+
+TEST(RunWindow, FitModesAndPositions) {
+  const std::string big = Bmp(Solid(1600, 900, qRgb(200, 10, 10)));
+  struct {
+    int mode;
+    QSize size;
+    QPoint at;
+  } cases[] = {{1, {1024, 576}, {0, 96}}, {2, {1024, 768}, {0, 0}}, {3, {1024, 768}, {0, 0}}, {0, {1600, 900}, {-288, -66}}};
+  for (const auto& c : cases) {
+    TShow show;
+    show.header = H("FitMode", std::to_string(c.mode));
+    show.AddPicture(big, Plain());
+    TfRun& run = show.Start();
+    run.FormShow();
+    EXPECT_EQ(run.FPicture.size(), c.size) << c.mode;
+    EXPECT_EQ(QPoint(run.FPicX, run.FPicY), c.at) << c.mode;
+  }
+  // Original size with the random-position flag: a larger picture is centred; a smaller one
+  // stands anywhere inside.
+  TShow random;
+  random.header = H("FitMode", "0") + H("RandomPosition", "1");
+  random.AddPicture(big, Plain());
+  random.AddPicture(Bmp(Solid(100, 50, qRgb(1, 2, 3))), Plain());
+  TfRun& run = random.Start();
+  run.FormShow();
+  EXPECT_EQ(QPoint(run.FPicX, run.FPicY), QPoint(-288, -66));
+  Finish(run);
+  run.SelectTimerTimer();
+  EXPECT_GE(run.FPicX, 0);
+  EXPECT_LT(run.FPicX, 1024 - 100);
+  EXPECT_LT(run.FPicY, 768 - 50);
+  // A preview fits instead of showing original size or filling.
+  TShow preview;
+  preview.header = H("FitMode", "2");
+  preview.AddPicture(big, Plain());
+  TfRun& small = preview.Start({160, 120}, true);
+  small.FormShow();
+  EXPECT_EQ(small.FPicture.size(), QSize(160, 90));
+}
+
+TEST(RunWindow, FillModeCropsTheTopLeftPart) {
+  // The left 1200 columns of the picture are red, the rest blue: filling shows only red.
+  QImage picture = Solid(1600, 900, qRgb(255, 0, 0));
+  QPainter(&picture).fillRect(1200, 0, 400, 900, qRgb(0, 0, 255));
+  TShow show;
+  show.header = H("FitMode", "2");
+  show.AddPicture(Bmp(picture), Plain());
+  TfRun& run = show.Start();
+  run.FormShow();
+  ASSERT_EQ(run.FPicture.size(), QSize(1024, 768));
+  EXPECT_EQ(run.FPicture.pixel(1020, 384), qRgb(255, 0, 0));
+  EXPECT_EQ(run.FPicture.pixel(0, 0), qRgb(255, 0, 0));
+}
+
+TEST(RunWindow, CaptionAndTextPlaces) {
+  TShow show;
+  const std::string text = S("BackgroundKinds", "0;") + S("RandomBackgroundColor", "0") + S("SolidColor", "0") +
+                           S("ShowCaption", "1") + S("Caption", "HXH") + S("CaptionPosition", "9") + S("CaptionX", "40") +
+                           S("CaptionY", "30") + S("ShowText", "1") + S("Text", "first line\r\nsecond\r\nthird") +
+                           S("TextPosition", "3") + S("EffectList", "");
+  show.AddPicture(Bmp(Solid(8, 8, qRgb(0, 0, 0))), text);
+  TfRun& run = show.Start();
+  run.FormShow();
+  const QImage& bg = run.FBackground;
+  // The caption's letters start at (40, 30) and right of it (the glyphs' own bearings).
+  const QRect caption = Painted(bg.copy(0, 0, 300, 200), qRgb(0, 0, 0));
+  ASSERT_FALSE(caption.isEmpty());
+  EXPECT_GE(caption.left(), 40);
+  EXPECT_LE(caption.left(), 44);
+  EXPECT_GE(caption.top(), 30);
+  EXPECT_LE(caption.top(), 40);
+  // Three lines at position 3 end at the bottom edge: the last line's letters reach its last
+  // rows, the first line's start three line heights above it.
+  const QRect block = Painted(bg.copy(0, 200, 1024, 568), qRgb(0, 0, 0)).translated(0, 200);
+  ASSERT_FALSE(block.isEmpty());
+  EXPECT_GE(block.bottom(), 768 - 8);
+  const int lineHeight = QFontMetrics(FontFromSpec(show.project->Slides[0].TextFont)).height();
+  EXPECT_GE(block.top(), 768 - 3 * lineHeight);
+  EXPECT_LE(block.top(), 768 - 3 * lineHeight + lineHeight / 2);
+  EXPECT_LT(std::abs((block.left() + block.right()) / 2 - 512), 40);  // centred
+}
+
+TEST(RunWindow, TransparentDrawKeepsTheBackground) {
+  // A gradient background; the picture is magenta with a red square; magenta (its top-left
+  // colour) lets the background through.
+  QImage picture = Solid(200, 100, qRgb(255, 0, 255));
+  QPainter(&picture).fillRect(50, 25, 100, 50, qRgb(255, 0, 0));
+  TShow show;
+  show.AddPicture(Bmp(picture), S("BackgroundKinds", "2;") + S("GradientStyles", "0;") + S("RandomGradientColors", "0") +
+                                    S("GradientColor1", "255") + S("GradientColor2", "16711680") + S("ShowCaption", "0") +
+                                    S("ShowText", "0") + S("Transparent", "1") + S("EffectList", ""));
+  TfRun& run = show.Start();
+  run.FormShow();
+  ASSERT_EQ(run.FPicture.size(), QSize(200, 100));
+  const QImage before = run.FBackground.copy();
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x) {
+      const bool square = x >= 50 && x < 150 && y >= 25 && y < 75;
+      const QRgb want = square ? qRgb(255, 0, 0) : run.FBackground.pixel(run.FPicX + x, run.FPicY + y);
+      ASSERT_EQ(run.FPicture.pixel(x, y), want) << x << "," << y;
+    }
+  EXPECT_EQ(run.FBackground, before);  // only read
+}
+
+TEST(RunWindow, WholeScreenModeFillsBlackAfterTheFirstStart) {
+  TShow show;
+  show.header = H("ScreenTransitionMode", "1");
+  show.AddPicture(Bmp(Solid(64, 64, qRgb(0, 200, 0))), Plain(0x0000FF) + S("EffectList", "0;") + S("RandomEffect", "0"));
+  TfRun& run = show.Start({320, 240});
+  run.Surface().fill(qRgb(9, 9, 9));  // what the screen showed before the show
+  run.FormShow();
+  EXPECT_TRUE(run.ShowTimer.isActive());
+  EXPECT_EQ(Painted(run.Surface(), qRgb(0, 0, 0)), QRect());  // filled black after the start
+  // The old picture is the screen from before the fill; the new one the whole composed screen.
+  EXPECT_EQ(run.Engine().V.Old, &run.FBackground);
+  EXPECT_EQ(run.FBackground.pixel(5, 5), qRgb(9, 9, 9));
+  EXPECT_EQ(run.Engine().V.New, &run.FComposite);
+  EXPECT_EQ(run.FComposite.size(), QSize(320, 240));
+  EXPECT_EQ(run.FComposite.pixel(5, 5), qRgb(255, 0, 0));    // the slide's background
+  EXPECT_EQ(run.FComposite.pixel(160, 120), qRgb(0, 200, 0));  // its picture
+  EXPECT_EQ(QPoint(run.FPicX, run.FPicY), QPoint(0, 0));
+  Finish(run);
+  EXPECT_EQ(run.Surface(), run.FComposite);
+}
+
+TEST(RunWindow, SlidesThatCannotBeShownArePassedOver) {
+  TShow show;
+  show.AddPicture("not a picture at all", Plain(), 2);
+  show.AddRecord(S("SlideKind", "7") + Plain());
+  show.AddRecord(S("SlideKind", "2") + Plain());  // a video: its player is not part of the window
+  show.AddPicture(Bmp(Solid(10, 10, qRgb(1, 2, 3))), Plain());
+  TfRun& run = show.Start({100, 100});
+  run.FormShow();
+  EXPECT_EQ(run.FCurrent, 3);
+  EXPECT_TRUE(run.ShowTimer.isActive());
+  Finish(run);
+  run.SelectTimerTimer();
+  EXPECT_EQ(run.FCurrent, 3);  // round again, past the three others
+
+  // Nothing showable at all: the cycle waits a display time and tries again.
+  TShow none;
+  none.AddPicture("broken", Plain(), 6);
+  TfRun& idle = none.Start({100, 100});
+  idle.FormShow();
+  EXPECT_FALSE(idle.ShowTimer.isActive());
+  EXPECT_TRUE(idle.SelectTimer.isActive());
+
+  // No slides: a black screen, and no timer.
+  TShow empty;
+  TfRun& black = empty.Start({100, 100});
+  black.FormShow();
+  EXPECT_FALSE(black.SelectTimer.isActive());
+  EXPECT_FALSE(black.ShowTimer.isActive());
+  EXPECT_EQ(Painted(black.Surface(), qRgb(0, 0, 0)), QRect());
+}
+
+TEST(RunWindow, BackgroundPictures) {
+  // A pool picture (red left half, blue right half) laid out three ways by three slides.
+  QImage pool = Solid(40, 20, qRgb(255, 0, 0));
+  QPainter(&pool).fillRect(20, 0, 20, 20, qRgb(0, 0, 255));
+  TShow show;
+  show.AddPicture(Bmp(pool), S("IsBackgroundPicture", "1"));
+  const std::string picture = Bmp(Solid(4, 4, qRgb(0, 255, 0)));
+  auto slide = [](const std::string& layout, const std::string& count) {
+    return S("BackgroundKinds", "1;") + S("BackgroundPictureSources", "2;") + S("BackgroundPictureList", " 0;") +
+           S("BackgroundPictureLayout", layout) + S("RandomTileCount", "0") + S("TileCount", count) +
+           S("ShowCaption", "0") + S("ShowText", "0") + S("EffectList", "");
+  };
+  show.AddPicture(picture, slide("0", "4"));  // stretched
+  show.AddPicture(picture, slide("2", "2"));  // tiles 21 wide and 11 high
+  show.AddPicture(picture, slide("2", "0"));  // no tile count: once, stretched
+  show.AddPicture(picture, slide("1", "4"));  // centred on black
+  TfRun& run = show.Start({200, 100});
+  EXPECT_EQ(run.FSlideCount, 4);
+  EXPECT_EQ(run.FBackgrounds.size(), 1u);
+  run.FormShow();
+  EXPECT_EQ(run.FBackground.pixel(10, 50), qRgb(255, 0, 0));
+  EXPECT_EQ(run.FBackground.pixel(190, 50), qRgb(0, 0, 255));
+  Finish(run);
+  run.SelectTimerTimer();
+  EXPECT_EQ(run.FBackground.pixel(5, 5), qRgb(255, 0, 0));
+  EXPECT_EQ(run.FBackground.pixel(15, 5), qRgb(0, 0, 255));
+  EXPECT_EQ(run.FBackground.pixel(21 + 5, 11 + 5), qRgb(255, 0, 0));  // the next tile, both ways
+  Finish(run);
+  run.SelectTimerTimer();
+  EXPECT_EQ(run.FBackground.pixel(10, 50), qRgb(255, 0, 0));
+  EXPECT_EQ(run.FBackground.pixel(190, 50), qRgb(0, 0, 255));
+  Finish(run);
+  run.SelectTimerTimer();
+  EXPECT_EQ(run.FBackground.pixel(100, 50), qRgb(0, 0, 255));  // the picture's middle, unscaled: it fits
+  EXPECT_EQ(run.FBackground.pixel(70, 50), qRgb(0, 0, 0));
+  EXPECT_EQ(run.FBackground.pixel(90, 50), qRgb(255, 0, 0));
+}
+
+TEST(RunWindow, MissingExternalPictureEndsTheShow) {
+  QStringList shown;
+  SetMessageSink([&](const QString& m) { shown << m; });
+  TShow show;
+  show.header = H("MediaEmbedded", "0") + H("MediaBesideProgram", "0");
+  show.AddRecord(S("FileName", "/nowhere/lost.jpg") + Plain());
+  TfRun& run = show.Start({100, 100});
+  run.FormShow();
+  SetMessageSink({});
+  EXPECT_EQ(shown, QStringList{"File not found : /nowhere/lost.jpg"});
+  EXPECT_FALSE(run.FRunning);
+  EXPECT_FALSE(run.SelectTimer.isActive());
+}
