@@ -163,13 +163,16 @@ void TfRun::PreviewSetup() {
 }
 
 void TfRun::FormResize() {
-  // The background and the surface keep what they hold where the new size overlaps.
+  // The background and the surface keep what they hold where the new size overlaps; a preview
+  // whose host changed its size shows what it showed scaled to the new size until the next slide
+  // is composed for it.
   auto resized = [this](const QImage& image) {
     QImage out(FShowWidth, FShowHeight, QImage::Format_RGB32);
     out.fill(Qt::black);
-    if (!image.isNull()) {
+    if (!image.isNull() && !image.size().isEmpty()) {
       QPainter p(&out);
-      p.drawImage(0, 0, image);
+      if (FPreview) p.drawImage(out.rect(), image.scaled(out.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+      else p.drawImage(0, 0, image);
     }
     return out;
   };
