@@ -11,6 +11,8 @@ done
 work=$(mktemp -d)
 mkdir -p "$work/rt" "$work/tmp" "$work/reg" "$work/media"
 chmod 700 "$work/rt"
+# Under the sanitizer build, leaks inside the system's own libraries are not the program's.
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export XDG_RUNTIME_DIR=$work/rt TMPDIR=$work/tmp SHOWFORGE_REGISTRY_DIR=$work/reg SHOWFORGE_TRACE=1
 pids=()
 cleanup() {
