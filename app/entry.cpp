@@ -15,6 +15,7 @@
 #include "platform/termination.h"
 #include "player/runwindow.h"
 #include "settings/rwsetting.h"
+#include "settings/settingdialog.h"
 
 namespace sf {
 
@@ -59,7 +60,7 @@ int RunProgram(int argc, char** argv) {
   int code = 0;
   switch (choice.mode) {
     case TRunMode::Configure:
-      ShowMessage("The settings dialog is not built yet.");
+      ShowSettingDialog(*project, *settings);
       break;
     case TRunMode::FullScreen:
     case TRunMode::Preview: {

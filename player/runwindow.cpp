@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
@@ -14,6 +16,8 @@
 #include "platform/tempdir.h"
 #include "platform/x11host.h"
 #include "player/messages.h"
+#include "player/password.h"
+#include "settings/settingdialog.h"
 #include "settings/rwsetting.h"
 
 namespace sf {
@@ -27,6 +31,15 @@ class TShowSurface : public QWidget {
   TShowSurface(TfRun* run, QWidget* parent) : QWidget(parent), run_(run) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+  }
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* e) override { run_->pbShowMouseMove(e->position().toPoint().x(), e->position().toPoint().y()); }
+  void mousePressEvent(QMouseEvent* e) override { run_->pbShowMouseDown(e->button(), e->globalPosition().toPoint()); }
+  void mouseDoubleClickEvent(QMouseEvent* e) override {
+    // The second press of a double click is a press too, then the double click.
+    run_->pbShowMouseDown(e->button(), e->globalPosition().toPoint());
+    run_->pbShowDblClick();
   }
 
  protected:
@@ -58,6 +71,9 @@ TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
   displaypanel->hide();
   Setting1 = pm.addAction("Setting");
   Close1 = pm.addAction("Stop");
+  connect(Setting1, &QAction::triggered, this, &TfRun::Setting1Click);
+  connect(Close1, &QAction::triggered, this, &TfRun::Close1Click);
+  setFocusPolicy(Qt::StrongFocus);
   ShowTimer.setInterval(10);
   for (QTimer* t : {&SelectTimer, &VidioTimer, &MaxRuntime, &MusicPlayTimer}) t->setInterval(1000);
   connect(&ShowTimer, &QTimer::timeout, this, &TfRun::ShowTimerTimer);
@@ -152,8 +168,8 @@ void TfRun::PreviewSetup() {
       setGeometry(0, 0, FShowWidth, FShowHeight);
       FormResize();
     });
-    connect(host_.get(), &TX11HostWatch::Gone, this, [this] { CloseShow(); });
-    if (!host_->Valid()) QTimer::singleShot(0, this, [this] { CloseShow(); });  // no host: nothing to show in
+    connect(host_.get(), &TX11HostWatch::Gone, this, [this] { EndShow(); });
+    if (!host_->Valid()) QTimer::singleShot(0, this, [this] { EndShow(); });  // no host: nothing to show in
   }
   setGeometry(0, 0, FShowWidth, FShowHeight);
   plBK->setGeometry(0, 0, FShowWidth, FShowHeight);
@@ -219,6 +235,11 @@ void TfRun::closeEvent(QCloseEvent* event) {
 }
 
 void TfRun::CloseShow() {
+  if (quitting_ || !FormCloseQuery()) return;
+  EndShow();
+}
+
+void TfRun::EndShow() {
   if (quitting_) return;
   quitting_ = true;
   ShowTimer.stop();
@@ -228,6 +249,91 @@ void TfRun::CloseShow() {
   close();
   // A preview's foreign parent keeps the loop from ending on the last window: leave it directly.
   QCoreApplication::exit(0);
+}
+
+bool TfRun::FormCloseQuery() {
+  if (!settings_.PasswordEnabled || FPreview) return true;
+  FDialogOpen = true;
+  ShowCursorAgain();
+  const bool allowed = PasswordCheck(settings_);
+  FDialogOpen = false;
+  return allowed;
+}
+
+bool TfRun::MenuModeOn() const { return project_.MenuMode != 0; }
+
+void TfRun::ShowCursorAgain() {
+  if (!cursorHidden_) return;
+  unsetCursor();
+  cursorHidden_ = false;
+}
+
+void TfRun::pbShowMouseMove(int x, int y) {
+  ShowCursorAgain();
+  if (FPreview || FDialogOpen) {
+    FLastMouseX = x, FLastMouseY = y;
+    return;
+  }
+  if (MenuModeOn() || !settings_.CloseOnMouseMove) return;
+  if (FLastMouseX == -10) {
+    FLastMouseX = x, FLastMouseY = y;
+    return;
+  }
+  int32_t threshold = settings_.MouseSensitivity * 10;
+  if (threshold == 0) threshold = 10;
+  if (std::abs(x - FLastMouseX) < threshold && std::abs(y - FLastMouseY) < threshold) return;
+  ++FMouseMoves;
+  if (settings_.MouseSensitivity >= FMouseMoves) return;
+  FLastMouseX = x, FLastMouseY = y;
+  FMouseMoves = 0;
+  CloseShow();
+}
+
+void TfRun::pbShowMouseDown(Qt::MouseButton button, QPoint globalPos) {
+  if (FPreview || FDialogOpen) return;
+  if (button == Qt::LeftButton && settings_.CloseOnLeftClick) {
+    CloseShow();
+  } else if (button == Qt::RightButton) {
+    if (MenuModeOn()) pm.popup(globalPos);  // the menu is the show surface's in menu mode
+    else if (settings_.CloseOnRightClick) CloseShow();
+  }
+}
+
+void TfRun::pbShowDblClick() {
+  if (!FPreview && settings_.CloseOnDoubleClick) CloseShow();
+}
+
+void TfRun::keyPressEvent(QKeyEvent* event) {
+  FormKeyDown(event->key());
+  if (!quitting_ && !event->text().isEmpty()) FormKeyPress(event->text());
+}
+
+void TfRun::FormKeyDown(int key) {
+  if (FPreview) return;
+  if ((settings_.CloseOnEsc && key == Qt::Key_Escape) ||
+      (settings_.CloseOnEnter && (key == Qt::Key_Return || key == Qt::Key_Enter)))
+    CloseShow();
+}
+
+void TfRun::FormKeyPress(const QString& text) {
+  // One typed character, compared exactly: "a" is not "A", and a two-character key never matches.
+  if (!FPreview && settings_.CloseOnKey && text.size() == 1 && text == settings_.CloseKey) CloseShow();
+}
+
+void TfRun::Close1Click() { CloseShow(); }
+
+void TfRun::Setting1Click() {
+  FDialogOpen = true;
+  QCoreApplication::processEvents();
+  if (!settings_.PasswordEnabled || PasswordCheck(settings_)) {
+    ShowCursorAgain();
+    ShowSettingDialog(project_, settings_, this);
+    settings_.Load();
+    SendMessage(this, WM_SETTINGS_RELOAD);
+    if (FSlideKind == 0 && FCurrent >= 0 && settings_.MusicEnabled && FSlides[size_t(FCurrent)]->MusicDuringSlide)
+      PostMessage(this, WM_MUSIC_RESUME);
+  }
+  FDialogOpen = false;
 }
 
 void TfRun::customEvent(QEvent* event) {
@@ -241,22 +347,30 @@ void TfRun::customEvent(QEvent* event) {
       break;
     case WM_FLASH_STARTFRAME: FFlashStartFrame = int32_t(m->WParam); break;
     case WM_SHOW_CLOSE:
-      if (FRunning) CloseShow();
+      if (FRunning) {
+        FRunning = false;
+        CloseShow();
+      }
       break;
-    // The music and the settings reload act through the music player and the settings dialog,
-    // which are not part of this window yet; the messages arrive and are taken here.
+    case WM_SETTINGS_RELOAD:
+      settings_.Load();
+      FRunSecondsLeft = settings_.MaxRunMinutes * 60;  // 0 stays 0: the next tick ends the show
+      if (settings_.UseMaxRunTime) MaxRuntime.start();
+      else MaxRuntime.stop();
+      break;
+    // The music messages act through the music player, which is not part of this window yet;
+    // they arrive and are taken here.
     case WM_MUSIC_START:
     case WM_MUSIC_STOP:
     case WM_MUSIC_PAUSE:
     case WM_MUSIC_RESUME:
-    case WM_SETTINGS_RELOAD:
     default: break;
   }
 }
 
 void TfRun::SelectTimerTimer() {
   SelectTimer.stop();
-  if (project_.MenuMode == 0 && !FPreview && setup_.onScreen) raise();
+  if (project_.MenuMode == 0 && !FPreview && !FDialogOpen && setup_.onScreen) raise();
   if (FSlideCount == 0) return;  // nothing to show: the screen stays as it is until the show is closed
   // A slide that cannot be shown (a kind this player does not play, a picture that does not
   // decode) is passed over: a screen saver must not stop on one damaged slide.
@@ -327,7 +441,11 @@ void TfRun::ShowTimerTimer() {
 }
 
 void TfRun::MaxRuntimeTimer() {
-  if (--FRunSecondsLeft <= 0) CloseShow();
+  if (--FRunSecondsLeft > 0) return;
+  // Refused by the password, the show goes on and does not ask again.
+  MaxRuntime.stop();
+  CloseShow();
+  FRunning = false;
 }
 
 void TfRun::Repaint() {

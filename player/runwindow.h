@@ -54,6 +54,23 @@ class TfRun : public QWidget {
   void SelectTimerTimer();
   void ShowTimerTimer();
   void MaxRuntimeTimer();
+  // Close events and input.
+  void pbShowMouseMove(int x, int y);
+  void pbShowMouseDown(Qt::MouseButton button, QPoint globalPos);
+  void pbShowDblClick();
+  void FormKeyDown(int key);
+  void FormKeyPress(const QString& text);
+  void Setting1Click();
+  void Close1Click();
+  // The close query: false refuses the close (a wrong password, or Cancel).
+  bool FormCloseQuery();
+  // The ordinary close of the show, through the close query.
+  void CloseShow();
+  // Whether the show has been closed (the loop is told to end).
+  bool Closing() const { return quitting_; }
+  bool CursorHidden() const { return cursorHidden_; }
+  // Menu mode: a right click opens the popup menu, and mouse moves never end the show.
+  bool MenuModeOn() const;
 
   // The visible show surface (the picture of pbShow).
   QImage& Surface() { return surface_; }
@@ -96,6 +113,7 @@ class TfRun : public QWidget {
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void customEvent(QEvent* event) override;
 
  private:
@@ -105,7 +123,9 @@ class TfRun : public QWidget {
   void SplitRecords();
   void FormResize();
   void TakeDesktopSnapshot();
-  void CloseShow();
+  // Ends the show without the close query: the host of a preview went away.
+  void EndShow();
+  void ShowCursorAgain();
 
   // Slide preparation.
   bool PrepareSlide(int32_t index);
