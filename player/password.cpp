@@ -50,11 +50,16 @@ TfGetpassword::TfGetpassword(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt:
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
 }
 
+void TfGetpassword::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  activateWindow();
+  raise();
+  edtpassword->setFocus();
+}
+
 bool AskPassword(QString& typed) {
   if (TestPrompt()) return TestPrompt()(typed);
   TfGetpassword prompt;
-  prompt.edtpassword->setFocus();
-  prompt.activateWindow();
   if (prompt.exec() != QDialog::Accepted) return false;
   typed = prompt.edtpassword->text();
   return true;

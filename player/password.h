@@ -15,6 +15,10 @@ class TfGetpassword : public QDialog {
  public:
   explicit TfGetpassword(QWidget* parent = nullptr);
   QLineEdit* edtpassword = nullptr;
+
+ protected:
+  // Takes the keyboard when it appears: the prompt is typed into at once.
+  void showEvent(QShowEvent* event) override;
 };
 
 // Shows the prompt modally; true and the text typed when it ended with OK.

@@ -201,6 +201,10 @@ void TfRun::FormResize() {
 
 void TfRun::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  if (!FPreview && setup_.onScreen) {
+    activateWindow();  // the keys of the close events come to the show
+    setFocus();
+  }
   FormShow();
 }
 

@@ -471,6 +471,12 @@ bool TfSetting::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
+void TfSetting::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  activateWindow();  // the dialog takes the keyboard: Enter is "OK", Escape "Cancel"
+  raise();
+}
+
 void TfSetting::PreviewEffect(int index) {
   if (index == previewIndex_ || index < 0) return;
   previewIndex_ = index;
