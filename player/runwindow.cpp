@@ -209,8 +209,10 @@ void TfRun::showEvent(QShowEvent* event) {
 }
 
 void TfRun::FormShow() {
-  Setting1->setText(project_.Texts[stMenuSetting]);
-  Close1->setText(project_.Texts[stMenuStop]);
+  // A show that gives no menu texts keeps the items' own captions: a blank item cannot be told
+  // from the other.
+  if (!project_.Texts[stMenuSetting].isEmpty()) Setting1->setText(project_.Texts[stMenuSetting]);
+  if (!project_.Texts[stMenuStop].isEmpty()) Close1->setText(project_.Texts[stMenuStop]);
   if (!FStarted) {
     SelectTimerTimer();
     FStarted = true;

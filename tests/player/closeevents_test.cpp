@@ -107,6 +107,9 @@ TEST(CloseEvents, MenuModeClicksAndKeys) {
   EXPECT_FALSE(menu.run->Closing());
   EXPECT_TRUE(menu.run->pm.isVisible());
   menu.run->pm.hide();
+  menu.run->FormShow();  // the show gives no menu texts: the items keep their own captions
+  EXPECT_EQ(menu.run->Setting1->text(), "Setting");
+  EXPECT_EQ(menu.run->Close1->text(), "Stop");
   menu.run->pbShowMouseDown(Qt::LeftButton, QPoint(5, 5));  // the left click is off by default
   EXPECT_FALSE(menu.run->Closing());
   TRun right([](TRWSetting&) {});
