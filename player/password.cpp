@@ -28,7 +28,10 @@ QString AsciiUpper(const QString& s) {
 
 }  // namespace
 
-TfGetpassword::TfGetpassword(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
+// The prompt stands over the full-screen show, which the window manager does not stack: it is
+// placed the same way, above it.
+TfGetpassword::TfGetpassword(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint) {
   setWindowTitle("Screensaver Password");
   auto* layout = new QVBoxLayout(this);
   auto* label = new QLabel("Please input password:", this);

@@ -59,6 +59,9 @@ QImage PreviewPicture(QSize size, QColor from, QColor to, const QString& letter)
 
 bool ShowSettingDialog(TProjectInfo& project, TRWSetting& settings, QWidget* parent) {
   TfSetting dialog(project, settings, parent);
+  // Opened from a running show, the dialog must stand over the full-screen window, which the
+  // window manager does not stack: it is placed the same way.
+  if (parent) dialog.setWindowFlag(Qt::X11BypassWindowManagerHint);
   return dialog.exec() == QDialog::Accepted;
 }
 

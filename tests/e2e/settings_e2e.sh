@@ -124,5 +124,28 @@ xdotool type --delay 30 "sECRET"
 xdotool key Return
 waitgone "$show" 3 || fail "the right password did not end the show"
 echo "the password prompt guards the show"
-[ -n "${SHOWFORGE_E2E_SHOTS:-}" ] && cp "$work/dialog.png" "$work/prompt.png" "$SHOWFORGE_E2E_SHOTS"/
+
+# Menu mode: a right click opens the menu, its "Setting" item the dialog during the show; Escape
+# cancels the dialog, and the show goes on until Escape ends it.
+sed 's/"ScreenTransitionMode": 0/"ScreenTransitionMode": 0, "MenuMode": 1/' "$work/manifest.json" >"$work/menu.json"
+"$tool" pack "$work/menu.json" -o "$work/menu.bin" >/dev/null
+settings '"Esc Key"=dword:00000001'
+"$work/menu.bin" /s 2>/dev/null &
+show=$!
+pids+=($show)
+sleep 1.5
+xdotool mousemove 200 200 click 3
+sleep 0.5
+xdotool mousemove 215 210 click 1
+w=$(window "Screensaver Setting") || fail "the Setting item opened no dialog"
+sleep 0.5
+import -window root "$work/menu.png"
+xdotool key Escape
+sleep 0.5
+xdotool search --name "^Screensaver Setting\$" >/dev/null 2>&1 && fail "Escape did not cancel the dialog"
+alive "$show" || fail "the show ended with the dialog"
+xdotool key Escape
+waitgone "$show" 3 || fail "Escape did not end the show after the dialog"
+echo "the menu's Setting item opens the dialog during the show"
+[ -n "${SHOWFORGE_E2E_SHOTS:-}" ] && cp "$work/dialog.png" "$work/prompt.png" "$work/menu.png" "$SHOWFORGE_E2E_SHOTS"/
 echo "PASS"
