@@ -7,26 +7,7 @@
 # usage: settings_e2e.sh SHOWFORGE SHOWFORGE_TOOL
 set -euo pipefail
 tool=$2  # $1, the bare player, is what pack copies
-for cmd in Xvfb xdotool import convert; do
-  command -v "$cmd" >/dev/null || { echo "SKIP: $cmd is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-mkdir -p "$work/rt" "$work/tmp" "$work/reg" "$work/media"
-chmod 700 "$work/rt"
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-export XDG_RUNTIME_DIR=$work/rt TMPDIR=$work/tmp SHOWFORGE_REGISTRY_DIR=$work/reg
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-alive() { [ -d "/proc/$1" ] && ! grep -q '^State:.*Z' "/proc/$1/status" 2>/dev/null; }
-waitgone() {  # pid seconds
-  for _ in $(seq $(($2 * 10))); do alive "$1" || return 0; sleep 0.1; done
-  return 1
-}
+. "$(dirname "$0")/lib.sh" 141
 window() {  # name: waits for a window of that title, prints its id
   for _ in $(seq 50); do
     xdotool search --name "^$1\$" 2>/dev/null | head -1 && return 0
@@ -34,13 +15,6 @@ window() {  # name: waits for a window of that title, prints its id
   done
   return 1
 }
-
-display=""
-for d in $(seq 141 190); do [ -e "/tmp/.X$d-lock" ] || { display=$d; break; }; done
-Xvfb ":$display" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 convert -size 160x120 xc:orange "$work/media/a.bmp"
 cat >"$work/manifest.json" <<JSON

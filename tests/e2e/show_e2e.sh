@@ -5,35 +5,8 @@
 # usage: show_e2e.sh SHOWFORGE SHOWFORGE_TOOL HOSTWINDOW
 set -euo pipefail
 tool=$2 host=$3  # $1, the bare player, is what pack copies
-for cmd in Xvfb xdotool import convert; do
-  command -v "$cmd" >/dev/null || { echo "SKIP: $cmd is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-mkdir -p "$work/rt" "$work/tmp" "$work/reg" "$work/media"
-chmod 700 "$work/rt"
-# Under the sanitizer build, leaks inside the system's own libraries are not the program's.
-export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-export XDG_RUNTIME_DIR=$work/rt TMPDIR=$work/tmp SHOWFORGE_REGISTRY_DIR=$work/reg SHOWFORGE_TRACE=1
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  cat "$work/show.log" 2>/dev/null || true
-  exit 1
-}
-
-display=""
-for d in $(seq 91 140); do
-  [ -e "/tmp/.X$d-lock" ] || { display=$d; break; }
-done
-Xvfb ":$display" -screen 0 640x480x24 -nolisten tcp -br >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/lib.sh" 91 -br
+export SHOWFORGE_TRACE=1
 
 # A show of three solid slides, stretched over the screen, one second each, in order, no effect.
 for c in red lime blue; do convert -size 160x120 "xc:$c" "$work/media/$c.bmp"; done
@@ -55,11 +28,6 @@ slidepixel() {  # a slide's colour at (x, y), looked at again when it meets the 
     sleep 0.1
   done
   echo "$p"
-}
-alive() { [ -d "/proc/$1" ] && ! grep -q '^State:.*Z' "/proc/$1/status" 2>/dev/null; }
-waitgone() {  # pid seconds
-  for _ in $(seq $(($2 * 10))); do alive "$1" || return 0; sleep 0.1; done
-  return 1
 }
 
 # Full screen: sample the middle of the screen for nine seconds. Between two slides the new

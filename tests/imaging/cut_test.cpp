@@ -10,6 +10,7 @@
 #include "container/picture.h"
 #include "imaging/cut.h"
 #include "imaging/graphic.h"
+#include "tests/common/rejection.h"
 #include "tests/common/testutil.h"
 
 using namespace sf;
@@ -19,12 +20,7 @@ namespace {
 QImage Decode(const std::string& b) { return DecodeCut(reinterpret_cast<const uint8_t*>(b.data()), b.size()); }
 
 std::string Message(const std::string& b) {
-  try {
-    Decode(b);
-  } catch (const EInvalidGraphic& e) {
-    return e.what();
-  }
-  return "";
+  return sftest::RejectionOf([&] { Decode(b); });
 }
 
 // Writes a file at a full path (a .cut and its .pal must share a folder and a name).

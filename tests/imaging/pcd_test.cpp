@@ -6,6 +6,7 @@
 
 #include "container/picture.h"
 #include "imaging/graphic.h"
+#include "tests/common/rejection.h"
 #include "imaging/pcd.h"
 #include "tests/common/testutil.h"
 
@@ -20,12 +21,7 @@ QImage Decode(const std::string& b, int resolution = 2) {
 }
 
 std::string Message(const std::string& b, int resolution = 2) {
-  try {
-    Decode(b, resolution);
-  } catch (const EInvalidGraphic& e) {
-    return e.what();
-  }
-  return "";
+  return sftest::RejectionOf([&] { Decode(b, resolution); });
 }
 
 // A pack whose every resolution is mid grey (Y 100, no chroma) with a white top-left pixel.

@@ -6,6 +6,7 @@
 
 #include "container/picture.h"
 #include "imaging/graphic.h"
+#include "tests/common/rejection.h"
 #include "imaging/psp.h"
 
 using namespace sf;
@@ -15,12 +16,7 @@ namespace {
 QImage Decode(const std::string& b) { return DecodePsp(reinterpret_cast<const uint8_t*>(b.data()), b.size()); }
 
 std::string Message(const std::string& b) {
-  try {
-    Decode(b);
-  } catch (const EInvalidGraphic& e) {
-    return e.what();
-  }
-  return "";
+  return sftest::RejectionOf([&] { Decode(b); });
 }
 
 std::string U16(uint32_t v) { return std::string{char(v), char(v >> 8)}; }

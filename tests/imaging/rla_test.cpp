@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/graphic.h"
+#include "tests/common/rejection.h"
 #include "imaging/rla.h"
 #include "tests/common/testutil.h"
 
@@ -17,12 +18,7 @@ QImage Decode(const std::string& b) { return DecodeRla(reinterpret_cast<const ui
 QImage DecodeFile(const QString& name) { return Decode(sftest::ReadFile((kRla + "/" + name).toStdString())); }
 
 std::string Message(const std::string& b) {
-  try {
-    Decode(b);
-  } catch (const EInvalidGraphic& e) {
-    return e.what();
-  }
-  return "";
+  return sftest::RejectionOf([&] { Decode(b); });
 }
 
 void Put16(std::string& s, size_t at, int v) {

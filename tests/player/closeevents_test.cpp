@@ -10,17 +10,13 @@
 #include "player/password.h"
 #include "player/runwindow.h"
 #include "settings/rwsetting.h"
+#include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
 
 using namespace sf;
 
 namespace {
 
-uint8_t HeaderTag(const char* name) {
-  for (const THeaderField& f : HeaderFields())
-    if (std::string(f.name) == name) return f.tag;
-  return 0;
-}
 
 // A show with no slides (the close events do not need any), its settings set by `setup`.
 struct TRun {
@@ -29,7 +25,7 @@ struct TRun {
   std::unique_ptr<TfRun> run;
   TRun(const std::function<void(TRWSetting&)>& setup, int menuMode = 0, bool preview = false) {
     sftest::ProjectBuilder b;
-    b.header = sftest::F(HeaderTag("ProjectName"), "closetest") + sftest::F(HeaderTag("MenuMode"), std::to_string(menuMode));
+    b.header = sftest::HeaderField("ProjectName", "closetest") + sftest::HeaderField("MenuMode", std::to_string(menuMode));
     project = std::make_unique<TProjectInfo>(QString::fromStdString(sftest::WriteFile("close.scr", b.Build())));
     project->ReadHeader();
     settings = std::make_unique<TRWSetting>(project->ProjectName);

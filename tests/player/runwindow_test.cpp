@@ -14,6 +14,7 @@
 #include "player/runwindow.h"
 #include "player/slidemath.h"
 #include "settings/rwsetting.h"
+#include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
 
 using namespace sf;
@@ -22,20 +23,8 @@ using sftest::Rec;
 
 namespace {
 
-uint8_t HeaderTag(const char* name) {
-  for (const THeaderField& f : HeaderFields())
-    if (std::string(f.name) == name) return f.tag;
-  ADD_FAILURE() << "no header field " << name;
-  return 0;
-}
-uint8_t SlideTag(const char* name) {
-  for (const TSlideField& f : SlideFields())
-    if (std::string(f.name) == name) return f.tag;
-  ADD_FAILURE() << "no slide field " << name;
-  return 0;
-}
-std::string H(const char* name, const std::string& v) { return F(HeaderTag(name), v); }
-std::string S(const char* name, const std::string& v) { return F(SlideTag(name), v); }
+std::string H(const char* name, const std::string& v) { return sftest::HeaderField(name, v); }
+std::string S(const char* name, const std::string& v) { return sftest::SlideField(name, v); }
 
 std::string Bmp(const QImage& image) {
   QByteArray bytes;

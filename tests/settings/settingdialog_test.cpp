@@ -11,6 +11,7 @@
 #include "platform/messagebox.h"
 #include "settings/rwsetting.h"
 #include "settings/settingdialog.h"
+#include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
 #include "transitions/table.h"
 
@@ -18,12 +19,6 @@ using namespace sf;
 
 namespace {
 
-uint8_t HeaderTag(const char* name) {
-  for (const THeaderField& f : HeaderFields())
-    if (std::string(f.name) == name) return f.tag;
-  ADD_FAILURE() << name;
-  return 0;
-}
 
 struct TDialog {
   std::unique_ptr<TProjectInfo> project;
@@ -35,8 +30,8 @@ struct TDialog {
   explicit TDialog(const std::string& name, const std::vector<std::pair<const char*, std::string>>& header = {},
                    const std::function<void(TRWSetting&)>& stored = {}) {
     sftest::ProjectBuilder b;
-    b.header = sftest::F(HeaderTag("ProjectName"), name);
-    for (const auto& [field, value] : header) b.header += sftest::F(HeaderTag(field), value);
+    b.header = sftest::HeaderField("ProjectName", name);
+    for (const auto& [field, value] : header) b.header += sftest::HeaderField(field, value);
     project = std::make_unique<TProjectInfo>(QString::fromStdString(sftest::WriteFile("dlg.scr", b.Build())));
     project->ReadHeader();
     settings = std::make_unique<TRWSetting>(project->ProjectName);
