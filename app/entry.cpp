@@ -34,6 +34,7 @@ int RunProgram(int argc, char** argv) {
 
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");  // the media player refuses any other numeric locale
+  ExitLoopOnTermination();  // in every mode and state, from here on
   const QString programPath = QCoreApplication::applicationFilePath();
 
   // The project on the program's own file, then the user's settings for it. The project and
@@ -69,11 +70,14 @@ int RunProgram(int argc, char** argv) {
       setup.preview = choice.mode == TRunMode::Preview && !choice.hostIsRoot;
       setup.hostWindow = choice.hostWindow;
       setup.started = started;
-      ExitLoopOnTermination();
       {
         TfRun run(*project, *settings, setup);
+        SetTerminationHandler([&run] { run.Terminate(); });
         run.show();
-        code = app.exec();
+        // The first slide is prepared while the window is shown; a show that ended there (a
+        // missing picture, or a signal while its message was up) does not enter the loop.
+        if (!run.Closing()) code = app.exec();
+        SetTerminationHandler({});
       }
       break;
     }

@@ -6,6 +6,7 @@
 
 #include "container/picture.h"
 #include "container/projectinfo.h"
+#include "platform/convert.h"
 #include "platform/messagebox.h"
 
 namespace sf {
@@ -98,12 +99,18 @@ QString TProjectInfo::GetMusicFile(int32_t index) {
   }
   const QString path = ExternalPath(name);
   if (!QFile::exists(path)) {
-    // The project's own text, with the path for its one placeholder.
-    QString format = Texts[stFileNotFound];
-    ShowMessage(format.isEmpty() ? "File not found : " + path : QString(format).replace("%s", path));
+    ShowMessage(FileNotFoundMessage(path));
     return {};
   }
   return path;
+}
+
+QString TProjectInfo::FileNotFoundMessage(const QString& path) const {
+  QString message;
+  // A text that the system's Format would reject keeps what it says, with the path after it,
+  // rather than ending the show with a format error.
+  if (!TryFormatOne(Texts[stFileNotFound], path, message)) message = Texts[stFileNotFound] + " " + path;
+  return message;
 }
 
 QString TProjectInfo::GetMediaFile(int32_t index) {

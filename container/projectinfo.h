@@ -96,6 +96,9 @@ class TProjectInfo : public TProjectHeader {
   // A stored path as the program finds it: with MediaBesideProgram its file-name part in the
   // program's folder, else the path itself.
   QString ExternalPath(const QString& stored) const;
+  // The project's missing-file text (entry 44) formatted with the path as its one argument; an
+  // empty text gives an empty message.
+  QString FileNotFoundMessage(const QString& path) const;
 
   const QString& ProgramPath() const { return program_path_; }
   bool FileOpened() const { return file_.IsOpen(); }

@@ -142,6 +142,18 @@ void TColorManager::ConvertRow(const uint8_t* const* planes, int planeCount, uch
   }
 }
 
+void Unpremultiply(QImage& image) {
+  for (int y = 0; y < image.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      const int a = qAlpha(line[x]);
+      if (a == 255) continue;
+      auto div = [a](int c) { return a == 0 ? 0 : std::min(255, (c * 255 + a / 2) / a); };
+      line[x] = qRgba(div(qRed(line[x])), div(qGreen(line[x])), div(qBlue(line[x])), a);
+    }
+  }
+}
+
 QList<QRgb> TColorManager::GreyPalette(int bits) {
   QList<QRgb> table;
   const int n = 1 << bits;

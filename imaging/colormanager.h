@@ -17,6 +17,15 @@ class EColorConversionError : public EInvalidGraphic {
   EColorConversionError() : EInvalidGraphic("Error!") {}
 };
 
+// Bitmaps from the decoders hold straight (unassociated) alpha, QImage::Format_ARGB32: the
+// colour of a pixel is its own, whatever its alpha. A format that stores colour multiplied by
+// its alpha (TIFF with associated alpha, RLA with a matte) is divided out by its decoder. The
+// slide bitmaps take the colour and drop the alpha; `decode` writes it unchanged into its PNG.
+//
+// Divides the colour of every pixel of a Format_ARGB32 bitmap that holds premultiplied colour
+// by its alpha: straight colour, rounded, at most 255; black where alpha is 0.
+void Unpremultiply(QImage& image);
+
 enum class TColorScheme { Indexed, Grey, GreyAlpha, RGB, RGBA, BGR, BGRA, CMYK, CIELab, PhotoYCC };
 
 // CMYK inks (0 = none) to RGB: each colour is what the ink and the black leave of white.

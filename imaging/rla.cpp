@@ -80,6 +80,8 @@ QImage DecodeRla(const uint8_t* data, size_t size) {
     }
     colours.ConvertRow(planes.data(), int(used), image.scanLine(int(h - 1 - y)), int(w));
   }
+  // The colour channels are stored multiplied by the matte.
+  if (alpha) Unpremultiply(image);
   return image;
 }
 

@@ -4,6 +4,7 @@
 #include <tiffio.h>
 #include <vector>
 
+#include "imaging/colormanager.h"
 #include "imaging/graphic.h"
 
 namespace sf {
@@ -65,6 +66,19 @@ QImage DecodeTiff(const uint8_t* data, size_t size) {
     TIFFClose(tif);
     Invalid();
   }
+  // libtiff's RGBA reader multiplies unassociated alpha into the colour. Told that the alpha
+  // is associated (a change to the directory in memory only), it hands the stored samples over
+  // as they are, which are then the straight colour the picture holds. Associated alpha comes
+  // premultiplied, as stored, and is divided out below: bitmaps hold straight alpha.
+  bool premultiplied = false;
+  if (extra > 0 && extraTypes != nullptr) {
+    std::vector<uint16_t> types(extraTypes, extraTypes + extra);
+    premultiplied = types[0] == EXTRASAMPLE_ASSOCALPHA;
+    if (types[0] == EXTRASAMPLE_UNASSALPHA) {
+      types[0] = EXTRASAMPLE_ASSOCALPHA;
+      TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, extra, types.data());
+    }
+  }
   std::vector<uint32_t> pixels(size_t(w) * size_t(h));
   const int ok = TIFFReadRGBAImageOriented(tif, w, h, pixels.data(), ORIENTATION_TOPLEFT, 0);
   TIFFClose(tif);
@@ -77,6 +91,7 @@ QImage DecodeTiff(const uint8_t* data, size_t size) {
     for (uint32_t x = 0; x < w; ++x)
       line[x] = qRgba(int(TIFFGetR(src[x])), int(TIFFGetG(src[x])), int(TIFFGetB(src[x])), int(TIFFGetA(src[x])));
   }
+  if (premultiplied) Unpremultiply(image);
   return image;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/convert.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/ansi.h"
@@ -36,6 +37,52 @@ std::string_view Trim(std::string_view s) {
   while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
   return s.substr(b, e - b);
+}
+
+bool TryFormatOne(const QString& format, const QString& argument, QString& out) {
+  out.clear();
+  int next = 0;  // the argument an unindexed conversion takes
+  auto number = [&](qsizetype& i, int& value) {
+    bool any = false;
+    value = 0;
+    for (; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++i) {
+      value = std::min(value * 10 + (format[i].unicode() - '0'), 1 << 20);
+      any = true;
+    }
+    return any;
+  };
+  for (qsizetype i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') {
+      out += format[i];
+      continue;
+    }
+    if (++i >= format.size()) return false;
+    if (format[i] == '%') {
+      out += '%';
+      continue;
+    }
+    int index = next, width = 0, precision = -1, n = 0;
+    const qsizetype start = i;
+    if (number(i, n) && i < format.size() && format[i] == ':') {
+      index = n;
+      ++i;
+    } else {
+      i = start;
+    }
+    const bool left = i < format.size() && format[i] == '-';
+    if (left) ++i;
+    number(i, width);
+    if (i < format.size() && format[i] == '.') {
+      ++i;
+      number(i, precision);
+    }
+    if (i >= format.size() || (format[i] != 's' && format[i] != 'S') || index != 0) return false;
+    next = index + 1;
+    QString value = precision >= 0 ? argument.left(precision) : argument;
+    if (value.size() < width) value = left ? value.leftJustified(width) : value.rightJustified(width);
+    out += value;
+  }
+  return true;
 }
 
 int32_t RoundHalfEven(double v) {

@@ -1,5 +1,7 @@
 #include "platform/messagebox.h"
 
+#include "platform/termination.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -19,8 +21,9 @@ void ShowMessage(const QString& text) {
     Sink()(text);
     return;
   }
+  // Once the program is told to end, no box opens: the text goes to standard error.
   const QString platform = QGuiApplication::platformName();
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) && platform != "offscreen" &&
+  if (!TerminationRequested() && qobject_cast<QApplication*>(QCoreApplication::instance()) && platform != "offscreen" &&
       platform != "minimal") {
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
     box.exec();

@@ -8,7 +8,8 @@
 namespace sf {
 
 // A modal message box with the text. Without a visible display (no QApplication, or the
-// offscreen and minimal platforms) the text goes to standard error instead.
+// offscreen and minimal platforms), or once a termination signal has come, the text goes to
+// standard error instead.
 void ShowMessage(const QString& text);
 
 // Replaces the box with `sink` (tests); an empty function restores the box.

@@ -10,6 +10,12 @@ namespace sf {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+bool g_requested = false;
+
+std::function<void()>& Handler() {
+  static std::function<void()> handler;
+  return handler;
+}
 
 // Only async-signal-safe work in the handler: one byte into the pipe.
 void OnSignal(int) {
@@ -19,6 +25,10 @@ void OnSignal(int) {
 
 }  // namespace
 
+void SetTerminationHandler(std::function<void()> handler) { Handler() = std::move(handler); }
+
+bool TerminationRequested() { return g_requested; }
+
 void ExitLoopOnTermination() {
   if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
@@ -26,6 +36,9 @@ void ExitLoopOnTermination() {
     char buffer[16];
     while (::read(g_pipe[0], buffer, sizeof buffer) > 0) {
     }
+    g_requested = true;
+    if (Handler()) Handler()();
+    // Leaves every running loop: the main one and any modal one above it.
     QCoreApplication::exit(0);
   });
   struct sigaction action {};

@@ -1,12 +1,15 @@
 #include "player/password.h"
 
 #include <QDialogButtonBox>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "platform/termination.h"
+#include "platform/widgets.h"
 #include "settings/rwsetting.h"
 
 namespace sf {
@@ -29,26 +32,50 @@ QString AsciiUpper(const QString& s) {
 }  // namespace
 
 // The prompt stands over the full-screen show, which the window manager does not stack: it is
-// placed the same way, above it.
+// placed the same way, above it. So that its dialog border and caption are seen with or without
+// a window manager, it draws both itself.
 TfGetpassword::TfGetpassword(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint) {
   setWindowTitle("Screensaver Password");
-  auto* layout = new QVBoxLayout(this);
-  auto* label = new QLabel("Please input password:", this);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* frame = new QFrame(this);
+  frame->setObjectName("Border");
+  frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  frame->setLineWidth(2);
+  outer->addWidget(frame);
+  auto* layout = new QVBoxLayout(frame);
+  layout->setContentsMargins(3, 3, 3, 8);
+  Caption = new QLabel(windowTitle(), frame);
+  Caption->setObjectName("Caption");
+  Caption->setAutoFillBackground(true);
+  QPalette bar = Caption->palette();
+  bar.setColor(QPalette::Window, QColor(0, 0, 128));  // the system's active caption colours
+  bar.setColor(QPalette::WindowText, Qt::white);
+  Caption->setPalette(bar);
+  QFont bold = Caption->font();
+  bold.setBold(true);
+  Caption->setFont(bold);
+  Caption->setContentsMargins(4, 2, 4, 2);
+  layout->addWidget(Caption);
+  auto* body = new QVBoxLayout();
+  body->setContentsMargins(8, 4, 8, 0);
+  auto* label = new QLabel("Please input password:", frame);
   label->setObjectName("Label1");
-  edtpassword = new QLineEdit(this);
+  edtpassword = new QLineEdit(frame);
   edtpassword->setObjectName("edtpassword");
-  edtpassword->setEchoMode(QLineEdit::Password);
-  auto* buttons = new QDialogButtonBox(this);
+  SetPasswordChar(edtpassword, '*');
+  auto* buttons = new QDialogButtonBox(frame);
   QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
   ok->setObjectName("BitBtn1");
   ok->setDefault(true);
   buttons->addButton(QDialogButtonBox::Cancel)->setObjectName("BitBtn2");
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(label);
-  layout->addWidget(edtpassword);
-  layout->addWidget(buttons);
+  body->addWidget(label);
+  body->addWidget(edtpassword);
+  body->addWidget(buttons);
+  layout->addLayout(body);
   setFixedSize(260, sizeHint().height());
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
 }
@@ -62,6 +89,7 @@ void TfGetpassword::showEvent(QShowEvent* event) {
 
 bool AskPassword(QString& typed) {
   if (TestPrompt()) return TestPrompt()(typed);
+  if (TerminationRequested()) return false;  // the program is ending: no prompt opens
   TfGetpassword prompt;
   if (prompt.exec() != QDialog::Accepted) return false;
   typed = prompt.edtpassword->text();

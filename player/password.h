@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <functional>
 
@@ -15,6 +16,9 @@ class TfGetpassword : public QDialog {
  public:
   explicit TfGetpassword(QWidget* parent = nullptr);
   QLineEdit* edtpassword = nullptr;
+  // The caption bar the prompt draws itself: it bypasses the window manager to stand over the
+  // show, so no manager would draw one.
+  QLabel* Caption = nullptr;
 
  protected:
   // Takes the keyboard when it appears: the prompt is typed into at once.

@@ -12,7 +12,9 @@
 #include <cstdio>
 
 #include "container/projectinfo.h"
+#include "platform/messagebox.h"
 #include "platform/random.h"
+#include "platform/registry.h"
 #include "platform/tempdir.h"
 #include "platform/x11host.h"
 #include "player/messages.h"
@@ -37,9 +39,10 @@ class TShowSurface : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override { run_->pbShowMouseMove(e->position().toPoint().x(), e->position().toPoint().y()); }
   void mousePressEvent(QMouseEvent* e) override { run_->pbShowMouseDown(e->button(), e->globalPosition().toPoint()); }
   void mouseDoubleClickEvent(QMouseEvent* e) override {
-    // The second press of a double click is a press too, then the double click.
+    // The second press of a double click is a press too, then the double click, which only the
+    // left button makes.
     run_->pbShowMouseDown(e->button(), e->globalPosition().toPoint());
-    run_->pbShowDblClick();
+    if (e->button() == Qt::LeftButton && !run_->Closing()) run_->pbShowDblClick();
   }
 
  protected:
@@ -67,6 +70,7 @@ TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
   plBK = new QWidget(this);
   plBK->setAutoFillBackground(false);
   pbShow = new TShowSurface(this, plBK);
+  pbShow->setObjectName("pbShow");
   displaypanel = new QWidget(plBK);
   displaypanel->hide();
   Setting1 = pm.addAction("Setting");
@@ -131,6 +135,7 @@ void TfRun::SplitRecords() {
   for (TPictureInfo& record : project_.Slides) (record.IsBackgroundPicture ? FBackgrounds : FSlides).push_back(&record);
   FSlideCount = int32_t(FSlides.size());
   FSlideEffects.assign(FSlides.size(), TQrxArray());
+  missing_.assign(FSlides.size(), false);
   for (size_t i = 0; i < FSlides.size(); ++i) FSlideEffects[i].Fill(FSlides[i]->EffectList);
 }
 
@@ -251,7 +256,6 @@ void TfRun::EndShow() {
   ShowTimer.stop();
   SelectTimer.stop();
   MaxRuntime.stop();
-  FRunning = false;
   close();
   // A preview's foreign parent keeps the loop from ending on the last window: leave it directly.
   QCoreApplication::exit(0);
@@ -331,12 +335,13 @@ void TfRun::Close1Click() { CloseShow(); }
 void TfRun::Setting1Click() {
   FDialogOpen = true;
   QCoreApplication::processEvents();
-  if (!settings_.PasswordEnabled || PasswordCheck(settings_)) {
+  if (!quitting_ && (!settings_.PasswordEnabled || PasswordCheck(settings_)) && !quitting_) {
     ShowCursorAgain();
     ShowSettingDialog(project_, settings_, this);
-    settings_.Load();
-    SendMessage(this, WM_SETTINGS_RELOAD);
-    if (FSlideKind == 0 && FCurrent >= 0 && settings_.MusicEnabled && FSlides[size_t(FCurrent)]->MusicDuringSlide)
+    // The settings are reloaded by the message, which is handled before it returns: loading
+    // them here as well would read the same values and report a damaged key twice.
+    if (!quitting_) SendMessage(this, WM_SETTINGS_RELOAD);
+    if (!quitting_ && FSlideKind == 0 && FCurrent >= 0 && settings_.MusicEnabled && FSlides[size_t(FCurrent)]->MusicDuringSlide)
       PostMessage(this, WM_MUSIC_RESUME);
   }
   FDialogOpen = false;
@@ -359,7 +364,13 @@ void TfRun::customEvent(QEvent* event) {
       }
       break;
     case WM_SETTINGS_RELOAD:
-      settings_.Load();
+      try {
+        settings_.Load();
+      } catch (const ERegistryException& e) {
+        // A damaged key: the values read before the fault are taken, the message is shown,
+        // and the show goes on.
+        ShowMessage(QString::fromStdString(e.what()));
+      }
       FRunSecondsLeft = settings_.MaxRunMinutes * 60;  // 0 stays 0: the next tick ends the show
       if (settings_.UseMaxRunTime) MaxRuntime.start();
       else MaxRuntime.stop();
@@ -385,6 +396,7 @@ void TfRun::SelectTimerTimer() {
     FSlideKind = FSlides[size_t(next)]->SlideKind;
     FCurrent = next;
     if (FSlideKind != 0) continue;  // flash and video slides play with their players
+    if (missing_[size_t(FCurrent)]) continue;
     if (!PrepareSlide(FCurrent)) continue;
     const TPictureInfo& slide = *FSlides[size_t(FCurrent)];
     if (settings_.UseOwnTransitions)

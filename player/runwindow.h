@@ -66,6 +66,8 @@ class TfRun : public QWidget {
   bool FormCloseQuery();
   // The ordinary close of the show, through the close query.
   void CloseShow();
+  // Ends the show at once, without the close query: the program was told to end (SIGTERM).
+  void Terminate() { EndShow(); }
   // Whether the show has been closed (the loop is told to end).
   bool Closing() const { return quitting_; }
   bool CursorHidden() const { return cursorHidden_; }
@@ -150,6 +152,9 @@ class TfRun : public QWidget {
   std::unique_ptr<TX11HostWatch> host_;
   bool cursorHidden_ = false;
   bool quitting_ = false;
+  // Slides whose external picture was found missing and whose close the password refused:
+  // passed over for the rest of the run.
+  std::vector<bool> missing_;
   // The trace of the first frame and of each transition's ticks.
   bool trace_ = false, firstFrameTraced_ = false;
   int32_t ticks_ = 0;

@@ -123,8 +123,7 @@ void TfRun::DrawBackgroundPicture(const TPictureInfo* record, int32_t layout, bo
   bool unreadable = false;
   const QImage picture = Decoded(project_, *record, unreadable);
   if (unreadable && !project_.MediaEmbedded) {
-    QString text = project_.Texts[stFileNotFound];
-    ShowMessage(text.replace("%s", record->FileName));
+    ShowMessage(project_.FileNotFoundMessage(record->FileName));
     return;
   }
   if (picture.isNull()) return;  // a background that does not decode: the bitmap keeps what it held
@@ -164,7 +163,10 @@ void TfRun::DrawCaption(const TPictureInfo& slide, QImage& bitmap) {
 
 void TfRun::DrawTextBlock(const TPictureInfo& slide, QImage& bitmap) {
   if (!slide.ShowText || slide.Text.isEmpty()) return;
-  const QStringList lines = slide.Text.split(QRegularExpression("\r\n|\r|\n"));
+  // Lines as the platform's string lists count them: a final line break ends the last line and
+  // starts no empty one ("a" CR LF "b" CR LF is two lines).
+  QStringList lines = slide.Text.split(QRegularExpression("\r\n|\r|\n"));
+  if (lines.size() > 1 && lines.back().isEmpty()) lines.removeLast();
   const QFont font = FontFromSpec(slide.TextFont);
   const int lineHeight = TCanvas::TextExtent("Afjh", font).height();
   int blockWidth = 0;
@@ -179,9 +181,12 @@ bool TfRun::LoadAndFitPicture(const TPictureInfo& slide) {
   bool unreadable = false;
   const QImage picture = Decoded(project_, slide, unreadable);
   if (unreadable && !project_.MediaEmbedded) {
-    // An external picture that is not there ends the show.
+    // An external picture that is not there ends the show. When the password prompt refuses
+    // the close, the show goes on and passes over this slide for the rest of the run without
+    // showing the message again: the guard stays, and the user is not asked at every turn.
     ShowMessage("File not found : " + project_.ExternalPath(slide.FileName));
     CloseShow();
+    if (!quitting_) missing_[size_t(FCurrent)] = true;
     return false;
   }
   if (picture.isNull()) return false;
@@ -203,8 +208,10 @@ bool TfRun::LoadAndFitPicture(const TPictureInfo& slide) {
   const int32_t roomX = FShowWidth - FPicture.width(), roomY = FShowHeight - FPicture.height();
   if (project_.RandomPosition) {
     // A picture larger than the area (original size) has no room to move in: it is centred.
-    FPicX = roomX > 0 ? Random(roomX) : roomX / 2;
-    FPicY = roomY > 0 ? Random(roomY) : roomY / 2;
+    // Both numbers are drawn all the same, so that a seeded run draws the same sequence.
+    const int32_t x = Random(roomX), y = Random(roomY);
+    FPicX = roomX > 0 ? x : roomX / 2;
+    FPicY = roomY > 0 ? y : roomY / 2;
   } else {
     FPicX = roomX / 2;
     FPicY = roomY / 2;

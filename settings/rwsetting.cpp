@@ -24,7 +24,8 @@ bool TRWSetting::Load() {
     error_ = reg.LastError();
     return false;
   }
-  // A key written by another version may lack a value: the field keeps what it holds.
+  // A key written by another version may lack a value: a boolean or an integer keeps what it
+  // holds (the default, on the first load), a text reads as empty.
   struct Reader {
     TRegistry& reg;
     void operator()(const char* name, bool& v) {
@@ -33,9 +34,7 @@ bool TRWSetting::Load() {
     void operator()(const char* name, int32_t& v) {
       if (reg.ValueExists(name)) v = reg.ReadInteger(name);
     }
-    void operator()(const char* name, QString& v) {
-      if (reg.ValueExists(name)) v = reg.ReadString(name);
-    }
+    void operator()(const char* name, QString& v) { v = reg.ValueExists(name) ? reg.ReadString(name) : QString(); }
   };
   ForEachValue(*this, Reader{reg});
   reg.CloseKey();

@@ -14,7 +14,8 @@ class TRWSetting {
   // Reads the key; false when it does not exist or cannot be read, every field then keeping its
   // value (LastError() tells why a key that exists could not be read). A value of the wrong kind
   // stops the load with ERegistryException ("Invalid data type for '%s'"); the fields read
-  // before it keep their new values. A value that is missing keeps the field's value.
+  // before it keep their new values. A missing boolean or integer keeps the field's value; a
+  // missing text reads as empty.
   bool Load();
   // Writes the key, creating it when missing; false when it cannot be written.
   bool Save() const;

@@ -15,8 +15,11 @@
 
 #include "container/picture.h"
 #include "container/projectinfo.h"
+#include "imaging/graphic.h"
 #include "platform/convert.h"
 #include "platform/messagebox.h"
+#include "platform/termination.h"
+#include "platform/widgets.h"
 #include "settings/rwsetting.h"
 #include "transitions/table.h"
 
@@ -58,16 +61,21 @@ QImage PreviewPicture(QSize size, QColor from, QColor to, const QString& letter)
 }  // namespace
 
 bool ShowSettingDialog(TProjectInfo& project, TRWSetting& settings, QWidget* parent) {
+  if (TerminationRequested()) return false;  // the program is ending: the dialog does not open
   TfSetting dialog(project, settings, parent);
-  // Opened from a running show, the dialog must stand over the full-screen window, which the
-  // window manager does not stack: it is placed the same way.
-  if (parent) dialog.setWindowFlag(Qt::X11BypassWindowManagerHint);
   return dialog.exec() == QDialog::Accepted;
 }
 
 TfSetting::TfSetting(TProjectInfo& project, TRWSetting& settings, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint), project_(project),
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
+                          Qt::WindowMinimizeButtonHint |
+                          // Opened from a running show, the dialog must stand over the
+                          // full-screen window, which the window manager does not stack: it is
+                          // placed the same way.
+                          (parent ? Qt::X11BypassWindowManagerHint : Qt::WindowFlags())),
+      project_(project),
       settings_(settings) {
+  SkipTaskbar(this);  // the tool-window style: no button in the task bar
   setObjectName("fSetting");
   setWindowTitle("Screensaver Setting");
   // The dialog's small type, as the original's 8-point face at 96 pixels per inch: every
@@ -139,7 +147,7 @@ TfSetting::TfSetting(TProjectInfo& project, TRWSetting& settings, QWidget* paren
   edtPassword->setObjectName("edtPassword");
   edtConform = new QLineEdit(tbNormal);
   edtConform->setObjectName("edtConform");
-  for (QLineEdit* e : {edtPassword, edtConform}) e->setEchoMode(QLineEdit::Password);
+  for (QLineEdit* e : {edtPassword, edtConform}) SetPasswordChar(e, '*');
   normal->addWidget(Label("New Password", tbNormal), 2, 0);
   normal->addWidget(edtPassword, 2, 1);
   normal->addWidget(Label("Confirm", tbNormal), 3, 0);
@@ -197,7 +205,7 @@ void TfSetting::BuildSettingTab() {
   tbMouseSensitivity = new QSlider(Qt::Horizontal, tbAdvance);
   tbMouseSensitivity->setObjectName("tbMouseSensitivity");
   tbMouseSensitivity->setRange(1, 20);
-  tbMouseSensitivity->setPageStep(10);
+  tbMouseSensitivity->setSingleStep(10);  // an arrow key moves it 10 positions
   sensitivity->addWidget(tbMouseSensitivity, 1);
   sensitivity->addWidget(Label("High", tbAdvance));
   grid->addLayout(sensitivity, 6, 0, 1, 3);
@@ -334,10 +342,15 @@ void TfSetting::ShowProject() {
     QImage picture;
     QByteArray stream;
     int32_t code = 0;
-    if (p.MediaEmbedded) {
-      if (project_.GetDialogPicture(stream, code)) LoadPictureStream(stream, picture, code);
-    } else if (QFile::exists(p.DialogPicture)) {
-      LoadPictureFile(p.DialogPicture, picture);
+    // A picture that cannot be fetched or decoded leaves the image empty.
+    try {
+      if (p.MediaEmbedded) {
+        if (project_.GetDialogPicture(stream, code)) LoadPictureStream(stream, picture, code);
+      } else if (QFile::exists(p.DialogPicture)) {
+        LoadPictureFile(p.DialogPicture, picture);
+      }
+    } catch (const EInvalidGraphic&) {
+      picture = QImage();
     }
     if (!picture.isNull()) imgDlg->setPixmap(QPixmap::fromImage(picture));
   } else {

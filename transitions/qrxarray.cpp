@@ -11,9 +11,8 @@ void TQrxArray::Fill(const QString& text) {
   const std::string bytes = UnicodeToAnsi(text);
   size_t start = 0;
   for (size_t semi; (semi = bytes.find(';', start)) != std::string::npos; start = semi + 1) {
-    std::string_view piece(bytes.data() + start, semi - start);
-    while (!piece.empty() && piece.front() == ' ') piece.remove_prefix(1);
-    while (!piece.empty() && piece.back() == ' ') piece.remove_suffix(1);
+    // Trimmed of blanks and control characters: a tab or a line break between items is no item.
+    const std::string_view piece = Trim(std::string_view(bytes.data() + start, semi - start));
     int32_t v = 0;
     // A hand-edited item that is not a number is passed over.
     if (!piece.empty() && TryStrToInt(piece, v)) items_.push_back(v);

@@ -134,7 +134,7 @@ TEST(Media, MusicFetchesShareOneTemporaryFileAtATime) {
 TEST(Media, ExternalMediaAreFoundBesideTheProgram) {
   const std::string dir = ScratchDir("beside");
   ProjectBuilder b;
-  b.header = F(38, "0") + F(39, "0") + F(1, "D:\\Tunes\\song.mid") + F(1, "gone.wav") + F(86, "Where is %s?");
+  b.header = F(38, "0") + F(39, "0") + F(1, "D:\\Tunes\\song.mid") + F(1, "gone.wav") + F(86, "Where is [%-3.2s] %0:s?");
   b.slideList = Rec(F(2, "C:\\Pictures\\pic.BMP") + F(45, "2")) + Rec(F(2, "missing.jpg")) +
                 Rec(F(2, "D:\\Clips\\clip.avi") + F(52, "2"));
   const std::string show = dir + "/show.scr";
@@ -159,9 +159,17 @@ TEST(Media, ExternalMediaAreFoundBesideTheProgram) {
   EXPECT_TRUE(project.GetMusicFile(1).isEmpty());
   EXPECT_TRUE(project.GetMediaFile(1).isEmpty());
   ASSERT_EQ(messages.shown.size(), 2);
-  EXPECT_EQ(messages.shown[0], "Where is " + folder + "/gone.wav?");
+  EXPECT_EQ(messages.shown[0], "Where is [" + folder.left(2) + " ] " + folder + "/gone.wav?");
   EXPECT_EQ(messages.shown[1], "File not found : " + folder + "/missing.jpg");
   EXPECT_TRUE(project.CurrentTempFile.isEmpty());  // nothing was extracted
+  // The project's empty text gives an empty message; one that Format rejects keeps its words.
+  project.Texts[stFileNotFound].clear();
+  EXPECT_TRUE(project.GetMusicFile(1).isEmpty());
+  project.Texts[stFileNotFound] = "Lost: %d";
+  EXPECT_TRUE(project.GetMusicFile(1).isEmpty());
+  ASSERT_EQ(messages.shown.size(), 4);
+  EXPECT_EQ(messages.shown[2], "");
+  EXPECT_EQ(messages.shown[3], "Lost: %d " + folder + "/gone.wav");
 
   // Without MediaBesideProgram the stored path is used as it stands.
   project.MediaBesideProgram = false;

@@ -28,18 +28,21 @@ void Put16(std::string& s, size_t at, int v) {
 
 // A 2 x 2 RGB picture, 8 bits, one literal run per channel and row; rows[0] is the file's first
 // scanline.
-std::string MakeRla(const char* channelText, const uint8_t rows[2][3][2]) {
+// With mattes, each row's matte channel follows its colour channels.
+std::string MakeRla(const char* channelText, const uint8_t rows[2][3][2], const uint8_t (*mattes)[2] = nullptr) {
   std::string f(740, '\0');
   for (int at : {0, 8}) Put16(f, size_t(at) + 2, 1), Put16(f, size_t(at) + 6, 1);  // windows 0..1
   Put16(f, 20, 3);
+  if (mattes) Put16(f, 22, 1), Put16(f, 662, 8);
   f.replace(580, std::strlen(channelText), channelText);
   Put16(f, 658, 8);
   std::string scan[2];
   for (int y = 0; y < 2; ++y)
-    for (int c = 0; c < 3; ++c) {
+    for (int c = 0; c < (mattes ? 4 : 3); ++c) {
+      const uint8_t* v = c < 3 ? rows[y][c] : mattes[y];
       scan[y] += std::string{'\0', '\3', char(0xFE)};  // length 3: copy two bytes
-      scan[y] += char(rows[y][c][0]);
-      scan[y] += char(rows[y][c][1]);
+      scan[y] += char(v[0]);
+      scan[y] += char(v[1]);
     }
   const size_t first = 740 + 8;
   std::string table(8, '\0');
@@ -104,4 +107,16 @@ TEST(Rla, RowOrderChannelTextAndFaults) {
   bad = rla;
   Put16(bad, 10, -1);
   EXPECT_EQ(Message(bad), "Invalid RLA image format.");
+}
+
+TEST(Rla, ColourUnderAMatteIsStoredPremultipliedAndComesOutStraight) {
+  // Stored (13, 0, 9) under matte 23 is the straight colour (144, 0, 100); an opaque pixel keeps
+  // its colour, a clear one is black.
+  const uint8_t rows[2][3][2] = {{{13, 50}, {0, 60}, {9, 70}}, {{5, 0}, {5, 0}, {5, 0}}};
+  const uint8_t mattes[2][2] = {{23, 255}, {0, 0}};
+  const QImage image = Decode(MakeRla("rgb", rows, mattes));
+  ASSERT_TRUE(image.hasAlphaChannel());
+  EXPECT_EQ(image.pixel(0, 1), qRgba(144, 0, 100, 23));
+  EXPECT_EQ(image.pixel(1, 1), qRgba(50, 60, 70, 255));
+  EXPECT_EQ(image.pixel(0, 0), qRgba(0, 0, 0, 0));
 }

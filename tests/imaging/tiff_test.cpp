@@ -79,3 +79,35 @@ TEST(Tiff, DamagedFilesAreRefused) {
   QImage loaded(2, 2, QImage::Format_RGB32);
   EXPECT_THROW(LoadPictureStream("II*\0garbage", loaded, fcTiff), EInvalidGraphic);
 }
+
+TEST(Tiff, AlphaComesOutStraightWhetherStoredAssociatedOrNot) {
+  // Unassociated alpha (what ImageMagick and GIMP write) keeps its colour exactly, even nearly
+  // transparent; associated alpha is divided out, within the rounding of its stored colour.
+  if (!sftest::HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  const std::string dir = sftest::ScratchDir("tiffalpha");
+  QImage source(3, 1, QImage::Format_ARGB32);
+  source.setPixel(0, 0, qRgba(228, 83, 57, 4));
+  source.setPixel(1, 0, qRgba(200, 100, 50, 128));
+  source.setPixel(2, 0, qRgba(10, 20, 30, 255));
+  const QString png = QString::fromStdString(dir + "/src.png");
+  ASSERT_TRUE(source.save(png));
+  for (const char* alpha : {"unassociated", "associated"}) {
+    const QString tif = QString::fromStdString(dir + "/" + alpha + ".tif");
+    QProcess p;
+    p.start("convert", {png, "-define", QString("tiff:alpha=") + alpha, "-compress", "none", tif});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    const QImage ours = Decode(sftest::ReadFile(tif.toStdString()));
+    ASSERT_EQ(ours.size(), QSize(3, 1)) << alpha;
+    const bool exact = std::string(alpha) == "unassociated";
+    for (int x = 0; x < 3; ++x) {
+      const QRgb want = source.pixel(x, 0), got = ours.pixel(x, 0);
+      EXPECT_EQ(qAlpha(got), qAlpha(want)) << alpha << " " << x;
+      if (exact || x > 0) {
+        const int slack = exact ? 0 : 1;
+        EXPECT_NEAR(qRed(got), qRed(want), slack) << alpha << " " << x;
+        EXPECT_NEAR(qGreen(got), qGreen(want), slack) << alpha << " " << x;
+        EXPECT_NEAR(qBlue(got), qBlue(want), slack) << alpha << " " << x;
+      }
+    }
+  }
+}

@@ -72,3 +72,28 @@ TEST(Rect, LtrbIsExclusiveAndInvertedIsEmpty) {
   EXPECT_TRUE(ltrb(5, 5, 5, 9).isEmpty());
   EXPECT_TRUE(ltrb(5, 5, 2, 9).isEmpty());
 }
+
+TEST(FormatOne, FormatsOneStringArgumentAsTheSystemDoes) {
+  auto format = [](const QString& f, const QString& arg = "C:\\a.jpg") {
+    QString out;
+    return TryFormatOne(f, arg, out) ? out : "error: " + out;
+  };
+  EXPECT_EQ(format("Missing %s!"), "Missing C:\\a.jpg!");
+  EXPECT_EQ(format("%S and %0:s"), "C:\\a.jpg and C:\\a.jpg");  // an index names the argument again
+  EXPECT_EQ(format("[%12s]"), "[    C:\\a.jpg]");
+  EXPECT_EQ(format("[%-12s]"), "[C:\\a.jpg    ]");
+  EXPECT_EQ(format("[%3s]"), "[C:\\a.jpg]");  // a width never cuts
+  EXPECT_EQ(format("[%.4s]"), "[C:\\a]");      // a precision does
+  EXPECT_EQ(format("[%-6.2s]"), "[C:    ]");
+  EXPECT_EQ(format("100%% sure: %s"), "100% sure: C:\\a.jpg");
+  EXPECT_EQ(format("no argument"), "no argument");
+  EXPECT_EQ(format(""), "");
+  EXPECT_EQ(format("%s", ""), "");
+  // What the system's Format rejects: a second argument, another conversion, a lone "%".
+  EXPECT_EQ(format("%s %s"), "error: C:\\a.jpg ");
+  EXPECT_EQ(format("%0:s %s"), "error: C:\\a.jpg ");
+  EXPECT_EQ(format("%1:s"), "error: ");
+  EXPECT_EQ(format("%d files"), "error: ");
+  EXPECT_EQ(format("50%"), "error: 50");
+  EXPECT_EQ(format("%-"), "error: ");
+}

@@ -1,5 +1,8 @@
 // Close events driven by hand: mouse sensitivity, clicks, keys, menu mode, the close query with
 // its password, the maximum run time and its reload, and a preview that nothing closes.
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOption>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +11,8 @@
 #include "container/projectinfo.h"
 #include "player/messages.h"
 #include "player/password.h"
+#include "platform/messagebox.h"
+#include "platform/registry.h"
 #include "player/runwindow.h"
 #include "settings/rwsetting.h"
 #include "tests/common/fieldutil.h"
@@ -257,4 +262,69 @@ TEST(CloseEvents, NothingClosesAPreview) {
   EXPECT_TRUE(r.run->FormCloseQuery());  // and no password is asked of a preview
   EXPECT_EQ(never.asked, 0);
   EXPECT_FALSE(r.run->CursorHidden());
+}
+
+TEST(CloseEvents, OnlyALeftDoubleClickIsTheDoubleClickEvent) {
+  // With "Mouse Right Click" off, a right or middle double click does not end the show; a left
+  // one does.
+  auto doubleClick = [](TfRun& run, Qt::MouseButton button) {
+    QWidget* surface = run.findChild<QWidget*>("pbShow");
+    ASSERT_NE(surface, nullptr);
+    QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(20, 20), QPointF(20, 20), button, button, Qt::NoModifier);
+    QCoreApplication::sendEvent(surface, &e);
+  };
+  for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+    TRun r([](TRWSetting& s) { s.CloseOnRightClick = false; });
+    doubleClick(*r.run, button);
+    EXPECT_FALSE(r.run->Closing()) << button;
+  }
+  TRun left([](TRWSetting& s) { s.CloseOnRightClick = false; });
+  doubleClick(*left.run, Qt::LeftButton);
+  EXPECT_TRUE(left.run->Closing());
+  TRun off([](TRWSetting& s) { s.CloseOnDoubleClick = false; });
+  doubleClick(*off.run, Qt::LeftButton);
+  EXPECT_FALSE(off.run->Closing());
+}
+
+TEST(CloseEvents, ThePromptShowsStarsUnderItsOwnCaption) {
+  TfGetpassword prompt;
+  EXPECT_EQ(prompt.windowTitle(), "Screensaver Password");
+  ASSERT_NE(prompt.Caption, nullptr);
+  EXPECT_EQ(prompt.Caption->text(), "Screensaver Password");
+  EXPECT_TRUE(prompt.windowFlags() & Qt::WindowStaysOnTopHint);
+  QStyleOptionFrame option;
+  option.initFrom(prompt.edtpassword);
+  EXPECT_EQ(prompt.edtpassword->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(prompt.edtpassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &option, prompt.edtpassword), '*');
+}
+
+TEST(CloseEvents, DamagedKeyOnReloadShowsItsMessageAndTheShowGoesOn) {
+  QStringList messages;
+  SetMessageSink([&](const QString& m) { messages << m; });
+  TRun r([](TRWSetting& s) {
+    s.UseMaxRunTime = false;
+    s.MaxRunMinutes = 5;
+  });
+  // The key as another program left it: "Mouse Sensitivity" as a text.
+  TRWSetting stored(r.project->ProjectName);
+  stored.UseMaxRunTime = true;
+  stored.MaxRunMinutes = 3;
+  stored.Password = "before the fault";
+  ASSERT_TRUE(stored.Save());
+  {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(stored.SubKey(), false));
+    reg.WriteString("Mouse Sensitivity", "high");
+    ASSERT_TRUE(reg.CloseKey());
+  }
+  ASSERT_NO_THROW(SendMessage(r.run.get(), WM_SETTINGS_RELOAD));
+  SetMessageSink({});
+  EXPECT_EQ(messages, QStringList{"Invalid data type for 'Mouse Sensitivity'"});
+  EXPECT_FALSE(r.run->Closing());
+  // The values before the fault were taken, those after it not; the rest of the reload was
+  // done with them.
+  EXPECT_EQ(r.settings->Password, "before the fault");
+  EXPECT_FALSE(r.settings->UseMaxRunTime);
+  EXPECT_EQ(r.run->FRunSecondsLeft, 5 * 60);
+  EXPECT_FALSE(r.run->MaxRuntime.isActive());
 }

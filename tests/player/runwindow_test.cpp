@@ -11,6 +11,7 @@
 #include "container/projectinfo.h"
 #include "platform/messagebox.h"
 #include "platform/random.h"
+#include "player/password.h"
 #include "player/runwindow.h"
 #include "player/slidemath.h"
 #include "settings/rwsetting.h"
@@ -332,6 +333,97 @@ TEST(RunWindow, MissingExternalPictureEndsTheShow) {
   run.FormShow();
   SetMessageSink({});
   EXPECT_EQ(shown, QStringList{"File not found : /nowhere/lost.jpg"});
-  EXPECT_FALSE(run.FRunning);
+  EXPECT_TRUE(run.Closing());
+  EXPECT_TRUE(run.FRunning);  // cleared only when the music is stopped for closing
   EXPECT_FALSE(run.SelectTimer.isActive());
+}
+
+TEST(RunWindow, MissingPictureWhoseCloseIsRefusedIsPassedOverForTheRun) {
+  // Two missing pictures and one that is there; the password refuses the close. Each missing
+  // picture shows its message and asks once; afterwards the show plays the third picture and
+  // passes over the missing ones silently.
+  QStringList shown;
+  int asked = 0;
+  SetMessageSink([&](const QString& m) { shown << m; });
+  SetPasswordPromptForTesting([&](QString& typed) {
+    ++asked;
+    typed = "wrong";
+    return true;
+  });
+  const std::string there = sftest::WriteFile("there.bmp", Bmp(Solid(10, 10, qRgb(0, 0, 255))));
+  TShow show;
+  show.header = H("MediaEmbedded", "0") + H("MediaBesideProgram", "0");
+  show.AddRecord(S("FileName", "/nowhere/a.bmp") + Plain());
+  show.AddRecord(S("FileName", there) + Plain());
+  show.AddRecord(S("FileName", "/nowhere/b.bmp") + Plain());
+  TfRun& run = show.Start({100, 100});
+  show.settings->PasswordEnabled = true;
+  show.settings->Password = "right";
+  run.FormShow();
+  EXPECT_EQ(run.FCurrent, 1);
+  for (int round = 0; round < 4; ++round) {
+    Finish(run);
+    run.SelectTimerTimer();
+    EXPECT_FALSE(run.Closing());
+    EXPECT_EQ(run.FCurrent, 1);
+  }
+  SetMessageSink({});
+  SetPasswordPromptForTesting({});
+  EXPECT_EQ(shown, (QStringList{"File not found : /nowhere/a.bmp", "File not found : /nowhere/b.bmp"}));
+  EXPECT_EQ(asked, 2);
+  Finish(run);
+  EXPECT_EQ(run.Surface().pixel(50, 50), qRgb(0, 0, 255));
+}
+
+TEST(RunWindow, TextBlockLinesAndMessagesFollowThePlatformsRules) {
+  // A final line break starts no line: "a" CR LF "b" CR LF stands where "a" CR LF "b" stands.
+  auto background = [](const std::string& text) {
+    TShow show;
+    show.AddPicture(Bmp(Solid(8, 8, qRgb(0, 0, 0))), S("BackgroundKinds", "0;") + S("RandomBackgroundColor", "0") +
+                                                         S("SolidColor", "0") + S("ShowCaption", "0") + S("ShowText", "1") +
+                                                         S("Text", text) + S("TextPosition", "3") + S("EffectList", "") +
+                                                         F(20, "16777215"));
+    TfRun& run = show.Start({400, 300});
+    run.FormShow();
+    return run.FBackground.copy();
+  };
+  const QImage two = background("Ab\r\ncd");
+  EXPECT_EQ(background("Ab\r\ncd\r\n"), two);
+  EXPECT_NE(background("Ab\r\ncd\r\n\r\n"), two);  // an empty line before the last break counts
+
+  // A background picture that is not there: the project's text formatted with its name.
+  QStringList shown;
+  SetMessageSink([&](const QString& m) { shown << m; });
+  TShow show;
+  show.header = H("MediaEmbedded", "0") + H("MediaBesideProgram", "0") + F(86, "[%-12s] %%");
+  show.AddRecord(S("FileName", "/nowhere/pool.bmp") + S("IsBackgroundPicture", "1"));
+  show.AddPicture("", S("FileName", sftest::WriteFile("pic.bmp", Bmp(Solid(4, 4, qRgb(0, 255, 0))))) +
+                          S("BackgroundKinds", "1;") + S("BackgroundPictureSources", "2;") +
+                          S("BackgroundPictureList", " 0;") + S("BackgroundPictureLayout", "0") + S("ShowCaption", "0") +
+                          S("ShowText", "0") + S("EffectList", ""));
+  TfRun& run = show.Start({100, 100});
+  run.FormShow();
+  SetMessageSink({});
+  EXPECT_EQ(shown, QStringList{"[/nowhere/pool.bmp] %"});
+}
+
+TEST(RunWindow, RandomPositionDrawsItsNumbersEvenWithoutRoom) {
+  // Original size, random position: a picture larger than the area is centred, and the two
+  // numbers are drawn all the same, so that the generator stands where it stands after a
+  // picture that had room.
+  auto seedAfter = [](int size, QPoint* at) {
+    TShow show;
+    show.header = H("FitMode", "0") + H("RandomPosition", "1");
+    show.AddPicture(Bmp(Solid(size, size, qRgb(9, 9, 9))), Plain());
+    TfRun& run = show.Start({100, 100});
+    RandSeed(77);
+    run.FormShow();
+    *at = QPoint(run.FPicX, run.FPicY);
+    return CurrentRandSeed();
+  };
+  QPoint big, small;
+  const uint32_t afterBig = seedAfter(300, &big), afterSmall = seedAfter(50, &small);
+  EXPECT_EQ(big, QPoint(-100, -100));
+  EXPECT_TRUE(QRect(0, 0, 50, 50).contains(small));
+  EXPECT_EQ(afterBig, afterSmall);
 }

@@ -148,12 +148,20 @@ TEST_F(Settings, AnyNonZeroDwordReadsAsTrue) {
   EXPECT_FALSE(s.CloseOnEsc);
 }
 
-TEST_F(Settings, MissingValuesKeepTheirDefaults) {
-  WriteKey("Sunset", "\"Mouse Sensitivity\"=dword:00000002\r\n");
+TEST_F(Settings, MissingValuesKeepTheirDefaultsButTextsReadEmpty) {
+  WriteKey("Sunset", "\"Mouse Sensitivity\"=dword:00000002\r\n\"Pwd\"=\"p\"\r\n");
   TRWSetting s("Sunset.scr");
+  s.Password = "old";
   ASSERT_TRUE(s.Load());
   EXPECT_EQ(s.MouseSensitivity, 2);
+  EXPECT_EQ(s.Password, "p");
+  // A missing text reads as empty, not as the field's value before the load.
+  EXPECT_EQ(s.CloseKey, "");
+  EXPECT_EQ(s.Transitions, "");
   s.MouseSensitivity = 5;
+  s.Password.clear();
+  s.CloseKey = "A";
+  s.Transitions = TRWSetting("x").Transitions;
   ExpectDefaults(s);
 }
 

@@ -1,6 +1,8 @@
 // The settings dialog without a display: what it loads, what OK saves, what it refuses, how the
 // project shapes it; the about box.
 #include <QMenuBar>
+#include <QStyle>
+#include <QStyleOption>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -167,6 +169,48 @@ TEST(SettingDialog, ProjectShapesTheDialog) {
   EXPECT_FALSE(f.mmHelp->menuAction()->isVisible());
   EXPECT_EQ(a.WebAddress().size(), 103);
   EXPECT_TRUE(QString::fromStdString(longSite).startsWith(a.WebAddress()));
+}
+
+TEST(SettingDialog, UndecodableDialogPictureLeavesTheImageEmpty) {
+  // An embedded dialog picture whose bytes are no JPEG, and an external one that is damaged:
+  // the dialog opens with an empty image instead of ending the program.
+  sftest::ProjectBuilder b;
+  b.header = sftest::HeaderField("ProjectName", "dlgbadpic") + sftest::HeaderField("ShowDialogPicture", "1") +
+             sftest::HeaderField("DialogPicture", "face.jpg");
+  b.AddResource("not a jpeg at all");
+  b.AddResource("");  // the dialog picture lies between the last two resource entries
+  TProjectInfo embedded(QString::fromStdString(sftest::WriteFile("dlgbad.scr", b.Build())));
+  embedded.ReadHeader();
+  TRWSetting settings(embedded.ProjectName);
+  std::unique_ptr<TfSetting> dialog;
+  ASSERT_NO_THROW(dialog = std::make_unique<TfSetting>(embedded, settings));
+  EXPECT_TRUE(dialog->imgDlg->pixmap().isNull());
+  EXPECT_EQ(dialog->width(), 450);
+
+  const std::string broken = sftest::WriteFile("broken.jpg", std::string("\xFF\xD8\xFF\xE0garbage", 11));
+  sftest::ProjectBuilder e;
+  e.header = sftest::HeaderField("ProjectName", "dlgbadfile") + sftest::HeaderField("ShowDialogPicture", "1") +
+             sftest::HeaderField("MediaEmbedded", "0") + sftest::HeaderField("DialogPicture", broken);
+  TProjectInfo external(QString::fromStdString(sftest::WriteFile("dlgbad2.scr", e.Build())));
+  external.ReadHeader();
+  ASSERT_NO_THROW(dialog = std::make_unique<TfSetting>(external, settings));
+  EXPECT_TRUE(dialog->imgDlg->pixmap().isNull());
+}
+
+TEST(SettingDialog, ControlDetails) {
+  TDialog d("dlgdetails");
+  TfSetting& f = *d.dialog;
+  // The arrow keys move the sensitivity 10 positions at a time.
+  f.tbMouseSensitivity->setValue(5);
+  f.tbMouseSensitivity->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(f.tbMouseSensitivity->value(), 15);
+  // A minimize box, and the password edits show "*" for every character.
+  EXPECT_TRUE(f.windowFlags() & Qt::WindowMinimizeButtonHint);
+  for (QLineEdit* edit : {f.edtPassword, f.edtConform}) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    EXPECT_EQ(edit->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &option, edit), '*');
+  }
 }
 
 TEST(SettingDialog, AboutBox) {

@@ -19,6 +19,12 @@ TEST(TransitionList, FillAndPick) {
   for (int i = 0; i < 7; ++i) seq.push_back(TTransitionEngine::ChooseIndex(list, false));
   EXPECT_EQ(seq, (std::vector<int>{1, 2, 3, 1, 2, 3, 1}));
   list.Fill(" 4 ; ;x;12a; -1;160;");  // blanks trimmed, empty and non-numbers skipped
+  EXPECT_EQ(list.Count(), 3);
+  list.Fill("3;\t5;\r\n7 ;\x01;");  // control characters are trimmed like blanks
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.PickAt(1), 5);
+  EXPECT_EQ(list.PickAt(2), 7);
+  list.Fill(" 4 ; ;x;12a; -1;160;");
   EXPECT_EQ(list.Items(), (std::vector<int32_t>{4, -1, 160}));
   list.Fill("");
   EXPECT_EQ(TTransitionEngine::ChooseIndex(list, true), -1);
