@@ -1,7 +1,9 @@
 #include "container/picture.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include "imaging/graphic.h"
 #include "imaging/autodesk.h"
@@ -83,9 +85,16 @@ TPictureDecoder DecoderFor(int32_t code) {
 bool LoadPictureStream(const QByteArray& stream, QImage& bitmap, int32_t code) {
   if (code == fcUnknown) return false;
   if (code == fcBitmap) {
-    // The platform's bitmap reader.
+    // The platform's bitmap reader, after the rule on what a picture may cost: a run-length
+    // bitmap can promise far more than its data holds.
+    QBuffer buffer;
+    buffer.setData(stream);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    const QSize size = reader.size();
+    if (size.isValid()) CheckPictureCost(size.width(), size.height(), size_t(stream.size()), "Bitmap image is not valid");
     QImage image;
-    if (!image.loadFromData(stream, "BMP")) throw EInvalidGraphic("Bitmap image is not valid");
+    if (!reader.read(&image)) throw EInvalidGraphic("Bitmap image is not valid");
     bitmap = std::move(image);
     return true;
   }

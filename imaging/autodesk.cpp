@@ -19,8 +19,7 @@ QImage DecodeAutodesk(const uint8_t* data, size_t size) {
   const int w = Le16(data + 2), h = Le16(data + 4);
   constexpr size_t kPixels = 32 + 768;
   if (w == 0 || h == 0 || size < kPixels || (size - kPixels) / size_t(w) < size_t(h)) Invalid();
-  QImage image(w, h, QImage::Format_Indexed8);
-  if (image.isNull()) Invalid();
+  QImage image = NewBitmap(w, h, QImage::Format_Indexed8, size, "Invalid Autodesk image format.");
   QList<QRgb> table;
   auto widen = [](uint8_t v) { return (v & 63) << 2 | (v & 63) >> 4; };
   for (int i = 0; i < 256; ++i) table << qRgb(widen(data[32 + 3 * i]), widen(data[33 + 3 * i]), widen(data[34 + 3 * i]));

@@ -76,10 +76,8 @@ QImage::Format TColorManager::TargetFormat() const {
   }
 }
 
-QImage TColorManager::CreateBitmap(int width, int height, const QString& invalid) const {
-  QImage image(width, height, TargetFormat());
-  if (image.isNull()) throw EInvalidGraphic(invalid);
-  return image;
+QImage TColorManager::CreateBitmap(int64_t width, int64_t height, size_t dataSize, const QString& invalid) const {
+  return NewBitmap(width, height, TargetFormat(), dataSize, invalid);
 }
 
 // Sample s of pixel x, narrowed to 8 bits (packed samples keep their value).

@@ -49,8 +49,9 @@ class TColorManager {
   // The bitmap format of the target: 8-bit indexed, 24-bit BGR or 32-bit BGR with alpha. Raises
   // EColorConversionError when the source cannot be converted to the target.
   QImage::Format TargetFormat() const;
-  // A bitmap for the target of the given size; a null bitmap raises EInvalidGraphic(invalid).
-  QImage CreateBitmap(int width, int height, const QString& invalid) const;
+  // A bitmap for the target of the given size, by the rule on what a picture of `dataSize` bytes
+  // may cost (NewBitmap).
+  QImage CreateBitmap(int64_t width, int64_t height, size_t dataSize, const QString& invalid) const;
 
   // Converts one row of `width` pixels. `planes` is one pointer to interleaved samples, or one
   // pointer per sample (planeCount == sourceSamplesPerPixel) for pictures stored channel by

@@ -41,7 +41,7 @@ QImage DecodeCut(const uint8_t* data, size_t size, const uint8_t* palette, size_
   if (w == 0 || h == 0 || uint64_t(w) * uint64_t(h) > uint64_t(size) * 127) Invalid();
   TColorManager colours;
   colours.targetScheme = TColorScheme::Indexed;
-  QImage image = colours.CreateBitmap(w, h, "Invalid CUT image format.");
+  QImage image = colours.CreateBitmap(w, h, size, "Invalid CUT image format.");
   image.setColorTable(HaloPalette(palette, paletteSize));
   // Dr. Halo writes a word with each row's packed length before it; rows also stand one after
   // the other without it in some descriptions of the format. The first row tells which.

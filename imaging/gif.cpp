@@ -75,7 +75,7 @@ QImage DecodeGif(const uint8_t* data, size_t size) {
     const int imageFlags = r.Byte();
     if (w == 0) w = screenW;
     if (h == 0) h = screenH;
-    if (w <= 0 || h <= 0 || int64_t(w) * h > kMaxPicturePixels) Invalid();
+    CheckPictureCost(w, h, r.size, "Invalid GIF image format.");
     QList<QRgb> table = imageFlags & 0x80 ? ColourTable(r, 2 << (imageFlags & 7)) : global;
     if (table.isEmpty())
       for (int i = 0; i < 256; ++i) table << qRgb(i, i, i);  // no colour table at all: grey levels
@@ -91,8 +91,7 @@ QImage DecodeGif(const uint8_t* data, size_t size) {
     const uint8_t* source = packed.data();
     uint8_t* dest = pixels.data();
     TGIFLZWDecoder(minCodeSize).Decode(source, dest, packed.size(), pixels.size());  // short data leaves 0
-    QImage image(w, h, QImage::Format_Indexed8);
-    if (image.isNull()) Invalid();
+    QImage image = NewBitmap(w, h, QImage::Format_Indexed8, r.size, "Invalid GIF image format.");
     image.setColorTable(table);
     // Interlaced rows come in four passes: every 8th from 0, every 8th from 4, every 4th from 2,
     // every 2nd from 1.

@@ -21,6 +21,8 @@ struct ErrorManager {
 
 void OnMessage(j_common_ptr, int) {}  // warnings are not shown
 
+const char kInvalid[] = "Invalid JPEG image format.";
+
 }  // namespace
 
 QImage DecodeJpeg(const uint8_t* data, size_t size) {
@@ -40,27 +42,23 @@ QImage DecodeJpeg(const uint8_t* data, size_t size) {
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
-  if (uint64_t(info.image_width) * info.image_height > uint64_t(size) * 1024 + (1u << 20)) {
+  // The size the header promises is checked before libjpeg allocates anything for it.
+  try {
+    CheckPictureCost(info.image_width, info.image_height, size, kInvalid);
+  } catch (const EInvalidGraphic&) {
     jpeg_destroy_decompress(&info);
-    throw EInvalidGraphic(QString("JPEG picture of %1 x %2 pixels is larger than its data")
-                              .arg(info.image_width)
-                              .arg(info.image_height));
+    throw;
   }
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   const bool grey = info.num_components == 1;
   info.out_color_space = cmyk ? JCS_CMYK : grey ? JCS_GRAYSCALE : JCS_EXT_BGRA;
   jpeg_start_decompress(&info);
   const int w = int(info.output_width), h = int(info.output_height);
-  // Even a picture of one flat colour needs about a byte for every 256 pixels: a header that
-  // promises far more than its data can hold is refused before anything is allocated for it.
-  if (int64_t(w) * h > kMaxPicturePixels || uint64_t(w) * uint64_t(h) > uint64_t(size) * 1024 + (1u << 20)) {
+  try {
+    image = NewBitmap(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32, size, kInvalid);
+  } catch (const EInvalidGraphic&) {
     jpeg_destroy_decompress(&info);
-    throw EInvalidGraphic(QString("JPEG picture of %1 x %2 pixels is too large").arg(w).arg(h));
-  }
-  image = QImage(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
-  if (image.isNull()) {
-    jpeg_destroy_decompress(&info);
-    throw EInvalidGraphic(QString("JPEG picture of %1 x %2 pixels is too large").arg(w).arg(h));
+    throw;
   }
   row.resize(cmyk ? size_t(w) * 4 : 0);
   while (info.output_scanline < info.output_height) {

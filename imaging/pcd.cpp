@@ -31,7 +31,7 @@ QImage DecodePcd(const uint8_t* data, size_t size, int resolution) {
   colours.sourceSamplesPerPixel = 3;
   colours.sourceScheme = TColorScheme::PhotoYCC;
   colours.targetScheme = TColorScheme::BGR;
-  QImage image = colours.CreateBitmap(r.width, r.height, "Invalid PCD image format.");
+  QImage image = colours.CreateBitmap(r.width, r.height, size, "Invalid PCD image format.");
   // Each pair of rows: luma of both rows, then C1 and C2 for the pair at half width; a chroma
   // sample covers 2 x 2 pixels.
   std::vector<uint8_t> c1(w), c2(w);

@@ -19,7 +19,7 @@ QImage DecodePcx(const uint8_t* data, size_t size) {
   const int encoding = data[2], bits = data[3], planes = data[65], bytesPerLine = Le16(data + 66);
   const int xmin = Le16(data + 4), ymin = Le16(data + 6), xmax = Le16(data + 8), ymax = Le16(data + 10);
   const int w = xmax - xmin + 1, h = ymax - ymin + 1;
-  if (w <= 0 || h <= 0 || int64_t(w) * h > kMaxPicturePixels) Invalid();
+  CheckPictureCost(w, h, size, "Invalid PCX or SCR image format.");
   const bool indexed = (planes == 1 && (bits == 1 || bits == 2 || bits == 4 || bits == 8)) ||
                        (bits == 1 && planes >= 2 && planes <= 4);
   const bool rgb = bits == 8 && (planes == 3 || planes == 4);
@@ -43,8 +43,8 @@ QImage DecodePcx(const uint8_t* data, size_t size) {
     std::copy(data + at, data + at + raw.size(), raw.begin());
   }
 
-  QImage image(w, h, indexed ? QImage::Format_Indexed8 : planes == 4 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  if (image.isNull()) Invalid();
+  QImage image = NewBitmap(w, h, indexed ? QImage::Format_Indexed8 : planes == 4 ? QImage::Format_ARGB32 : QImage::Format_RGB32,
+                           size, "Invalid PCX or SCR image format.");
   if (indexed) {
     QList<QRgb> table;
     const int colours = 1 << (bits * planes);

@@ -198,9 +198,8 @@ QImage DecodePng(const uint8_t* data, size_t size) {
       h.depth = body[8];
       h.colorType = body[9];
       h.interlace = body[12];
-      if (h.width == 0 || h.height == 0 || h.width > 16384 || h.height > 16384 ||
-          int64_t(h.width) * h.height > kMaxPicturePixels)
-        Invalid();
+      if (h.width > 16384 || h.height > 16384) Invalid();
+      CheckPictureCost(h.width, h.height, size, "Invalid PNG image format.");
       if (body[10] != 0) throw EInvalidGraphic("Unsupport image format!");
       if (!Allowed(h.colorType, h.depth)) throw EInvalidGraphic("Invalid color format.");
       if (body[11] != 0 || h.interlace > 1) LoadError();
@@ -260,12 +259,12 @@ QImage DecodePng(const uint8_t* data, size_t size) {
   const bool alpha = h.colorType >= 4 || pic.hasKey || (h.colorType == 3 && trnsSize > 0);
   const bool indexed = !alpha && (h.colorType == 3 || h.colorType == 0);
   const bool plainRgb = h.depth == 8 && ((h.colorType == 2 && !pic.hasKey) || h.colorType == 6);
-  pic.image = QImage(int(h.width), int(h.height),
-                     plainRgb  ? (h.colorType == 2 ? QImage::Format_RGB888 : QImage::Format_RGBA8888)
-                     : indexed ? QImage::Format_Indexed8
-                     : alpha   ? QImage::Format_ARGB32
-                               : QImage::Format_RGB32);
-  if (pic.image.isNull()) Invalid();
+  pic.image = NewBitmap(h.width, h.height,
+                        plainRgb  ? (h.colorType == 2 ? QImage::Format_RGB888 : QImage::Format_RGBA8888)
+                        : indexed ? QImage::Format_Indexed8
+                        : alpha   ? QImage::Format_ARGB32
+                                  : QImage::Format_RGB32,
+                        size, "Invalid PNG image format.");
   if (indexed) {
     QList<QRgb> table;
     if (h.colorType == 3) {

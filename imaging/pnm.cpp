@@ -48,7 +48,8 @@ QImage DecodePnm(const uint8_t* data, size_t size) {
   const bool bitmap = kind == 1 || kind == 4, grey = kind == 2 || kind == 5, plain = kind <= 3;
   const uint32_t w = r.Number(Invalid, 16384), h = r.Number(Invalid, 16384);
   const uint32_t maxval = bitmap ? 1 : r.Number(Invalid, 65535);
-  if (w == 0 || h == 0 || maxval == 0 || int64_t(w) * h > kMaxPicturePixels) Invalid();
+  if (maxval == 0) Invalid();
+  CheckPictureCost(int64_t(w), int64_t(h), size, "Invalid PBM, PGM or PPM image format.");
   if (!plain) {
     if (r.at >= size) ReadError();
     ++r.at;  // the one white-space character before the raster
@@ -62,8 +63,8 @@ QImage DecodePnm(const uint8_t* data, size_t size) {
     const uint64_t need = bitmap ? uint64_t((w + 7) / 8) * h : uint64_t(w) * h * uint64_t(samples) * (wide ? 2 : 1);
     if (size - r.at < need) ReadError();
   }
-  QImage image(int(w), int(h), bitmap ? QImage::Format_Mono : grey ? QImage::Format_Indexed8 : QImage::Format_RGB888);
-  if (image.isNull()) Invalid();
+  QImage image = NewBitmap(int64_t(w), int64_t(h), bitmap ? QImage::Format_Mono : grey ? QImage::Format_Indexed8 : QImage::Format_RGB888,
+                           size, "Invalid PBM, PGM or PPM image format.");
   if (bitmap) {
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
   } else if (grey) {

@@ -52,9 +52,8 @@ QImage DecodePsd(const uint8_t* data, size_t size) {
   if (std::memcmp(h, "8BPS", 4) != 0 || Be16(h + 4) != 1) Invalid();
   const uint32_t channels = Be16(h + 12), height = Be32(h + 14), width = Be32(h + 18);
   const int depth = int(Be16(h + 22)), mode = int(Be16(h + 24));
-  if (channels < 1 || channels > 56 || width == 0 || height == 0 || width > 16384 || height > 16384 ||
-      int64_t(width) * height > kMaxPicturePixels)
-    Invalid();
+  if (channels < 1 || channels > 56 || width > 16384 || height > 16384) Invalid();
+  CheckPictureCost(width, height, size, "Invalid PSD or PDD image format.");
   const bool knownMode = mode == 0 || mode == 1 || mode == 2 || mode == 3 || mode == 4 || mode == 7 || mode == 8 || mode == 9;
   if (!knownMode || !(depth == 1 || depth == 8 || depth == 16 || depth == 32) || (depth == 1) != (mode == 0))
     throw EInvalidGraphic("Invalid color format.");
@@ -98,12 +97,12 @@ QImage DecodePsd(const uint8_t* data, size_t size) {
   }
   const bool indexed = mode == 0 || mode == 1 || mode == 2 || mode == 8;
   const bool plainRgb = depth == 8 && (mode == 3 || mode == 7) && !alpha;
-  QImage image(int(width), int(height),
-               indexed    ? QImage::Format_Indexed8
-               : plainRgb ? QImage::Format_RGB888
-               : alpha    ? QImage::Format_ARGB32
-                          : QImage::Format_RGB32);
-  if (image.isNull()) Invalid();
+  QImage image = NewBitmap(width, height,
+                           indexed    ? QImage::Format_Indexed8
+                           : plainRgb ? QImage::Format_RGB888
+                           : alpha    ? QImage::Format_ARGB32
+                                      : QImage::Format_RGB32,
+                           size, "Invalid PSD or PDD image format.");
   if (indexed) {
     QList<QRgb> table;
     for (int i = 0; i < 256; ++i) {

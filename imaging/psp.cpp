@@ -90,22 +90,27 @@ void UnpackChannel(const TChannel& c, uint32_t compression, size_t rowBytes, siz
   if (c.unpacked == rowBytes * rows) stride = rowBytes;
   else if (c.unpacked == padded * rows) stride = padded;
   else Invalid();
-  std::vector<uint8_t> raw(stride * rows);
+  // What the channel's data can hold at the format's tightest packing is checked before the
+  // channel is unpacked: raw data holds every byte, one count and one byte repeat at most 127
+  // bytes, and deflate packs at most 1032 bytes into one.
+  const size_t unpacked = stride * rows;
+  if (compression == 0 ? c.data.size < unpacked
+      : compression == 1 ? unpacked / 127 > c.data.size
+                         : unpacked / 1032 > c.data.size + 64)
+    Invalid();
+  std::vector<uint8_t> raw(unpacked);
   const uint8_t* source = c.data.p;
   uint8_t* dest = raw.data();
   bool ok;
   switch (compression) {
     case 0:
-      ok = c.data.size >= raw.size();
-      if (ok) std::memcpy(raw.data(), c.data.p, raw.size());
+      std::memcpy(raw.data(), c.data.p, raw.size());
+      ok = true;
       break;
     case 1:
-      // One count and one byte repeat at most 127 bytes.
-      if (raw.size() / 127 > c.data.size) Invalid();
       ok = TPSPRLEDecoder().Decode(source, dest, c.data.size, raw.size());
       break;
     default: {
-      if (raw.size() / 1032 > c.data.size + 64) Invalid();  // deflate packs at most 1032 bytes into one
       TLZ77Decoder zlib(Z_FINISH);
       zlib.DecodeInit();
       ok = zlib.Decode(source, dest, c.data.size, raw.size());
@@ -144,8 +149,10 @@ QImage DecodePsp(const uint8_t* data, size_t size) {
       a.greyscale = f[27] != 0;
       if (a.bitDepth != 1 && a.bitDepth != 4 && a.bitDepth != 8 && a.bitDepth != 24)
         throw EInvalidGraphic("Invalid color format.");
-      if (a.width <= 0 || a.height <= 0 || a.width > 16384 || a.height > 16384 || a.width * a.height > kMaxPicturePixels)
-        Invalid();
+      // The canvas counts, not only the layer: where the layer does not cover it, it is white,
+      // and a file of a few bytes must not make the program fill gigabytes with white.
+      if (a.width > 16384 || a.height > 16384) Invalid();
+      CheckPictureCost(a.width, a.height, size, "Invalid PSP image format.");
       if (a.compression == 3) throw EInvalidGraphic("Unsupport image format!");
       if (a.compression > 3) Invalid();
       haveAttributes = true;
@@ -193,7 +200,8 @@ QImage DecodePsp(const uint8_t* data, size_t size) {
       }
     }
   }
-  if (!haveAttributes || channels.empty() || layerW <= 0 || layerH <= 0 || layerW > 16384 || layerH > 16384) Invalid();
+  if (!haveAttributes || channels.empty() || layerW > 16384 || layerH > 16384) Invalid();
+  CheckPictureCost(layerW, layerH, size, "Invalid PSP image format.");
 
   const bool rgb = a.bitDepth == 24;
   const int bits = rgb ? 8 : int(a.bitDepth);
@@ -215,7 +223,7 @@ QImage DecodePsp(const uint8_t* data, size_t size) {
   colours.sourceSamplesPerPixel = rgb ? 3 : 1;
   colours.sourceScheme = rgb ? TColorScheme::RGB : TColorScheme::Indexed;
   colours.targetScheme = rgb ? TColorScheme::BGR : TColorScheme::Indexed;
-  QImage image = colours.CreateBitmap(int(a.width), int(a.height), "Invalid PSP image format.");
+  QImage image = colours.CreateBitmap(a.width, a.height, size, "Invalid PSP image format.");
   if (!rgb) {
     QList<QRgb> table = a.greyscale || palette.isEmpty() ? TColorManager::GreyPalette(bits) : palette;
     while (table.size() < 256) table << qRgb(0, 0, 0);

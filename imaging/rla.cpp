@@ -27,8 +27,8 @@ QImage DecodeRla(const uint8_t* data, size_t size) {
   const QByteArray description = QByteArray(reinterpret_cast<const char*>(data + 580), 32).split('\0')[0].trimmed().toLower();
   if (description != "rgb" && description != "xyz") throw EInvalidGraphic("Invalid color format.");
   const int64_t w = int64_t(right) - left + 1, h = int64_t(top) - bottom + 1;
-  if (w <= 0 || h <= 0 || w * h > kMaxPicturePixels || channels < 3 || channels > 16 || mattes < 0 || mattes > 16)
-    Invalid();
+  if (channels < 3 || channels > 16 || mattes < 0 || mattes > 16) Invalid();
+  CheckPictureCost(w, h, size, "Invalid RLA image format.");
   // Files from before the bit-depth fields have 8-bit channels.
   int colourBits = Be16(data + 658), matteBits = Be16(data + 662);
   if (colourBits == 0) colourBits = 8;
@@ -43,7 +43,7 @@ QImage DecodeRla(const uint8_t* data, size_t size) {
   colours.sourceSamplesPerPixel = alpha ? 4 : 3;
   colours.sourceScheme = alpha ? TColorScheme::RGBA : TColorScheme::RGB;
   colours.targetScheme = alpha ? TColorScheme::BGRA : TColorScheme::BGR;
-  QImage image = colours.CreateBitmap(int(w), int(h), "Invalid RLA image format.");
+  QImage image = colours.CreateBitmap(w, h, size, "Invalid RLA image format.");
 
   // One unpacked row per channel (samples over 8 bits as a plane of high bytes, then low bytes),
   // narrowed to 8 bits before the conversion.

@@ -22,8 +22,9 @@ QImage DecodeSgi(const uint8_t* data, size_t size) {
   const uint32_t dimension = Be16(data + 4), w = Be16(data + 6);
   const uint32_t h = dimension >= 2 ? Be16(data + 8) : 1, z = dimension >= 3 ? Be16(data + 10) : 1;
   if ((storage != 0 && storage != 1) || (bpc != 1 && bpc != 2) || dimension < 1 || dimension > 3 || w == 0 || h == 0 ||
-      z == 0 || z > 4 || int64_t(w) * h > kMaxPicturePixels)
+      z == 0 || z > 4)
     Invalid();
+  CheckPictureCost(w, h, size, "Invalid sgi, bw or rgb(a) image format.");
   // The data must hold what the header promises before the bitmap is made.
   const uint64_t plainBytes = uint64_t(w) * h * z * uint64_t(bpc);
   std::vector<uint32_t> starts;
@@ -48,7 +49,7 @@ QImage DecodeSgi(const uint8_t* data, size_t size) {
                          : z == 3 ? TColorScheme::RGB
                                   : TColorScheme::RGBA;
   colours.targetScheme = indexed ? TColorScheme::Indexed : z == 2 || z == 4 ? TColorScheme::BGRA : TColorScheme::BGR;
-  QImage image = colours.CreateBitmap(int(w), int(h), "Invalid sgi, bw or rgb(a) image format.");
+  QImage image = colours.CreateBitmap(w, h, size, "Invalid sgi, bw or rgb(a) image format.");
   if (indexed) image.setColorTable(TColorManager::GreyPalette(8));
   // One row buffer per channel; the file keeps each channel's rows together.
   const size_t rowBytes = size_t(w) * size_t(bpc);

@@ -26,9 +26,8 @@ QImage DecodeTarga(const uint8_t* p, size_t size) {
   const int mapFirst = Le16(p + 3), mapLength = Le16(p + 5), mapDepth = p[7];
   const int w = Le16(p + 12), h = Le16(p + 14), depth = p[16], descriptor = p[17];
   const bool rle = type >= 9, mapped = type == 1 || type == 9, grey = type == 3 || type == 11;
-  if ((type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11) || w == 0 || h == 0 ||
-      int64_t(w) * h > kMaxPicturePixels)
-    Invalid();
+  if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11) Invalid();
+  CheckPictureCost(w, h, size, "Invalid Targa image format.");
   if (mapped ? depth != 8 : grey ? depth != 8 && depth != 16 : depth != 15 && depth != 16 && depth != 24 && depth != 32)
     Invalid();
   size_t at = 18 + size_t(idLength);
@@ -66,8 +65,7 @@ QImage DecodeTarga(const uint8_t* p, size_t size) {
                                 : greyAlpha || depth == 32 ? QImage::Format_ARGB32
                                 : depth == 24 ? QImage::Format_BGR888
                                               : QImage::Format_RGB32;
-  QImage image(w, h, format);
-  if (image.isNull()) Invalid();
+  QImage image = NewBitmap(w, h, format, size, "Invalid Targa image format.");
   if (depth == 8) {
     QList<QRgb> table;
     for (int i = 0; i < 256; ++i) {

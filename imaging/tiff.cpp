@@ -60,11 +60,12 @@ QImage DecodeTiff(const uint8_t* data, size_t size) {
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
   TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extra, &extraTypes);
-  // Even the best compression of the format keeps a picture far above one byte for 4096 pixels.
-  if (w == 0 || h == 0 || w > 16384 || h > 16384 || int64_t(w) * h > kMaxPicturePixels ||
-      uint64_t(w) * h > uint64_t(size) * 4096 + (1u << 20)) {
+  try {
+    if (w > 16384 || h > 16384) Invalid();
+    CheckPictureCost(w, h, size, "Invalid TIFF image format.");
+  } catch (const EInvalidGraphic&) {
     TIFFClose(tif);
-    Invalid();
+    throw;
   }
   // libtiff's RGBA reader multiplies unassociated alpha into the colour. Told that the alpha
   // is associated (a change to the directory in memory only), it hands the stored samples over
@@ -83,8 +84,7 @@ QImage DecodeTiff(const uint8_t* data, size_t size) {
   const int ok = TIFFReadRGBAImageOriented(tif, w, h, pixels.data(), ORIENTATION_TOPLEFT, 0);
   TIFFClose(tif);
   if (!ok) Invalid();
-  QImage image(int(w), int(h), extra > 0 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  if (image.isNull()) Invalid();
+  QImage image = NewBitmap(w, h, extra > 0 ? QImage::Format_ARGB32 : QImage::Format_RGB32, size, "Invalid TIFF image format.");
   for (uint32_t y = 0; y < h; ++y) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(int(y)));
     const uint32_t* src = pixels.data() + size_t(y) * w;

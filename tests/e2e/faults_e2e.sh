@@ -108,8 +108,10 @@ settings '"Esc Key"=dword:00000001'
 "$work/menu/show.bin" /c 2>"$work/show.log" &
 dialog=$!
 pids+=($dialog)
-window "Screensaver Setting" >/dev/null || fail "the dialog did not open with a damaged dialog picture"
+w=$(window "Screensaver Setting") || fail "the dialog did not open with a damaged dialog picture"
 sleep 0.3
+# No button in the task bar, as the system's tool-window style gave.
+xprop -id "$w" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "the dialog has a task-bar entry"
 import -window root "$work/dialog.png"
 xdotool key Escape
 waitgone "$dialog" 5 || fail "Escape did not close the dialog"

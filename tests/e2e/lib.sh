@@ -1,7 +1,7 @@
 # What the desktop tests share: a private working folder and environment, an Xvfb screen of its
 # own, and waiting on the program's process. Source it with the first display number to try.
 # usage: . lib.sh FIRST_DISPLAY [Xvfb options...]
-for cmd in Xvfb xdotool import convert; do
+for cmd in Xvfb xdotool xprop import convert; do
   command -v "$cmd" >/dev/null || { echo "SKIP: $cmd is not installed"; exit 77; }
 done
 work=$(mktemp -d)
