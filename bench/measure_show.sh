@@ -57,3 +57,17 @@ kill -TERM "$pid"
 wait "$pid" || true
 grep -m1 'ticks/s' "$work/trace"
 awk -v a=$((u2 + s2 - u1 - s1)) -v hz="$hz" 'BEGIN {printf "CPU while a slide is held: %.2f %% of one core (%d ticks of 1/%d s in 5 s)\n", a / hz / 5 * 100, a, hz}'
+
+# The same while music plays (the null audio output): a minute of a 44.1 kHz stereo tone.
+ffmpeg -v error -f lavfi -i "sine=frequency=440:duration=60:sample_rate=44100" -ac 2 "$work/media/tune.wav"
+sed 's/"slides":/"music": ["media\/tune.wav"], "slides":/' "$work/big.json" >"$work/music.json"
+"$tool" pack "$work/music.json" -o "$work/music.bin" >/dev/null
+"$work/music.bin" /s 2>"$work/trace" &
+pid=$!
+sleep 3
+read -r u1 s1 < <(awk '{print $14, $15}' "/proc/$pid/stat")
+sleep 5
+read -r u2 s2 < <(awk '{print $14, $15}' "/proc/$pid/stat")
+kill -TERM "$pid"
+wait "$pid" || true
+awk -v a=$((u2 + s2 - u1 - s1)) -v hz="$hz" 'BEGIN {printf "CPU while a slide is held with music: %.2f %% of one core (%d ticks of 1/%d s in 5 s)\n", a / hz / 5 * 100, a, hz}'

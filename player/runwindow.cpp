@@ -16,6 +16,7 @@
 #include "platform/random.h"
 #include "platform/registry.h"
 #include "platform/tempdir.h"
+#include "platform/trace.h"
 #include "platform/x11host.h"
 #include "player/messages.h"
 #include "player/password.h"
@@ -66,7 +67,7 @@ class TShowSurface : public QWidget {
 
 TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup)
     : QWidget(nullptr, Qt::FramelessWindowHint), project_(project), settings_(settings), setup_(setup) {
-  trace_ = qEnvironmentVariable("SHOWFORGE_TRACE") == "1";
+  trace_ = Traced("show");
   plBK = new QWidget(this);
   plBK->setAutoFillBackground(false);
   pbShow = new TShowSurface(this, plBK);
@@ -83,6 +84,7 @@ TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
   connect(&ShowTimer, &QTimer::timeout, this, &TfRun::ShowTimerTimer);
   connect(&SelectTimer, &QTimer::timeout, this, &TfRun::SelectTimerTimer);
   connect(&MaxRuntime, &QTimer::timeout, this, &TfRun::MaxRuntimeTimer);
+  connect(&MusicPlayTimer, &QTimer::timeout, this, &TfRun::MusicPlayTimerTimer);
   FormCreate();
 }
 
@@ -117,7 +119,9 @@ void TfRun::FormCreate() {
   FSlideCount = 0;
   if (setup_.onScreen) TakeDesktopSnapshot();
   FMouseMoves = 0;
-  // Mode set-up.
+  // Mode set-up: the first track is opened, not started; the first slide that asks for music
+  // starts it.
+  OpenTrack(false);
   if (setup_.preview) PreviewSetup();
   else FullScreenSetup();
   FRunning = true;
@@ -359,6 +363,7 @@ void TfRun::customEvent(QEvent* event) {
     case WM_FLASH_STARTFRAME: FFlashStartFrame = int32_t(m->WParam); break;
     case WM_SHOW_CLOSE:
       if (FRunning) {
+        StopMusic();
         FRunning = false;
         CloseShow();
       }
@@ -374,13 +379,16 @@ void TfRun::customEvent(QEvent* event) {
       FRunSecondsLeft = settings_.MaxRunMinutes * 60;  // 0 stays 0: the next tick ends the show
       if (settings_.UseMaxRunTime) MaxRuntime.start();
       else MaxRuntime.stop();
+      if (!settings_.MusicEnabled) PauseMusic();
       break;
-    // The music messages act through the music player, which is not part of this window yet;
-    // they arrive and are taken here.
     case WM_MUSIC_START:
-    case WM_MUSIC_STOP:
-    case WM_MUSIC_PAUSE:
+      if (settings_.MusicEnabled && !FMusicPlaying) OpenTrack(true);
+      break;
+    case WM_MUSIC_STOP: StopMusic(); break;
+    case WM_MUSIC_PAUSE: PauseMusic(); break;
     case WM_MUSIC_RESUME:
+      if (settings_.MusicEnabled) ResumeMusic();
+      break;
     default: break;
   }
 }
@@ -460,8 +468,9 @@ void TfRun::ShowTimerTimer() {
 
 void TfRun::MaxRuntimeTimer() {
   if (--FRunSecondsLeft > 0) return;
-  // Refused by the password, the show goes on and does not ask again.
+  // Refused by the password, the show goes on without music and does not ask again.
   MaxRuntime.stop();
+  StopMusic();
   CloseShow();
   FRunning = false;
 }
@@ -478,7 +487,11 @@ TfRun::~TfRun() {
   FSlideEffects.clear();
   FSlides.clear();
   FBackgrounds.clear();
-  FRunning = false;
+  if (FRunning) {
+    StopMusic();
+    FRunning = false;
+  }
+  MusicPlayTimer.stop();
   const QString dir = PrivateTempDir();
   if (!dir.isEmpty() && QFile::exists(dir + kDesktopSnapshotName)) QFile::remove(dir + kDesktopSnapshotName);
   g_PreviewRunning = false;

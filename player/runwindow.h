@@ -14,6 +14,7 @@
 
 #include "container/pictureinfo.h"
 #include "platform/canvas.h"
+#include "platform/mediaplayer.h"
 #include "transitions/engine.h"
 #include "transitions/qrxarray.h"
 
@@ -54,6 +55,12 @@ class TfRun : public QWidget {
   void SelectTimerTimer();
   void ShowTimerTimer();
   void MaxRuntimeTimer();
+  void MusicPlayTimerTimer();
+  // Background music (music.cpp).
+  void OpenTrack(bool play);
+  void StopMusic();
+  void PauseMusic();
+  void ResumeMusic();
   // Close events and input.
   void pbShowMouseMove(int x, int y);
   void pbShowMouseDown(Qt::MouseButton button, QPoint globalPos);
@@ -107,6 +114,8 @@ class TfRun : public QWidget {
   TQrxArray FUserEffects;
 
   QTimer ShowTimer, SelectTimer, VidioTimer, MaxRuntime, MusicPlayTimer;
+  // The background music's player (mpmusic); the video's comes with the video slides.
+  TMediaPlayer mpmusic{false};
   QMenu pm;
   QAction* Setting1 = nullptr;
   QAction* Close1 = nullptr;
@@ -155,6 +164,11 @@ class TfRun : public QWidget {
   // Slides whose external picture was found missing and whose close the password refused:
   // passed over for the rest of the run.
   std::vector<bool> missing_;
+  // Music tracks that could not be opened; when every track of the list is one, the music stops
+  // for the run.
+  bool MusicOpenAt(int32_t index);
+  std::vector<bool> badTracks_;
+  bool musicDead_ = false;
   // The trace of the first frame and of each transition's ticks.
   bool trace_ = false, firstFrameTraced_ = false;
   int32_t ticks_ = 0;

@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   setenv("XDG_RUNTIME_DIR", sftest::ScratchDir("runtime").c_str(), 1);
   setenv("SHOWFORGE_REGISTRY_DIR", sftest::ScratchDir("registry").c_str(), 1);
+  setenv("SHOWFORGE_AUDIO", "null", 0);  // the media player plays without sound
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();

@@ -1,0 +1,134 @@
+// Background music: the project's playlist through the run window's music player. Music plays
+// while picture slides that ask for it are on screen; a once-a-second timer notices the end of a
+// track, waits the project's pause and opens the next one.
+#include <algorithm>
+#include <cstdio>
+
+#include "container/projectinfo.h"
+#include "platform/random.h"
+#include "platform/trace.h"
+#include "player/runwindow.h"
+#include "settings/rwsetting.h"
+
+namespace sf {
+
+// Opens track `index` on the music player; false when its path comes back empty or the player
+// cannot open it. A track that fails is marked, so that a playlist of which no track plays
+// stops the music for the run instead of trying again every second.
+bool TfRun::MusicOpenAt(int32_t index) {
+  const QString path = project_.GetMusicFile(index);
+  bool opened = false;
+  if (!path.isEmpty()) {
+    mpmusic.FileName = path;
+    Trace("music", "open %d", index);
+    opened = mpmusic.Open();
+    if (!opened)
+      std::fprintf(stderr, "showforge: music track %d (%s) is passed over: %s\n", index,
+                   qPrintable(project_.MusicFiles.value(index)), qPrintable(mpmusic.LastError()));
+  }
+  std::vector<bool>& bad = badTracks_;
+  bad.resize(size_t(project_.MusicFiles.size()), false);
+  bad[size_t(index)] = !opened;
+  musicDead_ = std::all_of(bad.begin(), bad.end(), [](bool b) { return b; });
+  if (musicDead_) {
+    // No track of the list can be played: the show goes on silent.
+    MusicPlayTimer.stop();
+    std::fprintf(stderr, "showforge: no music track of the show can be played; the show goes on without music\n");
+  }
+  return opened;
+}
+
+void TfRun::OpenTrack(bool play) {
+  if (FPlaylistDone && !project_.LoopMusic) return;
+  if (!settings_.MusicEnabled || project_.MusicFiles.isEmpty() || musicDead_) return;
+  const int32_t count = int32_t(project_.MusicFiles.size());
+  FTrack = project_.RandomMusic ? Random(count) : 0;
+  if (size_t(FTrack) < badTracks_.size() && badTracks_[size_t(FTrack)]) {
+    // Known not to play: the timer goes on to the next track.
+    FMusicLoaded = false;
+    MusicPlayTimer.start();
+    return;
+  }
+  if (MusicOpenAt(FTrack)) {
+    FMusicLoaded = true;
+    if (play) {
+      Trace("music", "play");
+      mpmusic.Play();
+    }
+    FMusicPlaying = play;
+  } else {
+    FMusicLoaded = false;  // the timer's next tick tries the next track
+  }
+  if (!musicDead_) MusicPlayTimer.start();
+}
+
+void TfRun::StopMusic() {
+  if (project_.MusicFiles.isEmpty() || !FMusicPlaying || !FMusicLoaded) return;
+  Trace("music", "stop");
+  mpmusic.Stop();
+  FMusicPlaying = false;
+  MusicPlayTimer.stop();
+}
+
+void TfRun::PauseMusic() {
+  if (project_.MusicFiles.isEmpty() || !FMusicPlaying || !FMusicLoaded) return;
+  FMusicPlaying = false;
+  Trace("music", "pause");
+  mpmusic.Pause();
+}
+
+void TfRun::ResumeMusic() {
+  if (FPlaylistDone && !project_.LoopMusic) return;
+  if (project_.MusicFiles.isEmpty() || !settings_.MusicEnabled) return;
+  if (!FMusicLoaded) {
+    OpenTrack(true);
+  } else if (!FMusicPlaying) {
+    Trace("music", "resume");
+    mpmusic.Resume();
+    FMusicPlaying = true;
+  }
+}
+
+void TfRun::MusicPlayTimerTimer() {
+  // A track that could not be opened is passed over at once; one that plays (or stands paused)
+  // is left alone until it has reached its end, and then for the project's pause.
+  if (FMusicLoaded) {
+    const int64_t length = mpmusic.Length();
+    if (!mpmusic.Ended() && (length == 0 || mpmusic.Position() < length)) return;
+    if (++FTrackEndTicks < project_.MusicPauseTicks) return;
+  }
+  FTrackEndTicks = 0;
+  MusicPlayTimer.stop();
+  FMusicPlaying = false;
+  const int32_t count = int32_t(project_.MusicFiles.size());
+  if (!settings_.MusicEnabled || count == 0) return;
+  if (project_.RandomMusic) {
+    FTrack = Random(count);
+  } else if (++FTrack > count - 1) {
+    if (project_.LoopMusic) {
+      FTrack = 0;
+    } else {
+      // The playlist ran out: the music is over for this run.
+      FPlaylistDone = true;
+      if (FMusicLoaded) {
+        Trace("music", "close");
+        mpmusic.Close();
+      }
+      FMusicLoaded = FMusicPlaying = false;
+      return;
+    }
+  }
+  if (FMusicLoaded) {
+    Trace("music", "close");
+    mpmusic.Close();
+  }
+  FMusicLoaded = MusicOpenAt(FTrack);
+  if (FMusicLoaded) {
+    Trace("music", "play");
+    mpmusic.Play();
+    FMusicPlaying = true;
+  }
+  if (!musicDead_) MusicPlayTimer.start();
+}
+
+}  // namespace sf

@@ -1,0 +1,339 @@
+// Background music with the null audio output and tracks the tests make: the order with and
+// without loop, the pause and resume of a track by the slides' flags, the pause between tracks,
+// random order, "Enabled Music", an empty playlist, tracks that cannot be played, the stops at
+// the show's end. The music timer is fired by hand; mpv plays in real time.
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <set>
+
+#include "container/projectinfo.h"
+#include "platform/random.h"
+#include "player/messages.h"
+#include "player/runwindow.h"
+#include "settings/rwsetting.h"
+#include "tests/common/fieldutil.h"
+#include "tests/common/testutil.h"
+
+using namespace sf;
+
+namespace {
+
+std::string Le16(int v) { return std::string{char(v), char(v >> 8)}; }
+std::string Le32(uint32_t v) { return Le16(int(v & 0xFFFF)) + Le16(int(v >> 16)); }
+
+// A sine tone as a 16-bit mono PCM WAV file at 8 kHz.
+std::string Tone(int ms, double hertz) {
+  const int rate = 8000, samples = rate * ms / 1000;
+  std::string data;
+  for (int i = 0; i < samples; ++i) data += Le16(int(8000 * std::sin(2 * M_PI * hertz * i / rate)));
+  return "RIFF" + Le32(uint32_t(36 + data.size())) + "WAVEfmt " + Le32(16) + Le16(1) + Le16(1) + Le32(rate) +
+         Le32(rate * 2) + Le16(2) + Le16(16) + "data" + Le32(uint32_t(data.size())) + data;
+}
+
+// A track in another format, made by ffmpeg from a tone; empty without ffmpeg.
+std::string Encoded(const char* ext, int ms) {
+  const std::string dir = sftest::ScratchDir(std::string("enc-") + ext);
+  const std::string wav = sftest::WriteFile(std::string("enc-") + ext + ".wav", Tone(ms, 440));
+  const QString out = QString::fromStdString(dir + "/tone." + ext);
+  QProcess p;
+  p.start("ffmpeg", {"-v", "error", "-y", "-i", QString::fromStdString(wav), out});
+  if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
+  return sftest::ReadFile(out.toStdString());
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QCoreApplication::processEvents();
+    QThread::msleep(2);
+  }
+  return true;
+}
+
+struct TMusicShow {
+  sftest::ProjectBuilder b;
+  std::string header;
+  std::vector<std::string> tracks;
+  std::vector<bool> slideFlags{true};
+  std::function<void(TRWSetting&)> settingsSetup;
+  std::unique_ptr<TProjectInfo> project;
+  std::unique_ptr<TRWSetting> settings;
+  std::unique_ptr<TfRun> run;
+
+  TfRun& Start() {
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    QByteArray bmp;
+    {
+      QBuffer buffer(&bmp);
+      buffer.open(QIODevice::WriteOnly);
+      picture.save(&buffer, "BMP");
+    }
+    int records = 0;
+    for (bool flag : slideFlags) {
+      b.AddResource(bmp.toStdString());
+      b.slideList += sftest::Rec(sftest::SlideField("ResourceIndex", std::to_string(records++)) +
+                                 sftest::SlideField("DataSize", std::to_string(bmp.size())) +
+                                 sftest::SlideField("FormatCode", "1") + sftest::SlideField("EffectList", "") +
+                                 sftest::SlideField("MusicDuringSlide", flag ? "1" : "0"));
+    }
+    std::string names;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+      b.AddMusic(tracks[i]);  // the tracks lie last, before the slide list
+      names += sftest::HeaderField("MusicFiles", "track" + std::to_string(i) + ".wav");
+    }
+    b.header = sftest::HeaderField("ProjectName", "musictest") + sftest::HeaderField("RandomOrder", "0") +
+               sftest::HeaderField("RandomMusic", "0") + sftest::HeaderField("LoopMusic", "1") +
+               sftest::HeaderField("MusicPauseTicks", "1") + sftest::HeaderField("ScreenTransitionMode", "0") + names +
+               header;
+    project = std::make_unique<TProjectInfo>(QString::fromStdString(sftest::WriteFile("music.scr", b.Build())));
+    project->ReadHeader();
+    settings = std::make_unique<TRWSetting>(project->ProjectName);
+    if (settingsSetup) settingsSetup(*settings);
+    TRunSetup setup;
+    setup.showArea = QSize(64, 48);
+    setup.onScreen = false;
+    run = std::make_unique<TfRun>(*project, *settings, setup);
+    return *run;
+  }
+
+  // Lets the current track play to its end, then fires the music timer until the next track
+  // plays; gives its index, or -1 when the music is over.
+  int Next(int pauseTicks = 1) {
+    TfRun& r = *run;
+    EXPECT_TRUE(WaitFor([&] { return r.mpmusic.Ended(); })) << "track " << r.FTrack << " did not end";
+    for (int tick = 1; tick <= pauseTicks; ++tick) {
+      const bool wasEnded = r.mpmusic.Ended();
+      r.MusicPlayTimerTimer();
+      if (tick < pauseTicks) {
+        EXPECT_TRUE(wasEnded && r.mpmusic.Ended()) << "a new track came before the pause was over";
+      }
+    }
+    if (r.FPlaylistDone) return -1;
+    EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+    return r.FTrack;
+  }
+};
+
+}  // namespace
+
+TEST(Music, TracksInOrderWithAndWithoutLoop) {
+  TMusicShow loop;
+  // Tracks of 400 ms: the null output keeps a tenth of a second in its buffer and lets the end
+  // come that much early.
+  loop.tracks = {Tone(400, 440), Tone(400, 550), Tone(400, 660)};
+  TfRun& run = loop.Start();
+  // Mode set-up opened the first track without starting it; the first slide with music starts it.
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  EXPECT_FALSE(run.FMusicPlaying);
+  EXPECT_TRUE(run.FMusicLoaded);
+  run.FormShow();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(run.FMusicPlaying);
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  std::vector<int> order{run.FTrack};
+  for (int i = 0; i < 5; ++i) order.push_back(loop.Next());
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 0, 1, 2}));
+
+  TMusicShow once;
+  once.header = sftest::HeaderField("LoopMusic", "0");
+  once.tracks = loop.tracks;
+  once.slideFlags = {true, true};
+  TfRun& r = once.Start();
+  r.FormShow();
+  QCoreApplication::processEvents();
+  order = {r.FTrack};
+  for (int i = 0; i < 3; ++i) order.push_back(once.Next());
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, -1}));
+  // Silence for the rest of the run, also for slides that ask for music.
+  EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::NotOpen);
+  EXPECT_FALSE(r.MusicPlayTimer.isActive());
+  for (int i = 0; i < 100000 && r.ShowTimer.isActive(); ++i) r.ShowTimerTimer();
+  r.SelectTimerTimer();  // the next slide asks for music
+  SendMessage(&r, WM_MUSIC_START);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::NotOpen);
+  EXPECT_FALSE(r.FMusicPlaying);
+}
+
+TEST(Music, SlidesPauseAndResumeTheSameTrack) {
+  TMusicShow show;
+  show.tracks = {Tone(3000, 440), Tone(150, 880)};
+  show.slideFlags = {true, false, true};
+  TfRun& run = show.Start();
+  run.FormShow();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  ASSERT_TRUE(WaitFor([&] { return run.mpmusic.Position() >= 400; }));
+  for (int i = 0; i < 100000 && run.ShowTimer.isActive(); ++i) run.ShowTimerTimer();
+  run.SelectTimerTimer();  // a slide without the flag
+  QCoreApplication::processEvents();
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Paused);
+  EXPECT_FALSE(run.FMusicPlaying);
+  const int64_t stoppedAt = run.mpmusic.Position();
+  QThread::msleep(300);
+  QCoreApplication::processEvents();
+  EXPECT_NEAR(double(run.mpmusic.Position()), double(stoppedAt), 30.0);  // it stands while paused
+  for (int i = 0; i < 100000 && run.ShowTimer.isActive(); ++i) run.ShowTimerTimer();
+  run.SelectTimerTimer();  // the flag again: the same track goes on from where it stood
+  QCoreApplication::processEvents();
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  EXPECT_EQ(run.FTrack, 0);
+  ASSERT_TRUE(WaitFor([&] { return run.mpmusic.Position() >= stoppedAt + 200; }));
+  EXPECT_LT(run.mpmusic.Position(), stoppedAt + 1500);
+  // While the track plays, the timer finds it running and does nothing.
+  run.MusicPlayTimerTimer();
+  EXPECT_EQ(run.FTrack, 0);
+  EXPECT_EQ(run.FTrackEndTicks, 0);
+}
+
+TEST(Music, PauseTicksBetweenTracksAndRandomOrder) {
+  TMusicShow paused;
+  paused.header = sftest::HeaderField("MusicPauseTicks", "3");
+  paused.tracks = {Tone(300, 440), Tone(300, 550)};
+  TfRun& run = paused.Start();
+  run.FormShow();
+  QCoreApplication::processEvents();
+  // The next track starts on the third tick after the end, not before.
+  EXPECT_EQ(paused.Next(3), 1);
+
+  TMusicShow random;
+  random.header = sftest::HeaderField("RandomMusic", "1");
+  for (int i = 0; i < 4; ++i) random.tracks.push_back(Tone(200, 300 + 100 * i));
+  TfRun& r = random.Start();
+  RandSeed(5);
+  r.FormShow();
+  QCoreApplication::processEvents();
+  std::vector<int> drawn{r.FTrack};
+  for (int i = 0; i < 15; ++i) drawn.push_back(random.Next());
+  // Every track of the list comes, and one may come twice in a row.
+  EXPECT_EQ(std::set<int>(drawn.begin(), drawn.end()), (std::set<int>{0, 1, 2, 3}));
+  bool repeated = false;
+  for (size_t i = 1; i < drawn.size(); ++i) repeated |= drawn[i] == drawn[i - 1];
+  EXPECT_TRUE(repeated) << "sixteen draws from four tracks without a repeat";
+}
+
+TEST(Music, NothingPlaysWithoutAPlaylistOrWithMusicOff) {
+  TMusicShow empty;
+  TfRun& run = empty.Start();
+  run.FormShow();
+  QCoreApplication::processEvents();
+  SendMessage(&run, WM_MUSIC_START);
+  SendMessage(&run, WM_MUSIC_RESUME);
+  EXPECT_FALSE(run.mpmusic.Started());  // no call on the player at all
+  EXPECT_FALSE(run.MusicPlayTimer.isActive());
+
+  TMusicShow off;
+  off.tracks = {Tone(100, 440)};
+  off.settingsSetup = [](TRWSetting& s) { s.MusicEnabled = false; };
+  TfRun& r = off.Start();
+  r.FormShow();
+  QCoreApplication::processEvents();
+  SendMessage(&r, WM_MUSIC_START);
+  EXPECT_FALSE(r.mpmusic.Started());
+  EXPECT_FALSE(r.MusicPlayTimer.isActive());
+  EXPECT_FALSE(r.FMusicPlaying);
+}
+
+TEST(Music, TracksThatCannotBePlayedArePassedOver) {
+  TMusicShow show;
+  show.header = sftest::HeaderField("LoopMusic", "0");
+  show.tracks = {Tone(300, 440), "RIFF this is no sound at all", Tone(300, 660)};
+  TfRun& run = show.Start();
+  run.FormShow();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(WaitFor([&] { return run.mpmusic.Ended(); }));
+  run.MusicPlayTimerTimer();  // track 1 is damaged: it fails to open
+  EXPECT_EQ(run.FTrack, 1);
+  EXPECT_FALSE(run.FMusicLoaded);
+  EXPECT_TRUE(run.MusicPlayTimer.isActive());
+  run.MusicPlayTimerTimer();  // the next tick tries the next track at once
+  EXPECT_EQ(run.FTrack, 2);
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+
+  // No track of the list plays: the music stops for the run, and the show goes on.
+  TMusicShow none;
+  none.tracks = {"not music", std::string(5000, '\x7F')};
+  TfRun& silent = none.Start();
+  silent.FormShow();
+  QCoreApplication::processEvents();
+  for (int i = 0; i < 4 && silent.MusicPlayTimer.isActive(); ++i) silent.MusicPlayTimerTimer();
+  EXPECT_FALSE(silent.MusicPlayTimer.isActive());
+  EXPECT_FALSE(silent.FMusicPlaying);
+  SendMessage(&silent, WM_MUSIC_RESUME);
+  EXPECT_FALSE(silent.MusicPlayTimer.isActive());
+  EXPECT_TRUE(silent.ShowTimer.isActive() || silent.SelectTimer.isActive());
+}
+
+TEST(Music, Mp3AndOggPlayToTheirEnd) {
+  const std::string mp3 = Encoded("mp3", 300), ogg = Encoded("ogg", 300);
+  if (mp3.empty() || ogg.empty()) GTEST_SKIP() << "ffmpeg cannot make MP3 and Ogg tracks here";
+  TMusicShow show;
+  show.tracks = {mp3, ogg, Tone(100, 440)};
+  TfRun& run = show.Start();
+  run.FormShow();
+  QCoreApplication::processEvents();
+  // The coders add a frame or two of silence to 300 ms.
+  EXPECT_GE(run.mpmusic.Length(), 280);
+  EXPECT_LE(run.mpmusic.Length(), 700);
+  EXPECT_EQ(show.Next(), 1);
+  EXPECT_GE(run.mpmusic.Length(), 280);
+  EXPECT_LE(run.mpmusic.Length(), 700);
+  EXPECT_EQ(show.Next(), 2);
+}
+
+TEST(Music, TheShowsEndStopsIt) {
+  TMusicShow show;
+  show.tracks = {Tone(3000, 440)};
+  show.settingsSetup = [](TRWSetting& s) {
+    s.UseMaxRunTime = true;
+    s.MaxRunMinutes = 1;
+  };
+  TfRun& run = show.Start();
+  run.FormShow();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(run.FMusicPlaying);
+  // Switched off in the settings read back during the show: paused.
+  TRWSetting stored(show.project->ProjectName);
+  stored.MusicEnabled = false;
+  stored.UseMaxRunTime = true;
+  stored.MaxRunMinutes = 1;
+  ASSERT_TRUE(stored.Save());
+  SendMessage(&run, WM_SETTINGS_RELOAD);
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Paused);
+  SendMessage(&run, WM_MUSIC_RESUME);
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Paused);
+  stored.MusicEnabled = true;
+  ASSERT_TRUE(stored.Save());
+  SendMessage(&run, WM_SETTINGS_RELOAD);
+  SendMessage(&run, WM_MUSIC_RESUME);
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  // The maximum run time stops the music and ends the show.
+  run.FRunSecondsLeft = 1;
+  run.MaxRuntimeTimer();
+  EXPECT_TRUE(run.Closing());
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  EXPECT_FALSE(run.MusicPlayTimer.isActive());
+  EXPECT_FALSE(run.FRunning);
+
+  // WM_SHOW_CLOSE stops it too.
+  TMusicShow closed;
+  closed.tracks = {Tone(3000, 440)};
+  TfRun& c = closed.Start();
+  c.FormShow();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(c.FMusicPlaying);
+  SendMessage(&c, WM_SHOW_CLOSE);
+  EXPECT_EQ(c.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  EXPECT_FALSE(c.FRunning);
+  EXPECT_TRUE(c.Closing());
+}
