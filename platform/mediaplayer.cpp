@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <mpv/client.h>
 #include <mpv/render.h>
 
@@ -26,7 +27,7 @@ int64_t IntProperty(mpv_handle* mpv, const char* name) {
 
 }  // namespace
 
-TMediaPlayer::TMediaPlayer(bool video, QObject* parent) : QObject(parent), video_(video) {}
+TMediaPlayer::TMediaPlayer(TUse use, QObject* parent) : QObject(parent), use_(use), video_(use != TUse::Sound) {}
 
 TMediaPlayer::~TMediaPlayer() {
   // The render context goes before the player; neither calls back once it is told to stop.
@@ -69,21 +70,24 @@ bool TMediaPlayer::Create() {
       {"sub-auto", "no"},
       {"sid", "no"},
       {"hwdec", "no"},
-      {"vo", video_ ? "libmpv" : "null"},
+      {"vo", use_ == TUse::Video ? "libmpv" : "null"},
       {"vid", video_ ? "auto" : "no"},
+      // The frame fills the display rectangle, as the system's player stretched it.
+      {"keepaspect", "no"},
   };
   for (const auto& [name, value] : options) mpv_set_option_string(mpv_, name, value);
-  if (!audio.isEmpty()) mpv_set_option_string(mpv_, "ao", audio.constData());
+  if (use_ == TUse::Probe) mpv_set_option_string(mpv_, "ao", "null");
+  else if (!audio.isEmpty()) mpv_set_option_string(mpv_, "ao", audio.constData());
   // The null output's own buffer is so large at low sample rates that a short track ends at
   // once; a tenth of a second makes it keep time like a sound card.
-  if (audio == "null") mpv_set_option_string(mpv_, "ao-null-buffer", "0.05");
+  if (audio == "null" && use_ != TUse::Probe) mpv_set_option_string(mpv_, "ao-null-buffer", "0.05");
   if (mpv_initialize(mpv_) < 0) {
     mpv_terminate_destroy(mpv_);
     mpv_ = nullptr;
     error_ = "the media player could not be started";
     return false;
   }
-  if (video_) {
+  if (use_ == TUse::Video) {
     char sw[] = MPV_RENDER_API_TYPE_SW;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, sw}, {MPV_RENDER_PARAM_INVALID, nullptr}};
     if (mpv_render_context_create(&render_, mpv_, params) < 0) {
@@ -198,11 +202,28 @@ bool TMediaPlayer::Open() {
   currentId_ = loadingId_;
   loadingId_ = -1;
   lastPosition_ = 0;
+  rendered_ = 0;
   length_ = std::max<int64_t>(0, int64_t(DoubleProperty(mpv_, "duration") * 1000.0 + 0.5));
-  if (video_) videoSize_ = QSize(int(IntProperty(mpv_, "dwidth")), int(IntProperty(mpv_, "dheight")));
+  // The video's size is known once its first frame is decoded, which mpv does while the file
+  // stands at its start.
   mode_ = TMode::Stopped;
   ended_ = false;
+  if (video_ && HasVideoTrack()) {
+    while (videoSize_.isEmpty() && clock.elapsed() < kOpenTimeoutMs) {
+      const mpv_event* event = mpv_wait_event(mpv_, double(kOpenTimeoutMs - clock.elapsed()) / 1000.0);
+      const bool end = event->event_id == MPV_EVENT_END_FILE;  // broke off before its first frame
+      Handle(event);
+      if (end) break;
+    }
+  }
   return true;
+}
+
+bool TMediaPlayer::HasVideoTrack() const {
+  char* vid = mpv_get_property_string(mpv_, "vid");
+  const bool selected = vid != nullptr && std::strcmp(vid, "no") != 0;
+  mpv_free(vid);
+  return selected;
 }
 
 void TMediaPlayer::Unload() {
@@ -295,7 +316,9 @@ void TMediaPlayer::RenderFrame() {
                                {MPV_RENDER_PARAM_SW_POINTER, pixels_.get()},
                                {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
                                {MPV_RENDER_PARAM_INVALID, nullptr}};
-  if (mpv_render_context_render(render_, params) >= 0) emit FrameReady();
+  if (mpv_render_context_render(render_, params) < 0) return;
+  ++rendered_;
+  emit FrameReady();
 }
 
 }  // namespace sf

@@ -27,9 +27,11 @@ class TMediaPlayer : public QObject {
 
  public:
   enum class TMode { NotOpen, Stopped, Playing, Paused };
+  // Sound only (music); a video with its sound, its frames rendered into Frame(); or a look at a
+  // file's size and length that never plays it (no sound output, no frames).
+  enum class TUse { Sound, Video, Probe };
 
-  // A player for sound only, or one that also renders the video into Frame().
-  explicit TMediaPlayer(bool video, QObject* parent = nullptr);
+  explicit TMediaPlayer(TUse use, QObject* parent = nullptr);
   ~TMediaPlayer() override;
   TMediaPlayer(const TMediaPlayer&) = delete;
   TMediaPlayer& operator=(const TMediaPlayer&) = delete;
@@ -68,8 +70,9 @@ class TMediaPlayer : public QObject {
   void SetDisplaySize(QSize size);
   // The latest frame, at the display size.
   const QImage& Frame() const { return frame_; }
-  // Frames mpv dropped since the file was opened.
+  // Frames mpv dropped since the file was opened; frames rendered into Frame() since then.
   int64_t DroppedFrames() const;
+  int64_t RenderedFrames() const { return rendered_; }
 
  signals:
   // The open file played to its end (or broke off while playing).
@@ -84,13 +87,16 @@ class TMediaPlayer : public QObject {
   bool Handle(const mpv_event* event);
   void RenderFrame();
   void Unload();
+  bool HasVideoTrack() const;
 
-  const bool video_;
+  const TUse use_;
+  const bool video_;  // the file's video is decoded
   mpv_handle* mpv_ = nullptr;
   mpv_render_context* render_ = nullptr;
   TMode mode_ = TMode::NotOpen;
   int64_t length_ = 0;
   mutable int64_t lastPosition_ = 0;
+  int64_t rendered_ = 0;
   bool ended_ = false;
   QString error_;
   QSize videoSize_, displaySize_;

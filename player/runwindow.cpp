@@ -72,7 +72,7 @@ TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
   plBK->setAutoFillBackground(false);
   pbShow = new TShowSurface(this, plBK);
   pbShow->setObjectName("pbShow");
-  displaypanel = new QWidget(plBK);
+  displaypanel = NewVideoPanel(plBK);
   displaypanel->hide();
   Setting1 = pm.addAction("Setting");
   Close1 = pm.addAction("Stop");
@@ -85,6 +85,7 @@ TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
   connect(&SelectTimer, &QTimer::timeout, this, &TfRun::SelectTimerTimer);
   connect(&MaxRuntime, &QTimer::timeout, this, &TfRun::MaxRuntimeTimer);
   connect(&MusicPlayTimer, &QTimer::timeout, this, &TfRun::MusicPlayTimerTimer);
+  connect(&VidioTimer, &QTimer::timeout, this, &TfRun::VidioTimerTimer);
   FormCreate();
 }
 
@@ -260,6 +261,7 @@ void TfRun::EndShow() {
   ShowTimer.stop();
   SelectTimer.stop();
   MaxRuntime.stop();
+  if (FVideoPlaying) StopVideo();
   close();
   // A preview's foreign parent keeps the loop from ending on the last window: leave it directly.
   QCoreApplication::exit(0);
@@ -396,6 +398,7 @@ void TfRun::customEvent(QEvent* event) {
 void TfRun::SelectTimerTimer() {
   SelectTimer.stop();
   if (project_.MenuMode == 0 && !FPreview && !FDialogOpen && setup_.onScreen) raise();
+  if (FVideoPlaying) StopVideo();
   if (FSlideCount == 0) return;  // nothing to show: the screen stays as it is until the show is closed
   // A slide that cannot be shown (a kind this player does not play, a picture that does not
   // decode) is passed over: a screen saver must not stop on one damaged slide.
@@ -403,7 +406,11 @@ void TfRun::SelectTimerTimer() {
     const int32_t next = project_.RandomOrder ? Random(FSlideCount) : FCurrent + 1 > FSlideCount - 1 ? 0 : FCurrent + 1;
     FSlideKind = FSlides[size_t(next)]->SlideKind;
     FCurrent = next;
-    if (FSlideKind != 0) continue;  // flash and video slides play with their players
+    if (FSlideKind == 2) {
+      VideoSlide(*FSlides[size_t(FCurrent)]);
+      return;
+    }
+    if (FSlideKind != 0) continue;  // a kind this player does not play
     if (missing_[size_t(FCurrent)]) continue;
     if (!PrepareSlide(FCurrent)) continue;
     const TPictureInfo& slide = *FSlides[size_t(FCurrent)];
@@ -484,6 +491,7 @@ TfRun::~TfRun() {
   unsetCursor();
   ShowTimer.stop();
   SelectTimer.stop();
+  if (FVideoPlaying) StopVideo();
   FSlideEffects.clear();
   FSlides.clear();
   FBackgrounds.clear();

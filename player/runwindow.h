@@ -56,6 +56,8 @@ class TfRun : public QWidget {
   void ShowTimerTimer();
   void MaxRuntimeTimer();
   void MusicPlayTimerTimer();
+  void VidioTimerTimer();
+  void displaypanelMouseDown(Qt::MouseButton button, QPoint globalPos);
   // Background music (music.cpp).
   void OpenTrack(bool play);
   void StopMusic();
@@ -114,8 +116,10 @@ class TfRun : public QWidget {
   TQrxArray FUserEffects;
 
   QTimer ShowTimer, SelectTimer, VidioTimer, MaxRuntime, MusicPlayTimer;
-  // The background music's player (mpmusic); the video's comes with the video slides.
-  TMediaPlayer mpmusic{false};
+  // The background music's player (mpmusic).
+  TMediaPlayer mpmusic{TMediaPlayer::TUse::Sound};
+  // The video slides' player (mp), drawing into displaypanel.
+  TMediaPlayer mp{TMediaPlayer::TUse::Video};
   QMenu pm;
   QAction* Setting1 = nullptr;
   QAction* Close1 = nullptr;
@@ -148,6 +152,12 @@ class TfRun : public QWidget {
   void TransparentDraw();
   void StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t speed, bool random);
   void Repaint();
+
+  // Video slides (video.cpp).
+  QWidget* NewVideoPanel(QWidget* parent);
+  void VideoSlide(const TPictureInfo& slide);
+  bool StartVideo(const QString& path, int32_t sizeMode, bool randomPosition, int32_t startPos, bool preview);
+  void StopVideo();
 
   TProjectInfo& project_;
   TRWSetting& settings_;

@@ -34,6 +34,22 @@ QSize FitRule(QSize picture, QSize box) {
   return QSize(width, height);
 }
 
+QSize VideoShownSize(int32_t sizeMode, QSize video, int32_t screenWidth, bool preview, QSize previous) {
+  const int w = video.width(), h = video.height();
+  if (w <= 0 || h <= 0) return previous;
+  auto following = [w, h](int32_t width) { return QSize(width, RoundHalfEven(double(width) * h / w) - 1); };
+  if (preview) return following(300);
+  switch (sizeMode) {
+    case 0: return video;
+    case 1: return QSize(2 * w, 2 * h);
+    case 2: return following(screenWidth / 4);
+    case 3: return following(screenWidth / 2);
+    case 4: return following(RoundHalfEven(screenWidth / 1.4142));
+    case 5: return following(screenWidth);
+    default: return previous;
+  }
+}
+
 QRect FillCrop(QSize picture, QSize area) {
   const int pw = picture.width(), ph = picture.height(), W = area.width(), H = area.height();
   if (W <= 0 || H <= 0) return QRect(0, 0, pw, ph);

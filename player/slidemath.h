@@ -34,6 +34,12 @@ int32_t TileWidth(int32_t backgroundWidth, int32_t pictureWidth, bool randomTile
 // Whether a slide's background picture list (" 0; 3;") names pool picture n.
 bool ListsBackground(const QString& list, int32_t n);
 
+// The size a video of its own size `video` is shown at: in a preview 300 pixels wide, else by
+// the size mode (0 its own size, 1 twice it, 2 to 5 a quarter, a half, 1 / 1.4142 and all of the
+// screen's width, the height following the video's aspect less one pixel). Any other mode keeps
+// `previous`; a video without a size keeps it too.
+QSize VideoShownSize(int32_t sizeMode, QSize video, int32_t screenWidth, bool preview, QSize previous);
+
 // The font of a slide's caption or text: negative heights are character heights in pixels,
 // positive ones cell heights.
 QFont FontFromSpec(const TFontSpec& spec);

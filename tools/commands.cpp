@@ -96,7 +96,10 @@ int CmdInfo(const QStringList& args, std::ostream& out, std::ostream& err) {
     err << "showforge-tool: " << error.toStdString() << "\n";
     return 1;
   }
-  out << (a.json ? DescribeProject(*project).Dump() : SummarizeProject(*project));
+  // Clips are looked at through the media player: their size and length.
+  TMediaList media;
+  for (size_t n = 0; n < project->Slides.size(); ++n) media.push_back(ProbeMedia(*project, n));
+  out << (a.json ? DescribeProject(*project, &media).Dump() : SummarizeProject(*project, &media));
   return 0;
 }
 

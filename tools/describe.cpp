@@ -1,5 +1,7 @@
 #include "tools/describe.h"
 
+#include "platform/mediaplayer.h"
+
 namespace sf {
 namespace {
 
@@ -69,12 +71,49 @@ TJson DescribeSlide(const TPictureInfo& p) {
   return o;
 }
 
-TJson DescribeProject(const TProjectInfo& project) {
+TMediaFacts ProbeMedia(TProjectInfo& project, size_t n) {
+  TMediaFacts facts;
+  const TPictureInfo& slide = project.Slides[n];
+  if (slide.SlideKind != 2) return facts;
+  facts.probed = true;
+  const QString path = project.GetMediaFile(slide.ResourceIndex);
+  if (path.isEmpty()) {
+    facts.error = "its file cannot be fetched";
+    return facts;
+  }
+  TMediaPlayer player(TMediaPlayer::TUse::Probe);
+  player.FileName = path;
+  if (!player.Open()) {
+    facts.error = player.LastError();
+    return facts;
+  }
+  facts.width = player.VideoSize().width();
+  facts.height = player.VideoSize().height();
+  facts.lengthMs = player.Length();
+  return facts;
+}
+
+TJson DescribeProject(const TProjectInfo& project, const TMediaList* media) {
   TJson o = TJson::MakeObject();
   o.Set("table", DescribeTable(project.Position));
   o.Set("header", DescribeHeader(project));
   TJson slides = TJson::MakeArray();
-  for (const TPictureInfo& p : project.Slides) slides.Push(DescribeSlide(p));
+  for (size_t n = 0; n < project.Slides.size(); ++n) {
+    TJson slide = DescribeSlide(project.Slides[n]);
+    if (media && n < media->size() && (*media)[n].probed) {
+      const TMediaFacts& f = (*media)[n];
+      TJson m = TJson::MakeObject();
+      if (!f.error.isEmpty()) {
+        m.Set("Error", f.error);
+      } else {
+        m.Set("Width", f.width);
+        m.Set("Height", f.height);
+        m.Set("LengthMs", int32_t(f.lengthMs));
+      }
+      slide.Set("Media", std::move(m));
+    }
+    slides.Push(std::move(slide));
+  }
   o.Set("slides", std::move(slides));
   return o;
 }
@@ -120,7 +159,7 @@ bool IsColorField(const char* name) {
 
 }  // namespace
 
-std::string SummarizeProject(const TProjectInfo& project) {
+std::string SummarizeProject(const TProjectInfo& project, const TMediaList* media) {
   const TInfoPosition& t = project.Position;
   std::string out = "Offset table\n";
   out += Line("  ", "ResourceOffsets", Ints(t.ResourceOffsets));
@@ -165,6 +204,12 @@ std::string SummarizeProject(const TProjectInfo& project) {
         case TFieldKind::FontCharset: out += Line("  ", f.name, FontText(p.*f.font)); break;
         default: break;
       }
+    }
+    if (media && n < media->size() && (*media)[n].probed) {
+      const TMediaFacts& m = (*media)[n];
+      char facts[96];
+      std::snprintf(facts, sizeof facts, "%d x %d, %.3f s", m.width, m.height, double(m.lengthMs) / 1000.0);
+      out += Line("  ", "Clip", m.error.isEmpty() ? std::string(facts) : "cannot be read: " + m.error.toStdString());
     }
   }
   return out;

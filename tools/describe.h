@@ -3,19 +3,33 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "container/projectinfo.h"
 #include "tools/json.h"
 
 namespace sf {
 
+// What a slide's clip (or movie) tells of itself when its file can be read.
+struct TMediaFacts {
+  bool probed = false;  // the record is a clip or movie and was looked at
+  QString error;        // why its file could not be read; empty when it could
+  int width = 0, height = 0;
+  int64_t lengthMs = 0;
+};
+// Looks at the clip of record n (a video slide): its size and length. Other records give
+// nothing.
+TMediaFacts ProbeMedia(TProjectInfo& project, size_t n);
+using TMediaList = std::vector<TMediaFacts>;
+
 TJson DescribeTable(const TInfoPosition& table);
 TJson DescribeHeader(const TProjectHeader& header);
 TJson DescribeSlide(const TPictureInfo& slide);
 TJson DescribeFont(const TFontSpec& font);
-TJson DescribeProject(const TProjectInfo& project);
+// With media, each clip's facts beside its record.
+TJson DescribeProject(const TProjectInfo& project, const TMediaList* media = nullptr);
 
 // A readable listing of the same: one "Name: value" line per field.
-std::string SummarizeProject(const TProjectInfo& project);
+std::string SummarizeProject(const TProjectInfo& project, const TMediaList* media = nullptr);
 
 }  // namespace sf

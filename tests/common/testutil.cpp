@@ -1,7 +1,11 @@
 #include "tests/common/testutil.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -48,6 +52,38 @@ bool HaveImageMagick() {
     return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
   }();
   return have;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QCoreApplication::processEvents();
+    QThread::msleep(2);
+  }
+  return true;
+}
+
+std::string ToneWav(int ms, double hertz) {
+  auto le16 = [](int v) { return std::string{char(v), char(v >> 8)}; };
+  auto le32 = [&](uint32_t v) { return le16(int(v & 0xFFFF)) + le16(int(v >> 16)); };
+  const int rate = 8000, samples = rate * ms / 1000;
+  std::string data;
+  for (int i = 0; i < samples; ++i) data += le16(int(8000 * std::sin(2 * M_PI * hertz * i / rate)));
+  return "RIFF" + le32(uint32_t(36 + data.size())) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(rate) +
+         le32(rate * 2) + le16(2) + le16(16) + "data" + le32(uint32_t(data.size())) + data;
+}
+
+std::string FfmpegMade(const std::string& name, const std::vector<std::string>& arguments) {
+  const std::string out = ScratchDir("ffmpeg") + "/" + name;
+  QStringList args{"-v", "error", "-y"};
+  for (const std::string& a : arguments) args << QString::fromStdString(a);
+  args << QString::fromStdString(out);
+  QProcess p;
+  p.start("ffmpeg", args);
+  if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return {};
+  return ReadFile(out);
 }
 
 std::string F(uint8_t tag, std::string_view value) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,16 @@ std::string ReadFile(const std::string& path);
 
 // Whether ImageMagick's convert can be run (asked once).
 bool HaveImageMagick();
+
+// Runs the event loop until done() holds; false when it does not within ms milliseconds.
+bool WaitUntil(const std::function<bool()>& done, int ms = 5000);
+
+// A sine tone as a 16-bit mono PCM WAV file at 8 kHz.
+std::string ToneWav(int ms, double hertz);
+
+// A file ffmpeg makes with the given arguments (its output last, named `name` in the scratch
+// folder); empty when ffmpeg is missing or fails.
+std::string FfmpegMade(const std::string& name, const std::vector<std::string>& arguments);
 
 // One tagged field: the tag byte, the value, 0x80.
 std::string F(uint8_t tag, std::string_view value);

@@ -3,8 +3,6 @@
 // random order, "Enabled Music", an empty playlist, tracks that cannot be played, the stops at
 // the show's end. The music timer is fired by hand; mpv plays in real time.
 #include <QBuffer>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -25,39 +23,15 @@ using namespace sf;
 
 namespace {
 
-std::string Le16(int v) { return std::string{char(v), char(v >> 8)}; }
-std::string Le32(uint32_t v) { return Le16(int(v & 0xFFFF)) + Le16(int(v >> 16)); }
-
-// A sine tone as a 16-bit mono PCM WAV file at 8 kHz.
-std::string Tone(int ms, double hertz) {
-  const int rate = 8000, samples = rate * ms / 1000;
-  std::string data;
-  for (int i = 0; i < samples; ++i) data += Le16(int(8000 * std::sin(2 * M_PI * hertz * i / rate)));
-  return "RIFF" + Le32(uint32_t(36 + data.size())) + "WAVEfmt " + Le32(16) + Le16(1) + Le16(1) + Le32(rate) +
-         Le32(rate * 2) + Le16(2) + Le16(16) + "data" + Le32(uint32_t(data.size())) + data;
-}
+std::string Tone(int ms, double hertz) { return sftest::ToneWav(ms, hertz); }
 
 // A track in another format, made by ffmpeg from a tone; empty without ffmpeg.
 std::string Encoded(const char* ext, int ms) {
-  const std::string dir = sftest::ScratchDir(std::string("enc-") + ext);
   const std::string wav = sftest::WriteFile(std::string("enc-") + ext + ".wav", Tone(ms, 440));
-  const QString out = QString::fromStdString(dir + "/tone." + ext);
-  QProcess p;
-  p.start("ffmpeg", {"-v", "error", "-y", "-i", QString::fromStdString(wav), out});
-  if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
-  return sftest::ReadFile(out.toStdString());
+  return sftest::FfmpegMade(std::string("tone.") + ext, {"-i", wav});
 }
 
-bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > ms) return false;
-    QCoreApplication::processEvents();
-    QThread::msleep(2);
-  }
-  return true;
-}
+bool WaitFor(const std::function<bool()>& done, int ms = 5000) { return sftest::WaitUntil(done, ms); }
 
 struct TMusicShow {
   sftest::ProjectBuilder b;

@@ -81,3 +81,22 @@ TEST(SlideMath, Fonts) {
   EXPECT_LE(FontFromSpec(spec).pixelSize(), 30);
   EXPECT_LE(QFontMetrics(FontFromSpec(spec)).height(), 31);
 }
+
+TEST(SlideMath, VideoShownSizes) {
+  const QSize clip(320, 240), previous(77, 55);
+  // Modes 0 to 5 on a screen 1024 pixels wide; the height follows the aspect, less one.
+  EXPECT_EQ(VideoShownSize(0, clip, 1024, false, previous), QSize(320, 240));
+  EXPECT_EQ(VideoShownSize(1, clip, 1024, false, previous), QSize(640, 480));
+  EXPECT_EQ(VideoShownSize(2, clip, 1024, false, previous), QSize(256, 191));
+  EXPECT_EQ(VideoShownSize(3, clip, 1024, false, previous), QSize(512, 383));
+  EXPECT_EQ(VideoShownSize(4, clip, 1024, false, previous), QSize(724, 542));  // Round(1024 / 1.4142)
+  EXPECT_EQ(VideoShownSize(5, clip, 1024, false, previous), QSize(1024, 767));
+  // A preview is 300 wide whatever the mode; any other mode keeps the previous size.
+  EXPECT_EQ(VideoShownSize(5, clip, 1024, true, previous), QSize(300, 224));
+  EXPECT_EQ(VideoShownSize(6, clip, 1024, false, previous), previous);
+  EXPECT_EQ(VideoShownSize(-1, clip, 1024, false, previous), previous);
+  // Halves round to even: 1000 x 1 at mode 3 on 1001 pixels: 500 x Round(0.5) - 1 = -1.
+  EXPECT_EQ(VideoShownSize(3, QSize(1000, 3), 1001, false, previous), QSize(500, 1));  // Round(1.5) = 2
+  EXPECT_EQ(VideoShownSize(3, QSize(1000, 1), 1001, false, previous), QSize(500, -1));  // Round(0.5) = 0
+  EXPECT_EQ(VideoShownSize(3, QSize(0, 240), 1024, false, previous), previous);  // no size known
+}

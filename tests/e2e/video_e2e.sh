@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# A video slide under Xvfb: a picture, a clip whose frames change colour (red, lime, blue, a
+# second each) and another picture play in turn; the clip stands at the size of its size mode
+# (half the screen's width) in the middle of its slide's grey background, its frames in order;
+# the next picture follows after it ends.
+# usage: video_e2e.sh SHOWFORGE_TOOL
+set -euo pipefail
+tool=$1
+. "$(dirname "$0")/lib.sh" 251
+command -v ffmpeg >/dev/null || { echo "SKIP: ffmpeg is not installed"; exit 77; }
+export SHOWFORGE_AUDIO=null SHOWFORGE_TRACE=video
+convert -size 160x120 xc:yellow "$work/media/a.bmp"
+convert -size 160x120 xc:magenta "$work/media/b.bmp"
+ffmpeg -v error -f lavfi -i "color=c=red:s=320x240:r=25:d=1" -f lavfi -i "color=c=lime:s=320x240:r=25:d=1" \
+  -f lavfi -i "color=c=blue:s=320x240:r=25:d=1" -filter_complex "[0][1][2]concat=n=3:v=1:a=0" -pix_fmt yuv420p \
+  "$work/media/clip.mp4"
+picture() { echo "{\"file\": \"media/$1.bmp\", \"FormatCode\": 1, \"BackgroundKinds\": \"0;\", \"RandomBackgroundColor\": false,
+  \"ShowCaption\": false, \"ShowText\": false, \"EffectList\": \"\"}"; }
+cat >"$work/manifest.json" <<JSON
+{"header": {"ProjectName": "e2evideo", "DisplaySeconds": 1, "RandomOrder": false, "RandomPosition": false,
+            "ScreenTransitionMode": 0, "FitMode": 3},
+ "slides": [$(picture a),
+            {"file": "media/clip.mp4", "SlideKind": 2, "VideoSizeMode": 3, "BackgroundKinds": "0;",
+             "RandomBackgroundColor": false, "SolidColor": 8421504, "ShowCaption": false, "ShowText": false},
+            $(picture b)]}
+JSON
+"$tool" pack "$work/manifest.json" -o "$work/show.bin" >/dev/null
+"$tool" info "$work/show.bin" | grep -q "Clip: *320 x 240, 3.000 s" || fail "info does not tell the clip's size and length"
+
+# The colours at points of one screenshot.
+shoot() { import -window root "$work/now.png"; }
+pixel() { convert "$work/now.png" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -Eo '#[0-9A-F]{6}' | head -1; }
+name() {
+  case $1 in
+    \#FFFF00) echo yellow ;; \#FF00FF) echo magenta ;; \#808080) echo grey ;; \#000000) echo black ;;
+    *) local r=$((16#${1:1:2})) g=$((16#${1:3:2})) b=$((16#${1:5:2}))
+       if ((r > 200 && g < 60 && b < 60)); then echo red
+       elif ((g > 200 && r < 60 && b < 60)); then echo lime
+       elif ((b > 200 && r < 60 && g < 60)); then echo blue
+       else echo "$1"; fi ;;
+  esac
+}
+"$work/show.bin" /s 2>"$work/show.log" &
+show=$!
+pids+=($show)
+seen=() last="" shot=0
+for _ in $(seq 70); do
+  shoot
+  c=$(name "$(pixel 320 240)")
+  if [[ $c =~ ^(red|lime|blue)$ ]]; then
+    # The clip's corners (160, 120) and (479, 358); its grey slide around them.
+    [ "$(name "$(pixel 160 120)")" = "$c" ] && [ "$(name "$(pixel 479 358)")" = "$c" ] ||
+      fail "the clip is not at (160, 120) with 320 x 239 pixels"
+    [ "$(name "$(pixel 159 119)")" = grey ] && [ "$(name "$(pixel 480 359)")" = grey ] ||
+      fail "the clip's slide background is not around it"
+    if [ "$c" = lime ] && [ $shot = 0 ]; then cp "$work/now.png" "$work/video.png"; shot=1; fi
+  fi
+  [[ $c =~ ^(black|grey)$ ]] || [ "$last" = "$c" ] || { seen+=("$c"); last=$c; }
+  [ "$last" = magenta ] && break
+  sleep 0.1
+done
+echo "seen in turn: ${seen[*]}"
+[ "${seen[*]}" = "yellow red lime blue magenta" ] || fail "the slides and the clip's frames did not come in order"
+grep -q "^video: play .*320 x 240.* at 320 x 239" "$work/show.log" || fail "no trace of the clip at its size"
+kill -TERM "$show"
+waitgone "$show" 5 || fail "SIGTERM did not end the show"
+wait "$show" || fail "the exit code after SIGTERM was not 0"
+[ -z "$(ls -A "$TMPDIR")" ] || fail "temporary files left behind: $(ls -AR "$TMPDIR")"
+[ -n "${SHOWFORGE_E2E_SHOTS:-}" ] && cp "$work/video.png" "$SHOWFORGE_E2E_SHOTS"/
+echo "PASS"

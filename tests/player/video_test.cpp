@@ -1,0 +1,249 @@
+// Video slides with clips ffmpeg makes whose frames change colour: the place and size of the
+// panel, the end rule and the follow-up of the show cycle, the music pause, a clip that cannot
+// be opened, a press on the panel. The video timer is fired by hand; mpv plays in real time.
+#include <QBuffer>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+#include "container/projectinfo.h"
+#include "platform/messagebox.h"
+#include "platform/random.h"
+#include "player/messages.h"
+#include "player/runwindow.h"
+#include "settings/rwsetting.h"
+#include "tests/common/fieldutil.h"
+#include "tests/common/testutil.h"
+
+using namespace sf;
+
+namespace {
+
+// 320 x 240 at 25 frames a second: red, lime and blue for 0.4 seconds each.
+const std::string& Clip() {
+  static const std::string clip = sftest::FfmpegMade(
+      "colours.mp4", {"-f", "lavfi", "-i", "color=c=red:s=320x240:r=25:d=0.4", "-f", "lavfi", "-i",
+                      "color=c=lime:s=320x240:r=25:d=0.4", "-f", "lavfi", "-i", "color=c=blue:s=320x240:r=25:d=0.4",
+                      "-filter_complex", "[0][1][2]concat=n=3:v=1:a=0", "-pix_fmt", "yuv420p"});
+  return clip;
+}
+
+std::string Bmp(QRgb colour) {
+  QImage image(16, 16, QImage::Format_RGB32);
+  image.fill(colour);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "BMP");
+  return bytes.toStdString();
+}
+
+struct TVideoShow {
+  sftest::ProjectBuilder b;
+  std::string header;
+  int records = 0;
+  std::vector<std::string> tracks;
+  std::unique_ptr<TProjectInfo> project;
+  std::unique_ptr<TRWSetting> settings;
+  std::unique_ptr<TfRun> run;
+
+  void Add(const std::string& bytes, const std::string& fields) {
+    b.AddResource(bytes);
+    b.slideList += sftest::Rec(sftest::SlideField("ResourceIndex", std::to_string(records++)) +
+                               sftest::SlideField("DataSize", std::to_string(bytes.size())) +
+                               sftest::SlideField("BackgroundKinds", "0;") +
+                               sftest::SlideField("RandomBackgroundColor", "0") +
+                               sftest::SlideField("SolidColor", "8421504") + sftest::SlideField("ShowCaption", "0") +
+                               sftest::SlideField("ShowText", "0") + sftest::SlideField("EffectList", "") + fields);
+  }
+  void Picture() { Add(Bmp(qRgb(255, 255, 0)), sftest::SlideField("FormatCode", "1")); }
+  void Video(int sizeMode, const std::string& bytes = Clip()) {
+    Add(bytes, sftest::SlideField("SlideKind", "2") + sftest::SlideField("FileName", "clip.mp4") +
+                   sftest::SlideField("VideoSizeMode", std::to_string(sizeMode)));
+  }
+
+  TfRun& Start(QSize area = {1024, 768}, bool preview = false) {
+    std::string names;
+    for (const std::string& t : tracks) {
+      b.AddMusic(t);
+      names += sftest::HeaderField("MusicFiles", "tune.wav");
+    }
+    b.header = sftest::HeaderField("ProjectName", "videotest") + sftest::HeaderField("RandomOrder", "0") +
+               sftest::HeaderField("RandomPosition", "0") + sftest::HeaderField("DisplaySeconds", "1") +
+               sftest::HeaderField("ScreenTransitionMode", "0") + sftest::HeaderField("RandomMusic", "0") + names + header;
+    project = std::make_unique<TProjectInfo>(QString::fromStdString(sftest::WriteFile("video.scr", b.Build())));
+    project->ReadHeader();
+    settings = std::make_unique<TRWSetting>(project->ProjectName);
+    TRunSetup setup;
+    setup.showArea = area;
+    setup.preview = preview;
+    setup.onScreen = false;
+    run = std::make_unique<TfRun>(*project, *settings, setup);
+    return *run;
+  }
+};
+
+void Finish(TfRun& run) {
+  for (int i = 0; i < 100000 && run.ShowTimer.isActive(); ++i) run.ShowTimerTimer();
+}
+
+QWidget* Panel(TfRun& run) { return run.findChild<QWidget*>("displaypanel"); }
+
+// The colour in the middle of the latest frame, as red, lime or blue (or "?").
+const char* FrameColour(TfRun& run) {
+  const QImage& f = run.mp.Frame();
+  if (f.isNull()) return "none";
+  const QRgb c = f.pixel(f.width() / 2, f.height() / 2);
+  if (qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60) return "red";
+  if (qGreen(c) > 200 && qRed(c) < 60 && qBlue(c) < 60) return "lime";
+  if (qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60) return "blue";
+  return "?";
+}
+
+}  // namespace
+
+TEST(Video, PlaysCentredAtItsSizeAndTheCycleGoesOnWhenItEnds) {
+  if (Clip().empty()) GTEST_SKIP() << "ffmpeg cannot make the clip here";
+  TVideoShow show;
+  show.Picture();
+  show.Video(3);
+  show.Picture();
+  TfRun& run = show.Start();
+  run.FormShow();
+  Finish(run);
+  ASSERT_EQ(run.SelectTimer.interval(), 2000);  // after a picture: the display time and a second
+  run.SelectTimerTimer();
+  ASSERT_TRUE(run.FVideoPlaying);
+  EXPECT_EQ(run.FSlideKind, 2);
+  EXPECT_EQ(QSize(run.FVideoWidth, run.FVideoHeight), QSize(320, 240));
+  EXPECT_EQ(QSize(run.FVideoShowWidth, run.FVideoShowHeight), QSize(512, 383));
+  EXPECT_EQ(Panel(run)->geometry(), QRect(256, 192, 512, 383));  // centred in plBK
+  EXPECT_FALSE(Panel(run)->isHidden());
+  EXPECT_TRUE(run.VidioTimer.isActive());
+  EXPECT_FALSE(run.SelectTimer.isActive());
+  EXPECT_EQ(run.Surface().pixel(5, 5), qRgb(128, 128, 128));  // the slide's background stands around it
+  // The frames come in order, at the panel's size.
+  std::vector<std::string> seen;
+  ASSERT_TRUE(sftest::WaitUntil([&] {
+    const std::string c = FrameColour(run);
+    if (c != "none" && c != "?" && (seen.empty() || seen.back() != c)) seen.push_back(c);
+    return run.mp.Ended();
+  }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"red", "lime", "blue"}));
+  EXPECT_EQ(run.mp.Frame().size(), QSize(512, 383));
+  // The tick that finds the end stops the clip and starts the slide timer with its last interval.
+  run.VidioTimerTimer();
+  EXPECT_FALSE(run.FVideoPlaying);
+  EXPECT_TRUE(Panel(run)->isHidden());
+  EXPECT_FALSE(run.VidioTimer.isActive());
+  EXPECT_TRUE(run.SelectTimer.isActive());
+  EXPECT_EQ(run.SelectTimer.interval(), 2000);
+  EXPECT_EQ(run.FVideoPos, 0);
+  run.SelectTimerTimer();
+  EXPECT_EQ(run.FCurrent, 2);
+}
+
+TEST(Video, TicksBeforeTheEndKeepThePositionAndAFlashEndMakesItOneMillisecond) {
+  if (Clip().empty()) GTEST_SKIP() << "ffmpeg cannot make the clip here";
+  TVideoShow show;
+  show.Video(0);
+  TfRun& run = show.Start();
+  // After a flash slide (WM_FLASH_ENDED) the slide timer runs at 1 ms; a video that ends starts
+  // it with that interval.
+  SendMessage(&run, WM_FLASH_ENDED, 1, 1);
+  EXPECT_EQ(run.SelectTimer.interval(), 1);
+  run.SelectTimerTimer();
+  ASSERT_TRUE(run.FVideoPlaying);
+  ASSERT_TRUE(sftest::WaitUntil([&] { return run.mp.Position() >= 300; }));
+  run.VidioTimerTimer();
+  EXPECT_TRUE(run.FVideoPlaying);
+  EXPECT_GE(run.FVideoPos, 300);
+  EXPECT_LT(run.FVideoPos, 1200);
+  ASSERT_TRUE(sftest::WaitUntil([&] { return run.mp.Ended(); }));
+  run.VidioTimerTimer();
+  EXPECT_FALSE(run.FVideoPlaying);
+  EXPECT_EQ(run.SelectTimer.interval(), 1);
+  EXPECT_TRUE(run.SelectTimer.isActive());
+}
+
+TEST(Video, RandomPlacesKeptSizesAndThePreview) {
+  if (Clip().empty()) GTEST_SKIP() << "ffmpeg cannot make the clip here";
+  TVideoShow random;
+  random.header = sftest::HeaderField("RandomPosition", "1");
+  random.Video(1);
+  random.Video(9);  // an unknown mode keeps the previous size
+  TfRun& run = random.Start();
+  std::set<std::pair<int, int>> places;
+  for (int i = 0; i < 4; ++i) {
+    run.SelectTimerTimer();
+    ASSERT_TRUE(run.FVideoPlaying);
+    EXPECT_EQ(QSize(run.FVideoShowWidth, run.FVideoShowHeight), QSize(640, 480)) << i;
+    EXPECT_TRUE(QRect(0, 0, 1024 - 640, 768 - 480).contains(QPoint(run.FPicX, run.FPicY))) << run.FPicX << "," << run.FPicY;
+    EXPECT_EQ(Panel(run)->pos(), QPoint(run.FPicX, run.FPicY));
+    places.insert({run.FPicX, run.FPicY});
+  }
+  EXPECT_GT(places.size(), 1u);
+
+  TVideoShow preview;
+  preview.Video(5);
+  TfRun& small = preview.Start({152, 112}, true);
+  small.SelectTimerTimer();
+  ASSERT_TRUE(small.FVideoPlaying);
+  EXPECT_EQ(Panel(small)->geometry(), QRect((152 - 300) / 2, (112 - 224) / 2, 300, 224));
+}
+
+TEST(Video, MusicPausesAndPressesOnTheClipCount) {
+  if (Clip().empty()) GTEST_SKIP() << "ffmpeg cannot make the clip here";
+  TVideoShow show;
+  show.tracks = {sftest::ToneWav(3000, 440)};
+  show.Picture();
+  show.Video(0);
+  TfRun& run = show.Start();
+  show.settings->CloseOnLeftClick = true;
+  run.FormShow();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(run.FMusicPlaying);
+  Finish(run);
+  run.SelectTimerTimer();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(run.FVideoPlaying);
+  EXPECT_FALSE(run.FMusicPlaying);
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Paused);
+  // A button pressed on the clip is pressed on the show.
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(Panel(run), &press);
+  EXPECT_TRUE(run.Closing());
+  EXPECT_FALSE(run.FVideoPlaying);  // the show's end stops the clip
+}
+
+TEST(Video, AClipThatCannotBeOpenedIsPassedOverAfterTheDisplayTime) {
+  TVideoShow show;
+  show.Video(3, "this is not a video at all");
+  show.Picture();
+  TfRun& run = show.Start();
+  run.FormShow();
+  EXPECT_FALSE(run.FVideoPlaying);
+  EXPECT_TRUE(Panel(run)->isHidden());
+  EXPECT_FALSE(run.VidioTimer.isActive());
+  EXPECT_TRUE(run.SelectTimer.isActive());
+  EXPECT_EQ(run.SelectTimer.interval(), 2000);
+  EXPECT_EQ(run.Surface().pixel(500, 400), qRgb(128, 128, 128));  // its slide's background
+  run.SelectTimerTimer();
+  EXPECT_EQ(run.FCurrent, 1);
+
+  // A clip beside the program that is not there: the container's message, then the same.
+  QStringList shown;
+  SetMessageSink([&](const QString& m) { shown << m; });
+  TVideoShow missing;
+  missing.header = sftest::HeaderField("MediaEmbedded", "0") + sftest::HeaderField("PlayerMediaEmbedded", "0") +
+                   sftest::HeaderField("MediaBesideProgram", "0");
+  missing.Add("", sftest::SlideField("SlideKind", "2") + sftest::SlideField("FileName", "/nowhere/clip.avi"));
+  TfRun& m = missing.Start();
+  m.FormShow();
+  SetMessageSink({});
+  EXPECT_EQ(shown, QStringList{"File not found : /nowhere/clip.avi"});
+  EXPECT_TRUE(m.SelectTimer.isActive());
+  EXPECT_FALSE(m.Closing());
+}
