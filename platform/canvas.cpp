@@ -1,6 +1,7 @@
 #include "platform/canvas.h"
 
 #include <QFontMetrics>
+#include <algorithm>
 #include <QPainter>
 #include <cstring>
 
@@ -238,6 +239,31 @@ void TCanvas::CopyColumnRanges(const QImage& source, int dx, int dy, int x0, con
   }
   for (int x : narrow) minX = std::min(minX, x), maxX = std::max(maxX, x + 1);
   Touch(QRect(minX + dx, y0 + dy, maxX - minX, y1 - y0));
+}
+
+void TCanvas::CopyColumns(const QImage& source, const std::vector<TColumnMove>& moves, int top, int bottom, int dy) {
+  top = std::max({top, 0, -dy});
+  bottom = std::min({bottom, source.height(), bitmap_.height() - dy});
+  if (top >= bottom || moves.empty()) return;
+  std::vector<TColumnMove> inside;
+  inside.reserve(moves.size());
+  int minX = INT32_MAX, maxX = INT32_MIN;
+  for (const TColumnMove& m : moves)
+    if (m.from >= 0 && m.from < source.width() && m.to >= 0 && m.to < bitmap_.width()) {
+      inside.push_back(m);
+      minX = std::min(minX, m.to), maxX = std::max(maxX, m.to);
+    }
+  if (inside.empty()) return;
+  if (source.format() != bitmap_.format() || source.depth() != 32 || &source == &bitmap_) {
+    for (const TColumnMove& m : inside) Blit(m.to, top + dy, source, QRect(m.from, top, 1, bottom - top));
+    return;
+  }
+  Touch(QRect(minX, top + dy, maxX - minX + 1, bottom - top));
+  for (int y = top; y < bottom; ++y) {
+    const auto* __restrict s = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+    auto* __restrict d = reinterpret_cast<QRgb*>(bitmap_.scanLine(y + dy));
+    for (const TColumnMove& m : inside) d[m.to] = s[m.from];
+  }
 }
 
 }  // namespace sf

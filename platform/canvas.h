@@ -40,6 +40,13 @@ class TCanvas {
   void CopyRowSpans(const QImage& source, int dx, int dy, const std::vector<TRowSpan>& spans);
   void CopyColumnRanges(const QImage& source, int dx, int dy, int x0, const std::vector<int32_t>& top,
                         const std::vector<int32_t>& bottom);
+  // Whole columns at once: for each move, rows top to bottom of source column `from` onto column
+  // `to` of the bitmap, shifted down by dy. Clipped as CopyRect; the clip region is not used.
+  // Faster than a one-pixel-wide CopyRect per column, as both bitmaps are walked along their rows.
+  struct TColumnMove {
+    int32_t from, to;
+  };
+  void CopyColumns(const QImage& source, const std::vector<TColumnMove>& moves, int top, int bottom, int dy);
   // The whole of source with its top-left corner at (x, y) (Draw).
   void Draw(int x, int y, const QImage& source);
   // The whole of source scaled into dst, nearest neighbour (StretchDraw).

@@ -27,4 +27,15 @@ QRegion CombineRgn(const QRegion& a, const QRegion& b, TRegionMode mode) {
   return a;
 }
 
+QRegion CombineRgnAll(std::vector<QRegion> parts) {
+  if (parts.empty()) return QRegion();
+  while (parts.size() > 1) {
+    size_t out = 0;
+    for (size_t i = 0; i < parts.size(); i += 2)
+      parts[out++] = i + 1 < parts.size() ? parts[i].united(parts[i + 1]) : std::move(parts[i]);
+    parts.resize(out);
+  }
+  return std::move(parts[0]);
+}
+
 }  // namespace sf

@@ -16,6 +16,9 @@ QRegion CreateEllipticRgn(int l, int t, int r, int b);
 // The polygon through the points, filled by the winding rule.
 QRegion CreatePolygonRgn(const std::vector<QPoint>& points);
 QRegion CombineRgn(const QRegion& a, const QRegion& b, TRegionMode mode);
+// The union of many regions, as OR-ing them in turn gives, merged pairwise so that it costs the
+// regions' size times the logarithm of their number, not times their number.
+QRegion CombineRgnAll(std::vector<QRegion> parts);
 inline QRegion OffsetRgn(const QRegion& region, int dx, int dy) { return region.translated(dx, dy); }
 
 }  // namespace sf

@@ -134,9 +134,6 @@ int CmdEffect(const QStringList& args, std::ostream& out, std::ostream& err) {
   RandSeed(seed);
   TTransitionEngine engine;
   const int32_t interval = engine.Start(index, canvas, newPicture, oldPicture, 0, 0, speed);
-  if (const TEffectInfo* info = EffectInfo(index); info && !info->Built())
-    err << "showforge-tool: the " << info->family << " family is not built yet: \"" << info->name
-        << "\" runs as no effect\n";
   const int delay = std::max(2, interval / 10);
   if (gif) writer.AddFrame(target, QRect(), 50);
   canvas.TakeDirty();

@@ -15,7 +15,7 @@ int32_t Lag() { return Random(kLag); }
 void Start(TShowPictureVar& v, int32_t pos) {
   v.TakePicture();
   v.pos = pos;
-  v.ratio = float(double(v.H) / v.W);
+  v.TakeRatio();
   // What the bands have copied so far: per row a span [left, right), per column [top, bottom).
   v.work.assign(size_t(2 * v.H + 2 * v.W), 0);
   v.pendingTop[0].assign(size_t(v.W), 0);
@@ -100,7 +100,6 @@ void RowBand(TShowPictureVar& v, const QRect& band) {
 void RowBand(TShowPictureVar& v, int32_t l, int32_t t, int32_t r, int32_t b) { CopyBand(v, true, t, b, l, r); }
 void ColumnBand(TShowPictureVar& v, int32_t l, int32_t t, int32_t r, int32_t b) { CopyBand(v, false, l, r, t, b); }
 
-int32_t Nearest(int32_t q, float ratio) { return RoundHalfEven(double(q) * double(ratio)); }
 
 // Fronts towards larger coordinates run while pos < far + 50, towards smaller while pos >= -49.
 bool Growing(TShowPictureVar& v, int32_t far) { return v.pos < far + kLag; }
@@ -217,7 +216,7 @@ namespace {
 
 void CornerTick(TShowPictureVar& v, int32_t a, bool left, bool top) {
   const int32_t q = left ? v.pos : v.W - v.pos;
-  const int32_t e = Nearest(q, v.ratio);
+  const int32_t e = v.Nearest(q);
   for (int32_t k = 0; k <= e / a; ++k) {
     const int32_t t = top ? std::min(a * k, v.H) : std::max(v.H - a * (k + 1), 0);
     const int32_t b = top ? std::min(a * (k + 1), v.H) : std::max(v.H - a * k, 0);
@@ -283,7 +282,7 @@ namespace {
 // Row bands, then column bands; band(isRow, rectangle) for each, in the order of the draws.
 template <typename Band>
 void CentreBands(TShowPictureVar& v, int32_t a, Band&& band) {
-  const int32_t e = Nearest(v.pos, v.ratio);
+  const int32_t e = v.Nearest(v.pos);
   for (int32_t y = std::max(v.cy - e, 0); y < std::min(v.cy + e, v.H); y += a) {
     const int32_t r1 = Lag(), r2 = Lag();
     const int32_t t = std::min(y, v.H);
@@ -328,7 +327,7 @@ void InitBandToCenter(TShowPictureVar& v, int32_t) {
 // reach (their rectangle grown by the largest lag) are drawn again.
 bool StepBandToCenter(TShowPictureVar& v, int32_t a) {
   if (v.pos < -(kLag - 1)) return true;
-  const int32_t e = Nearest(v.pos, v.ratio);
+  const int32_t e = v.Nearest(v.pos);
   struct TBand {
     int32_t l, t, r, b;
   };

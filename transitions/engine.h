@@ -22,8 +22,8 @@ class TTransitionEngine {
   static int32_t Interval(int32_t index);
 
   // Starts a transition of new over old on target, new's top-left corner at (x, y); gives the
-  // tick interval. An index outside -1 to 160, an effect whose family is not built yet and a
-  // picture of no width or height run as no effect; the speed is kept within 1 to 50.
+  // tick interval. An index outside -1 to 160 and a picture of no width or height run as no
+  // effect; the speed is kept within 1 to 50.
   int32_t Start(int32_t index, TCanvas& target, const QImage& newPicture, const QImage& old, int32_t x,
                 int32_t y, int32_t speed, bool wholeScreen = false);
   // One step; true when the new picture stands whole. Once done it draws nothing more.

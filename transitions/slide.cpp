@@ -10,10 +10,10 @@ namespace {
 
 void Start(TShowPictureVar& v) {
   v.TakePicture();
-  v.ratio = float(double(v.H) / v.W);
+  v.TakeRatio();
 }
 
-int32_t E(const TShowPictureVar& v) { return RoundHalfEven(double(v.pos) * double(v.ratio)); }
+int32_t E(const TShowPictureVar& v) { return v.Nearest(v.pos); }
 
 // Runs one tick while pos < end: the copies, then pos + S.
 template <typename Copies>

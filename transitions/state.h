@@ -11,6 +11,7 @@
 
 #include "platform/canvas.h"
 #include "platform/color.h"
+#include "platform/convert.h"
 
 namespace sf {
 
@@ -58,6 +59,9 @@ struct TShowPictureVar {
     target->ClearClip();
   }
   QRect Picture() const { return QRect(0, 0, W, H); }
+  // ratio = H / W in single precision, and nearest(q × ratio).
+  void TakeRatio() { ratio = float(double(H) / W); }
+  int32_t Nearest(int32_t q) const { return RoundHalfEven(double(q) * double(ratio)); }
   // What most inits begin with: W and H from the new picture, pos 0.
   void TakePicture() {
     W = New->width();

@@ -28,90 +28,90 @@ const TEffectInfo kTable[kEffectCount] = {
     {"Band to center small", 10, "band", pBand5, effects::InitBandToCenter, effects::StepBandToCenter},  // 17
     {"Band up large", 10, "band", pNone, effects::InitBandUpLarge, effects::StepBandUpLarge},  // 18
     {"Band up small", 10, "band", pNone, effects::InitBandUpSmall, effects::StepBandUpSmall},  // 19
-    {"Block from center", 10, "grid", pNone, nullptr, nullptr},  // 20
-    {"Block to center", 10, "grid", pNone, nullptr, nullptr},  // 21
+    {"Block from center", 10, "grid", pNone, effects::InitBlockFromCenter, effects::StepBlock},  // 20
+    {"Block to center", 10, "grid", pNone, effects::InitBlockToCenter, effects::StepBlock},  // 21
     {"Center(Diffuse)", 10, "grow", pNone, effects::InitCenterDiffuse, effects::StepCenterDiffuse},  // 22
-    {"Center(Envelop)", 10, "composite", pNone, nullptr, nullptr},  // 23
-    {"Checkerboard down", 30, "grid", pNone, nullptr, nullptr},  // 24
-    {"Checkerboard down rebound", 30, "grid", pNone, nullptr, nullptr},  // 25
-    {"Checkerboard left", 30, "grid", pNone, nullptr, nullptr},  // 26
-    {"Checkerboard left rebound", 30, "grid", pNone, nullptr, nullptr},  // 27
-    {"Checkerboard right", 30, "grid", pNone, nullptr, nullptr},  // 28
-    {"Checkerboard right rebound", 30, "grid", pNone, nullptr, nullptr},  // 29
-    {"Checkerboard up", 30, "grid", pNone, nullptr, nullptr},  // 30
-    {"Checkerboard up rebound", 30, "grid", pNone, nullptr, nullptr},  // 31
-    {"Circle left-bottom", 10, "clip", pCentreLeftBottom, nullptr, nullptr},  // 32
-    {"Circle left-top", 10, "clip", pCentreLeftTop, nullptr, nullptr},  // 33
-    {"Circle right-bottom", 10, "clip", pCentreRightBottom, nullptr, nullptr},  // 34
-    {"Circle right-top", 10, "clip", pCentreRightTop, nullptr, nullptr},  // 35
-    {"Circle(Center)", 10, "clip", pCentreMiddle, nullptr, nullptr},  // 36
-    {"Circle(Random)", 10, "clip", pCentreRandom, nullptr, nullptr},  // 37
-    {"Cross wipe from center", 10, "region", pNone, nullptr, nullptr},  // 38
-    {"Cross wipe to center", 10, "region", pNone, nullptr, nullptr},  // 39
-    {"Diamond from center", 10, "clip", pNone, nullptr, nullptr},  // 40
-    {"Diamond to center", 10, "clip", pNone, nullptr, nullptr},  // 41
-    {"Ellipse from center", 10, "clip", pNone, nullptr, nullptr},  // 42
-    {"Ellipse to center", 10, "clip", pNone, nullptr, nullptr},  // 43
-    {"Ellipse(Random)", 10, "clip", pCentreRandom, nullptr, nullptr},  // 44
-    {"Fan wipe", 10, "region", pNone, nullptr, nullptr},  // 45
-    {"Fan wipe(Anticlockwise)", 10, "region", pNone, nullptr, nullptr},  // 46
-    {"Increase show", 1, "dither", pNone, nullptr, nullptr},  // 47
-    {"Line down", 10, "fixed-pace", pNone, nullptr, nullptr},  // 48
-    {"Line down rebound", 10, "fixed-pace", pNone, nullptr, nullptr},  // 49
-    {"Line left", 10, "fixed-pace", pNone, nullptr, nullptr},  // 50
-    {"Line left rebound", 10, "fixed-pace", pNone, nullptr, nullptr},  // 51
-    {"Line right", 10, "fixed-pace", pNone, nullptr, nullptr},  // 52
-    {"Line right rebound", 10, "fixed-pace", pNone, nullptr, nullptr},  // 53
-    {"Line up", 10, "fixed-pace", pNone, nullptr, nullptr},  // 54
-    {"Line up rebound", 10, "fixed-pace", pNone, nullptr, nullptr},  // 55
-    {"Lines(Horizontal)", 10, "dither", pNone, nullptr, nullptr},  // 56
-    {"Lines(Vertical)", 10, "dither", pNone, nullptr, nullptr},  // 57
-    {"Mosaic", 10, "grid", pNone, nullptr, nullptr},  // 58
+    {"Center(Envelop)", 10, "composite", pNone, effects::InitCenterEnvelop, effects::StepCenterEnvelop},  // 23
+    {"Checkerboard down", 30, "grid", pNone, effects::InitCheckerboardDown, effects::StepCheckerboardDown},  // 24
+    {"Checkerboard down rebound", 30, "grid", pNone, effects::InitCheckerboardDownRebound, effects::StepCheckerboardDownRebound},  // 25
+    {"Checkerboard left", 30, "grid", pNone, effects::InitCheckerboardLeft, effects::StepCheckerboardLeft},  // 26
+    {"Checkerboard left rebound", 30, "grid", pNone, effects::InitCheckerboardLeftRebound, effects::StepCheckerboardLeftRebound},  // 27
+    {"Checkerboard right", 30, "grid", pNone, effects::InitCheckerboardRight, effects::StepCheckerboardRight},  // 28
+    {"Checkerboard right rebound", 30, "grid", pNone, effects::InitCheckerboardRightRebound, effects::StepCheckerboardRightRebound},  // 29
+    {"Checkerboard up", 30, "grid", pNone, effects::InitCheckerboardUp, effects::StepCheckerboardUp},  // 30
+    {"Checkerboard up rebound", 30, "grid", pNone, effects::InitCheckerboardUpRebound, effects::StepCheckerboardUpRebound},  // 31
+    {"Circle left-bottom", 10, "clip", pCentreLeftBottom, effects::InitCircle, effects::StepCircle},  // 32
+    {"Circle left-top", 10, "clip", pCentreLeftTop, effects::InitCircle, effects::StepCircle},  // 33
+    {"Circle right-bottom", 10, "clip", pCentreRightBottom, effects::InitCircle, effects::StepCircle},  // 34
+    {"Circle right-top", 10, "clip", pCentreRightTop, effects::InitCircle, effects::StepCircle},  // 35
+    {"Circle(Center)", 10, "clip", pCentreMiddle, effects::InitCircle, effects::StepCircle},  // 36
+    {"Circle(Random)", 10, "clip", pCentreRandom, effects::InitCircle, effects::StepCircle},  // 37
+    {"Cross wipe from center", 10, "region", pNone, effects::InitCrossFromCenter, effects::StepCrossFromCenter},  // 38
+    {"Cross wipe to center", 10, "region", pNone, effects::InitCrossToCenter, effects::StepCrossToCenter},  // 39
+    {"Diamond from center", 10, "clip", pNone, effects::InitDiamondFromCenter, effects::StepDiamondFromCenter},  // 40
+    {"Diamond to center", 10, "clip", pNone, effects::InitDiamondToCenter, effects::StepDiamondToCenter},  // 41
+    {"Ellipse from center", 10, "clip", pNone, effects::InitEllipseFromCenter, effects::StepEllipseFromCenter},  // 42
+    {"Ellipse to center", 10, "clip", pNone, effects::InitEllipseToCenter, effects::StepEllipseToCenter},  // 43
+    {"Ellipse(Random)", 10, "clip", pCentreRandom, effects::InitEllipseRandom, effects::StepEllipseRandom},  // 44
+    {"Fan wipe", 10, "region", pNone, effects::InitFan, effects::StepFanClockwise},  // 45
+    {"Fan wipe(Anticlockwise)", 10, "region", pNone, effects::InitFan, effects::StepFanAnticlockwise},  // 46
+    {"Increase show", 1, "dither", pNone, effects::InitIncreaseShow, effects::StepIncreaseShow},  // 47
+    {"Line down", 10, "fixed-pace", pNone, effects::InitLineDown, effects::StepLineDown},  // 48
+    {"Line down rebound", 10, "fixed-pace", pNone, effects::InitLineDownRebound, effects::StepLineDownRebound},  // 49
+    {"Line left", 10, "fixed-pace", pNone, effects::InitLineLeft, effects::StepLineLeft},  // 50
+    {"Line left rebound", 10, "fixed-pace", pNone, effects::InitLineLeftRebound, effects::StepLineLeftRebound},  // 51
+    {"Line right", 10, "fixed-pace", pNone, effects::InitLineRight, effects::StepLineRight},  // 52
+    {"Line right rebound", 10, "fixed-pace", pNone, effects::InitLineRightRebound, effects::StepLineRightRebound},  // 53
+    {"Line up", 10, "fixed-pace", pNone, effects::InitLineUp, effects::StepLineUp},  // 54
+    {"Line up rebound", 10, "fixed-pace", pNone, effects::InitLineUpRebound, effects::StepLineUpRebound},  // 55
+    {"Lines(Horizontal)", 10, "dither", pNone, effects::InitLinesHorizontal, effects::StepLinesHorizontal},  // 56
+    {"Lines(Vertical)", 10, "dither", pNone, effects::InitLinesVertical, effects::StepLinesVertical},  // 57
+    {"Mosaic", 10, "grid", pNone, effects::InitMosaic, effects::StepMosaic},  // 58
     {"Move down", 10, "slide", pNone, effects::InitMoveDown, effects::StepMoveDown},  // 59
-    {"Move down 1", 10, "phased", pNone, nullptr, nullptr},  // 60
-    {"Move down 2", 10, "phased", pNone, nullptr, nullptr},  // 61
-    {"Move down 3", 10, "phased", pNone, nullptr, nullptr},  // 62
-    {"Move down 4", 10, "phased", pNone, nullptr, nullptr},  // 63
-    {"Move down 5", 10, "phased", pNone, nullptr, nullptr},  // 64
+    {"Move down 1", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveDown1},  // 60
+    {"Move down 2", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveDown2},  // 61
+    {"Move down 3", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveDown3},  // 62
+    {"Move down 4", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveDown4},  // 63
+    {"Move down 5", 10, "phased", pNone, effects::InitMoveDown5, effects::StepMoveDown5},  // 64
     {"Move from bottom left", 10, "slide", pNone, effects::InitMoveFromBottomLeft, effects::StepMoveFromBottomLeft},  // 65
     {"Move from bottom right", 10, "slide", pNone, effects::InitMoveFromBottomRight, effects::StepMoveFromBottomRight},  // 66
     {"Move from top left", 10, "slide", pNone, effects::InitMoveFromTopLeft, effects::StepMoveFromTopLeft},  // 67
     {"Move from top right", 10, "slide", pNone, effects::InitMoveFromTopRight, effects::StepMoveFromTopRight},  // 68
     {"Move left", 10, "slide", pNone, effects::InitMoveLeft, effects::StepMoveLeft},  // 69
-    {"Move left 1", 10, "phased", pNone, nullptr, nullptr},  // 70
-    {"Move left 2", 10, "phased", pNone, nullptr, nullptr},  // 71
-    {"Move left 3", 10, "phased", pNone, nullptr, nullptr},  // 72
-    {"Move left 4", 10, "phased", pNone, nullptr, nullptr},  // 73
-    {"Move left 5", 30, "phased", pNone, nullptr, nullptr},  // 74
+    {"Move left 1", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveLeft1},  // 70
+    {"Move left 2", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveLeft2},  // 71
+    {"Move left 3", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveLeft3},  // 72
+    {"Move left 4", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveLeft4},  // 73
+    {"Move left 5", 30, "phased", pNone, effects::InitMoveLeft5, effects::StepMoveLeft5},  // 74
     {"Move left right", 10, "slide", pNone, effects::InitMoveLeftRight, effects::StepMoveLeftRight},  // 75
     {"Move right", 10, "slide", pNone, effects::InitMoveRight, effects::StepMoveRight},  // 76
-    {"Move right 1", 10, "phased", pNone, nullptr, nullptr},  // 77
-    {"Move right 2", 10, "phased", pNone, nullptr, nullptr},  // 78
-    {"Move right 3", 10, "phased", pNone, nullptr, nullptr},  // 79
-    {"Move right 4", 10, "phased", pNone, nullptr, nullptr},  // 80
-    {"Move right 5", 30, "phased", pNone, nullptr, nullptr},  // 81
+    {"Move right 1", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveRight1},  // 77
+    {"Move right 2", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveRight2},  // 78
+    {"Move right 3", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveRight3},  // 79
+    {"Move right 4", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveRight4},  // 80
+    {"Move right 5", 30, "phased", pNone, effects::InitMoveRight5, effects::StepMoveRight5},  // 81
     {"Move up", 10, "slide", pNone, effects::InitMoveUp, effects::StepMoveUp},  // 82
-    {"Move up 1", 10, "phased", pNone, nullptr, nullptr},  // 83
-    {"Move up 2", 10, "phased", pNone, nullptr, nullptr},  // 84
-    {"Move up 3", 10, "phased", pNone, nullptr, nullptr},  // 85
-    {"Move up 4", 10, "phased", pNone, nullptr, nullptr},  // 86
-    {"Move up 5", 10, "phased", pNone, nullptr, nullptr},  // 87
+    {"Move up 1", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveUp1},  // 83
+    {"Move up 2", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveUp2},  // 84
+    {"Move up 3", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveUp3},  // 85
+    {"Move up 4", 10, "phased", pNone, effects::InitHalvesShared, effects::StepMoveUp4},  // 86
+    {"Move up 5", 10, "phased", pNone, effects::InitMoveUp5, effects::StepMoveUp5},  // 87
     {"Move up down", 10, "slide", pNone, effects::InitMoveUpDown, effects::StepMoveUpDown},  // 88
-    {"Multi-Box from center", 10, "grid", pNone, nullptr, nullptr},  // 89
-    {"Multi-Box to center", 10, "grid", pNone, nullptr, nullptr},  // 90
-    {"Multi-Wipe from bottom-left", 10, "clip", pNone, nullptr, nullptr},  // 91
-    {"Multi-Wipe from bottom-right", 10, "clip", pNone, nullptr, nullptr},  // 92
-    {"Multi-Wipe from left-top", 10, "clip", pNone, nullptr, nullptr},  // 93
-    {"Multi-Wipe from right-top", 10, "clip", pNone, nullptr, nullptr},  // 94
+    {"Multi-Box from center", 10, "grid", pNone, effects::InitMultiBoxFromCenter, effects::StepMultiBoxFromCenter},  // 89
+    {"Multi-Box to center", 10, "grid", pNone, effects::InitMultiBoxToCenter, effects::StepMultiBoxToCenter},  // 90
+    {"Multi-Wipe from bottom-left", 10, "clip", pNone, effects::InitMultiWipeBottomLeft, effects::StepMultiWipeBottomLeft},  // 91
+    {"Multi-Wipe from bottom-right", 10, "clip", pNone, effects::InitMultiWipeBottomRight, effects::StepMultiWipeBottomRight},  // 92
+    {"Multi-Wipe from left-top", 10, "clip", pNone, effects::InitMultiWipeLeftTop, effects::StepMultiWipeLeftTop},  // 93
+    {"Multi-Wipe from right-top", 10, "clip", pNone, effects::InitMultiWipeRightTop, effects::StepMultiWipeRightTop},  // 94
     {"Rain down", 10, "scan", pNone, effects::InitRainDown, effects::StepRainDown},  // 95
     {"Rain left", 10, "scan", pNone, effects::InitRainLeft, effects::StepRainLeft},  // 96
     {"Rain right", 10, "scan", pNone, effects::InitRainRight, effects::StepRainRight},  // 97
     {"Rain up", 10, "scan", pNone, effects::InitRainUp, effects::StepRainUp},  // 98
-    {"Random crossLines", 10, "dither", pNone, nullptr, nullptr},  // 99
-    {"Roll down", 10, "composite", pNone, nullptr, nullptr},  // 100
-    {"Roll left", 10, "composite", pNone, nullptr, nullptr},  // 101
-    {"Roll right", 10, "composite", pNone, nullptr, nullptr},  // 102
-    {"Roll up", 10, "composite", pNone, nullptr, nullptr},  // 103
+    {"Random crossLines", 10, "dither", pNone, effects::InitRandomCrossLines, effects::StepRandomCrossLines},  // 99
+    {"Roll down", 10, "composite", pNone, effects::InitRollDown, effects::StepRollDown},  // 100
+    {"Roll left", 10, "composite", pNone, effects::InitRollLeft, effects::StepRollLeft},  // 101
+    {"Roll right", 10, "composite", pNone, effects::InitRollRight, effects::StepRollRight},  // 102
+    {"Roll up", 10, "composite", pNone, effects::InitRollUp, effects::StepRollUp},  // 103
     {"Scan down", 10, "scan", pNone, effects::InitScanDown, effects::StepScanDown},  // 104
     {"Scan left", 10, "scan", pNone, effects::InitScanLeft, effects::StepScanLeft},  // 105
     {"Scan right", 10, "scan", pNone, effects::InitScanRight, effects::StepScanRight},  // 106
@@ -124,8 +124,8 @@ const TEffectInfo kTable[kEffectCount] = {
     {"Show from bottom-right", 10, "grow", pNone, effects::InitShowBottomRight, effects::StepShowBottomRight},  // 113
     {"Show from top-left", 10, "grow", pNone, effects::InitShowTopLeft, effects::StepShowTopLeft},  // 114
     {"Show from top-right", 10, "grow", pNone, effects::InitShowTopRight, effects::StepShowTopRight},  // 115
-    {"Show left-right", 1, "composite", pNone, nullptr, nullptr},  // 116
-    {"Show up-dwon", 1, "composite", pNone, nullptr, nullptr},  // 117
+    {"Show left-right", 1, "composite", pNone, effects::InitShowLeftRight, effects::StepShowLeftRight},  // 116
+    {"Show up-dwon", 1, "composite", pNone, effects::InitShowUpDown, effects::StepShowUpDown},  // 117
     {"Shutter(Horizontal)", 10, "scan", pSlatsH, effects::InitShutterH, effects::StepShutterH},  // 118
     {"Shutter(Vertical)", 10, "scan", pSlatsW, effects::InitShutterV, effects::StepShutterV},  // 119
     {"Stretch from bottom", 10, "grow", pNone, effects::InitStretchBottom, effects::StepStretchBottom},  // 120
@@ -137,10 +137,10 @@ const TEffectInfo kTable[kEffectCount] = {
     {"Stretch from top", 10, "grow", pNone, effects::InitStretchTop, effects::StepStretchTop},  // 126
     {"Stretch from top-left", 10, "grow", pNone, effects::InitStretchTopLeft, effects::StepStretchTopLeft},  // 127
     {"Stretch from top-right", 10, "grow", pNone, effects::InitStretchTopRight, effects::StepStretchTopRight},  // 128
-    {"Sweep down", 50, "fixed-pace", pNone, nullptr, nullptr},  // 129
-    {"Sweep left", 50, "fixed-pace", pNone, nullptr, nullptr},  // 130
-    {"Sweep right", 50, "fixed-pace", pNone, nullptr, nullptr},  // 131
-    {"Sweep up", 50, "fixed-pace", pNone, nullptr, nullptr},  // 132
+    {"Sweep down", 50, "fixed-pace", pNone, effects::InitSweepDown, effects::StepSweepDown},  // 129
+    {"Sweep left", 50, "fixed-pace", pNone, effects::InitSweepLeft, effects::StepSweepLeft},  // 130
+    {"Sweep right", 50, "fixed-pace", pNone, effects::InitSweepRight, effects::StepSweepRight},  // 131
+    {"Sweep up", 50, "fixed-pace", pNone, effects::InitSweepUp, effects::StepSweepUp},  // 132
     {"Tow bar move down", 10, "slide", pNone, effects::InitTowBarMoveDown, effects::StepTowBarMoveDown},  // 133
     {"Tow bar move up", 10, "slide", pNone, effects::InitTowBarMoveUp, effects::StepTowBarMoveUp},  // 134
     {"Tow bar wipe down", 10, "slide", pNone, effects::InitTowBarWipeDown, effects::StepTowBarWipeDown},  // 135
@@ -149,26 +149,26 @@ const TEffectInfo kTable[kEffectCount] = {
     {"Two bar move right", 10, "slide", pNone, effects::InitTwoBarMoveRight, effects::StepTwoBarMoveRight},  // 138
     {"Two bar wipe left", 10, "slide", pNone, effects::InitTwoBarWipeLeft, effects::StepTwoBarWipeLeft},  // 139
     {"Two bar wipe right", 10, "slide", pNone, effects::InitTwoBarWipeRight, effects::StepTwoBarWipeRight},  // 140
-    {"Wedge wipe down", 10, "region", pNone, nullptr, nullptr},  // 141
-    {"Wedge wipe left", 10, "region", pNone, nullptr, nullptr},  // 142
-    {"Wedge wipe right", 10, "region", pNone, nullptr, nullptr},  // 143
-    {"Wedge wipe up", 10, "region", pNone, nullptr, nullptr},  // 144
-    {"Window blind down", 30, "fixed-pace", pNone, nullptr, nullptr},  // 145
-    {"Window blind left", 30, "fixed-pace", pNone, nullptr, nullptr},  // 146
-    {"Window blind right", 30, "fixed-pace", pNone, nullptr, nullptr},  // 147
-    {"Window blind up", 30, "fixed-pace", pNone, nullptr, nullptr},  // 148
-    {"Wipe from left-bottom", 10, "clip", pNone, nullptr, nullptr},  // 149
-    {"Wipe from left-top", 10, "clip", pNone, nullptr, nullptr},  // 150
-    {"Wipe from left-top/right-bottom", 10, "clip", pNone, nullptr, nullptr},  // 151
-    {"Wipe from right-bottom", 10, "clip", pNone, nullptr, nullptr},  // 152
-    {"Wipe from right-top", 10, "clip", pNone, nullptr, nullptr},  // 153
-    {"Wipe from right-top/left-bottom", 10, "clip", pNone, nullptr, nullptr},  // 154
-    {"Wipe to left-top/right-bottom", 10, "clip", pNone, nullptr, nullptr},  // 155
-    {"Wipe to right-top/left-bottom", 10, "clip", pNone, nullptr, nullptr},  // 156
-    {"Zig-zag down", 1, "fixed-pace", pNone, nullptr, nullptr},  // 157
-    {"Zig-zag left", 1, "fixed-pace", pNone, nullptr, nullptr},  // 158
-    {"Zig-zag right", 1, "fixed-pace", pNone, nullptr, nullptr},  // 159
-    {"Zig-zag up", 1, "fixed-pace", pNone, nullptr, nullptr},  // 160
+    {"Wedge wipe down", 10, "region", pNone, effects::InitWedge, effects::StepWedgeDown},  // 141
+    {"Wedge wipe left", 10, "region", pNone, effects::InitWedge, effects::StepWedgeLeft},  // 142
+    {"Wedge wipe right", 10, "region", pNone, effects::InitWedge, effects::StepWedgeRight},  // 143
+    {"Wedge wipe up", 10, "region", pNone, effects::InitWedge, effects::StepWedgeUp},  // 144
+    {"Window blind down", 30, "fixed-pace", pNone, effects::InitBlindDown, effects::StepBlindDown},  // 145
+    {"Window blind left", 30, "fixed-pace", pNone, effects::InitBlindLeft, effects::StepBlindLeft},  // 146
+    {"Window blind right", 30, "fixed-pace", pNone, effects::InitBlindRight, effects::StepBlindRight},  // 147
+    {"Window blind up", 30, "fixed-pace", pNone, effects::InitBlindUp, effects::StepBlindUp},  // 148
+    {"Wipe from left-bottom", 10, "clip", pNone, effects::InitWipeFromLeftBottom, effects::StepWipeFromLeftBottom},  // 149
+    {"Wipe from left-top", 10, "clip", pNone, effects::InitWipeFromLeftTop, effects::StepWipeFromLeftTop},  // 150
+    {"Wipe from left-top/right-bottom", 10, "clip", pNone, effects::InitWipeFromLeftTopRightBottom, effects::StepWipeFromLeftTopRightBottom},  // 151
+    {"Wipe from right-bottom", 10, "clip", pNone, effects::InitWipeFromRightBottom, effects::StepWipeFromRightBottom},  // 152
+    {"Wipe from right-top", 10, "clip", pNone, effects::InitWipeFromRightTop, effects::StepWipeFromRightTop},  // 153
+    {"Wipe from right-top/left-bottom", 10, "clip", pNone, effects::InitWipeFromRightTopLeftBottom, effects::StepWipeFromRightTopLeftBottom},  // 154
+    {"Wipe to left-top/right-bottom", 10, "clip", pNone, effects::InitWipeToLeftTopRightBottom, effects::StepWipeToLeftTopRightBottom},  // 155
+    {"Wipe to right-top/left-bottom", 10, "clip", pNone, effects::InitWipeToRightTopLeftBottom, effects::StepWipeToRightTopLeftBottom},  // 156
+    {"Zig-zag down", 1, "fixed-pace", pNone, effects::InitZigZagDown, effects::StepZigZagDown},  // 157
+    {"Zig-zag left", 1, "fixed-pace", pNone, effects::InitZigZagLeft, effects::StepZigZagLeft},  // 158
+    {"Zig-zag right", 1, "fixed-pace", pNone, effects::InitZigZagRight, effects::StepZigZagRight},  // 159
+    {"Zig-zag up", 1, "fixed-pace", pNone, effects::InitZigZagUp, effects::StepZigZagUp},  // 160
 };
 
 }  // namespace

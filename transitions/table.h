@@ -33,7 +33,7 @@ struct TEffectInfo {
   const char* family;   // the family the effect belongs to: scan, grow, clip, grid, dither,
                         // composite, region, fixed-pace, band, slide or phased
   TEffectParam param;
-  TEffectInit init;     // null while the family is not built: the effect then runs as no effect
+  TEffectInit init;
   TEffectStep step;
 
   bool Built() const { return init != nullptr; }

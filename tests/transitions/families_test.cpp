@@ -4,52 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/random.h"
+#include "tests/transitions/transition.h"
 #include "transitions/engine.h"
 
 using namespace sf;
-
-namespace {
-
-// Old and new pictures that differ in every pixel: old has no blue, new is all blue.
-QImage Picture(int w, int h, bool isNew) {
-  QImage img(w, h, QImage::Format_RGB32);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      img.setPixel(x, y, isNew ? qRgb((x * 7) % 256, (y * 5) % 256, 255) : qRgb((x * 3) % 256, (y * 11) % 256, 0));
-  return img;
-}
-
-struct Transition {
-  QImage newPic, old, target;
-  TCanvas canvas{target};
-  TTransitionEngine engine;
-  std::vector<QRect> dirty;  // what each tick drew
-  Transition(int32_t index, int w, int h, int speed, uint32_t seed = 1)
-      : newPic(Picture(w, h, true)), old(Picture(w, h, false)), target(old.copy()) {
-    RandSeed(seed);
-    engine.Start(index, canvas, newPic, old, 0, 0, speed);
-  }
-  bool Tick() {
-    const bool done = engine.Step();
-    dirty.push_back(canvas.TakeDirty());
-    return done;
-  }
-  int RunToEnd(int limit = 100000) {
-    int ticks = 0;
-    while (ticks < limit && !Tick()) ++ticks;
-    return ticks + 1;
-  }
-  bool IsNew(int x, int y) const { return target.pixel(x, y) == newPic.pixel(x, y); }
-  bool IsOld(int x, int y) const { return target.pixel(x, y) == old.pixel(x, y); }
-};
-
-int Index(const char* name) {
-  const int i = EffectIndex(name);
-  EXPECT_GE(i, 0) << name;
-  return i;
-}
-
-}  // namespace
+using sftest::Index;
+using sftest::Transition;
+using sftest::Picture;
 
 TEST(ScanFamily, OneFrontBands) {
   Transition down(Index("Scan down"), 60, 100, 50);
@@ -174,11 +135,14 @@ TEST(BandFamily, FrontsEndFiftyPixelsPastTheFarSide) {
 
 TEST(AllEffects, EndOnTheNewPictureAndRevealInPlace) {
   // The effects that reveal in place: scans and shutters, "Center(Diffuse)" and "Show from",
-  // every band, the two-bar wipes.
+  // every band, the two-bar wipes, the clip-region, region, dither, grid-cell and fixed-pace
+  // families, and "Center(Envelop)".
   auto inPlace = [](int i) {
-    const std::string n = EffectInfo(i)->name;
+    const std::string n = EffectInfo(i)->name, family = EffectInfo(i)->family;
     return (n.rfind("Scan", 0) == 0 || n.rfind("Shutter", 0) == 0 || n == "Center(Diffuse)" ||
-            n.rfind("Show from", 0) == 0 || n.rfind("Band", 0) == 0 || n.find("bar wipe") != std::string::npos);
+            n.rfind("Show from", 0) == 0 || n.rfind("Band", 0) == 0 || n.find("bar wipe") != std::string::npos ||
+            family == "clip" || family == "region" || family == "dither" || family == "grid" ||
+            family == "fixed-pace" || n == "Center(Envelop)");
   };
   int checked = 0;
   for (int i = 0; i < kEffectCount; ++i) {
@@ -208,7 +172,7 @@ TEST(AllEffects, EndOnTheNewPictureAndRevealInPlace) {
         ++checked;
       }
   }
-  EXPECT_EQ(checked, 66 * 5 * 3);
+  EXPECT_EQ(checked, 161 * 5 * 3);
 }
 
 TEST(AllEffects, TheSameSeedGivesTheSameFrames) {

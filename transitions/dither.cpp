@@ -1,0 +1,97 @@
+// Random lines and pixel dither: whole rows or columns in random order without repetition, a
+// random column and row on each tick, and random pixels sprinkled in 36 passes.
+#include <numeric>
+
+#include "platform/random.h"
+#include "transitions/effects.h"
+
+namespace sf::effects {
+namespace {
+
+// The work list of pending lines 0 to n - 1, in ascending order.
+void FillLines(TShowPictureVar& v, int32_t n) {
+  v.work.assign(size_t(n), 0);
+  std::iota(v.work.begin(), v.work.end(), 0);
+}
+
+// Takes a random entry of the work list; the list is freed once it is empty.
+int32_t TakeLine(TShowPictureVar& v, bool& last) {
+  const int32_t index = Random(int32_t(v.work.size()));
+  const int32_t line = v.work[size_t(index)];
+  v.work.erase(v.work.begin() + index);
+  last = v.work.empty();
+  if (last) std::vector<int32_t>().swap(v.work);
+  return line;
+}
+
+}  // namespace
+
+void InitLinesHorizontal(TShowPictureVar& v, int32_t) {
+  v.TakePicture();
+  FillLines(v, v.H);
+}
+bool StepLinesHorizontal(TShowPictureVar& v, int32_t) {
+  bool last = false;
+  const int32_t a = TakeLine(v, last);
+  v.Copy(ltrb(0, a, v.W, a + 1));
+  return last;
+}
+
+void InitLinesVertical(TShowPictureVar& v, int32_t) {
+  v.TakePicture();
+  FillLines(v, v.W);
+}
+bool StepLinesVertical(TShowPictureVar& v, int32_t) {
+  bool last = false;
+  const int32_t a = TakeLine(v, last);
+  v.Copy(ltrb(a, 0, a + 1, v.H));
+  return last;
+}
+
+// The columns complete the picture; the rows, drawn with repetition, are decoration.
+void InitRandomCrossLines(TShowPictureVar& v, int32_t) {
+  v.pos = 0;
+  FillLines(v, v.W);
+}
+bool StepRandomCrossLines(TShowPictureVar& v, int32_t) {
+  const int32_t index = Random(int32_t(v.work.size()));
+  const int32_t a = v.work[size_t(index)];
+  const int32_t b = Random(v.H);
+  v.Copy(ltrb(a, 0, a + 1, v.H));
+  v.Copy(ltrb(0, b, v.W, b + 1));
+  v.work.erase(v.work.begin() + index);
+  if (!v.work.empty()) return false;
+  std::vector<int32_t>().swap(v.work);
+  return true;
+}
+
+// Increase show: six passes of six sprinkles each. The pixels are sprinkled straight onto the
+// target: a scratch frame that copied the target, took the pixels and went back in one piece
+// would leave the same pixels, and the target reaches the screen only between ticks.
+void InitIncreaseShow(TShowPictureVar& v, int32_t) {
+  v.TakePicture();
+  v.pass = 0;  // sub
+}
+bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
+  if (v.pos > 5) {
+    v.FullDraw();
+    return true;
+  }
+  if (v.pass > 5) {
+    v.pass = 0;
+    ++v.pos;
+    return false;
+  }
+  std::vector<TCanvas::TRowSpan> pixels;
+  pixels.reserve(size_t(v.W) * size_t(v.H) / 6 + 16);
+  for (int32_t x = v.pos; x < v.W; x += Random(6))
+    for (int32_t y = v.pass; y < v.H; y += Random(6)) {
+      const int32_t o = x + Random(6);
+      pixels.push_back({y, o, o + 1});
+    }
+  v.target->CopyRowSpans(*v.New, v.X, v.Y, pixels);
+  ++v.pass;
+  return false;
+}
+
+}  // namespace sf::effects
