@@ -1,9 +1,12 @@
 #include "tools/effectcmd.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 #include "container/picture.h"
 #include "imaging/graphic.h"
@@ -43,7 +46,113 @@ namespace {
 const char kUsage[] =
     "usage: showforge-tool effect (--index N | --name NAME) [--size WxH] [--speed S] [--seed K]\n"
     "                             [--old PIC] [--new PIC] -o OUT(folder or .gif)\n"
-    "       showforge-tool effect --list\n";
+    "       showforge-tool effect --list\n"
+    "       showforge-tool effect --gallery DIR [--speed S] [--seed K]\n";
+
+// The families as an author reads them, in the order the gallery shows them.
+struct TFamilyTitle {
+  const char* family;
+  const char* title;
+};
+constexpr TFamilyTitle kFamilies[] = {
+    {"scan", "Scan, shutter and rain wipes"},
+    {"grow", "Growing rectangles and stretches"},
+    {"clip", "Radial sweeps, ellipses, diamonds and diagonal wipes"},
+    {"region", "Cross, wedge and fan wipes"},
+    {"grid", "Blocks, checkerboards, multi-box and mosaic"},
+    {"dither", "Random lines and pixel dither"},
+    {"composite", "Envelop, interlaced slides and rolls"},
+    {"fixed-pace", "Zig-zag, lines, window blinds and sweeps"},
+    {"band", "Ragged band wipes"},
+    {"slide", "Slide-ins and two bars"},
+    {"phased", "Halves and strips moving in phases"},
+};
+
+QString HtmlText(const QString& s) { return s.toHtmlEscaped(); }
+
+// The gallery: an animated preview of every effect and a page that shows them all, so that an
+// author can choose effects by looking.
+int WriteGallery(const QString& dir, int32_t speed, uint32_t seed, std::ostream& out, std::ostream& err) {
+  constexpr int kW = 160, kH = 120;
+  // Browsers show a frame for at least 2 hundredths of a second; a long effect shows every
+  // k-th tick so that its preview keeps to about kMaxFrames frames.
+  constexpr int kMaxFrames = 120, kMinDelayCs = 2;
+  if (!QDir().mkpath(dir)) {
+    err << "showforge-tool: cannot write " << dir.toStdString() << "\n";
+    return 1;
+  }
+  const QImage newPicture = MakeNewPicture(kW, kH), oldPicture = MakeOldPicture(kW, kH);
+  for (int32_t index = 0; index < kEffectCount; ++index) {
+    // A dry run tells the number of ticks.
+    QImage target = oldPicture.copy();
+    TCanvas canvas(target);
+    RandSeed(seed);
+    TTransitionEngine engine;
+    const int32_t interval = engine.Start(index, canvas, newPicture, oldPicture, 0, 0, speed);
+    int ticks = 1;
+    while (!engine.Step()) ++ticks;
+    const int group = (ticks + kMaxFrames - 1) / kMaxFrames;
+    const int delay = std::max(kMinDelayCs, (group * interval + 5) / 10);
+
+    target = oldPicture.copy();
+    RandSeed(seed);
+    engine.Start(index, canvas, newPicture, oldPicture, 0, 0, speed);
+    canvas.TakeDirty();
+    TGifWriter writer;
+    const QString file = QDir(dir).filePath(QString("effect-%1.gif").arg(index, 3, 10, QChar('0')));
+    bool ok = writer.Open(file, kW, kH) && writer.AddFrame(target, QRect(), 60);  // the old picture a moment
+    bool done = false;
+    for (int tick = 1; ok && !done; ++tick) {
+      done = engine.Step();
+      if (tick % group != 0 && !done) continue;
+      const QRect dirty = canvas.TakeDirty();
+      ok = writer.AddFrame(target, dirty, done ? 150 : delay);  // the whole new picture holds a while
+    }
+    if (!writer.Close() || !ok) {
+      err << "showforge-tool: cannot write " << file.toStdString() << "\n";
+      return 1;
+    }
+  }
+  QString html =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<title>ShowForge: the 161 transition effects</title>\n<style>\n"
+      "body { font-family: sans-serif; margin: 1.5em; background: #f4f4f0; color: #222; }\n"
+      "h1 { font-size: 1.5em; } h2 { font-size: 1.15em; margin-top: 1.6em; border-bottom: 1px solid #bbb; }\n"
+      ".grid { display: flex; flex-wrap: wrap; gap: 14px; }\n"
+      "figure { margin: 0; width: 160px; }\n"
+      "img { display: block; width: 160px; height: 120px; border: 1px solid #888; }\n"
+      "figcaption { font-size: 12px; line-height: 1.3; margin-top: 3px; }\n"
+      "figcaption .n { font-weight: bold; } figcaption .t { color: #777; }\n"
+      "</style>\n</head>\n<body>\n<h1>The 161 transition effects</h1>\n";
+  html += QString("<p>Each preview runs its effect at speed %1 on a picture of 160 &times; 120 pixels, "
+                  "tick by tick at the effect's own tick (at least two hundredths of a second a frame, "
+                  "as browsers show them). The number is the one a show's effect list and the settings "
+                  "use.</p>\n")
+              .arg(speed);
+  for (const TFamilyTitle& f : kFamilies) {
+    html += QString("<section>\n<h2>%1</h2>\n<div class=\"grid\">\n").arg(HtmlText(f.title));
+    for (int32_t index = 0; index < kEffectCount; ++index) {
+      const TEffectInfo& e = EffectTable()[size_t(index)];
+      if (std::string_view(e.family) != f.family) continue;
+      const QString name = HtmlText(QString::fromLatin1(e.name));
+      html += QString("<figure><img src=\"effect-%1.gif\" alt=\"%2\"><figcaption><span class=\"n\">%3</span> %2 "
+                      "<span class=\"t\">(%4 ms)</span></figcaption></figure>\n")
+                  .arg(index, 3, 10, QChar('0'))
+                  .arg(name)
+                  .arg(index)
+                  .arg(e.interval);
+    }
+    html += "</div>\n</section>\n";
+  }
+  html += "</body>\n</html>\n";
+  QFile page(QDir(dir).filePath("index.html"));
+  if (!page.open(QIODevice::WriteOnly | QIODevice::Truncate) || page.write(html.toUtf8()) < 0) {
+    err << "showforge-tool: cannot write " << page.fileName().toStdString() << "\n";
+    return 1;
+  }
+  out << "gallery: " << kEffectCount << " effects in " << QDir(dir).filePath("index.html").toStdString() << "\n";
+  return 0;
+}
 
 bool LoadDevicePicture(const QString& path, QImage& image, std::ostream& err) {
   try {
@@ -64,13 +173,14 @@ bool LoadDevicePicture(const QString& path, QImage& image, std::ostream& err) {
 int CmdEffect(const QStringList& args, std::ostream& out, std::ostream& err) {
   int32_t index = -2, speed = 25, w = 320, h = 240;
   uint32_t seed = 1;
-  QString output, oldPath, newPath;
-  bool list = false;
+  QString output, oldPath, newPath, gallery;
+  bool list = false, speedGiven = false;
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     const bool hasValue = i + 1 < args.size();
     bool ok = true;
     if (a == "--list") list = true;
+    else if (a == "--gallery" && hasValue) gallery = args[++i];
     else if (a == "--index" && hasValue) index = args[++i].toInt(&ok);
     else if (a == "--name" && hasValue) {
       index = EffectIndex(args[++i].toLatin1().constData());
@@ -84,7 +194,10 @@ int CmdEffect(const QStringList& args, std::ostream& out, std::ostream& err) {
       if (ok) w = wh[0].toInt(&ok);
       if (ok) h = wh[1].toInt(&ok);
       ok = ok && w > 0 && h > 0 && int64_t(w) * h <= kMaxPicturePixels;
-    } else if (a == "--speed" && hasValue) speed = args[++i].toInt(&ok);
+    } else if (a == "--speed" && hasValue) {
+      speed = args[++i].toInt(&ok);
+      speedGiven = true;
+    }
     else if (a == "--seed" && hasValue) seed = args[++i].toUInt(&ok);
     else if (a == "--old" && hasValue) oldPath = args[++i];
     else if (a == "--new" && hasValue) newPath = args[++i];
@@ -95,6 +208,9 @@ int CmdEffect(const QStringList& args, std::ostream& out, std::ostream& err) {
       return 2;
     }
   }
+  // The previews are small: at speed 4 an effect crosses their 160 pixels in about as many ticks
+  // as it crosses a screen 1,000 pixels wide at the default speed 25.
+  if (!gallery.isEmpty()) return WriteGallery(gallery, speedGiven ? std::clamp(speed, 1, 50) : 4, seed, out, err);
   if (list) {
     int32_t i = 0;
     for (const TEffectInfo& e : EffectTable()) {

@@ -1,12 +1,15 @@
 // The effect command: frames, tick counts, the animated preview and the table.
 #include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <sstream>
 
 #include "tests/common/testutil.h"
 #include "tools/effectcmd.h"
+#include "transitions/table.h"
 
 using namespace sftest;
 
@@ -105,4 +108,33 @@ TEST(EffectCommand, ListShowsTheWholeTable) {
   EXPECT_EQ(r.out.find("not built"), std::string::npos);
   EXPECT_NE(band.find(" 10 ms"), std::string::npos) << band;
   EXPECT_TRUE(band.ends_with(" built")) << band;
+}
+
+TEST(EffectCommand, GalleryShowsEveryEffectAnimatedAndGroupedByFamily) {
+  const QString dir = QString::fromStdString(ScratchDir("gallery"));
+  CmdRun r = Effect({"--gallery", dir});
+  ASSERT_EQ(r.code, 0) << r.err;
+  QFile page(dir + "/index.html");
+  ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+  const QString html = QString::fromUtf8(page.readAll());
+  // Every effect once, by its number and name, its preview beside it; eleven family sections.
+  EXPECT_EQ(html.count("<figure>"), 161);
+  EXPECT_EQ(html.count("<section>"), 11);
+  for (int i = 0; i < sf::kEffectCount; ++i) {
+    const QString name = QString::fromLatin1(sf::EffectTable()[size_t(i)].name).toHtmlEscaped();
+    const QString file = QString("effect-%1.gif").arg(i, 3, 10, QChar('0'));
+    EXPECT_TRUE(html.contains(QString("src=\"%1\" alt=\"%2\"").arg(file, name))) << i;
+    EXPECT_TRUE(html.contains(QString("<span class=\"n\">%1</span> %2 ").arg(i).arg(name))) << i;
+    // Every preview animates: the old picture, the effect's stages, the new picture.
+    QImageReader gif(dir + "/" + file);
+    ASSERT_TRUE(gif.canRead()) << file.toStdString();
+    EXPECT_GE(gif.imageCount(), 3) << file.toStdString();
+    EXPECT_LE(gif.imageCount(), 122) << file.toStdString();  // long effects are shortened
+    EXPECT_EQ(gif.size(), QSize(160, 120));
+  }
+  // The family headings come in the page's order, each effect under its own.
+  EXPECT_LT(html.indexOf("Scan, shutter"), html.indexOf("effect-104.gif"));
+  EXPECT_LT(html.indexOf("effect-104.gif"), html.indexOf("Growing rectangles"));
+  EXPECT_GT(html.indexOf("effect-160.gif"), html.indexOf("Zig-zag, lines"));
+  EXPECT_LT(html.indexOf("effect-160.gif"), html.indexOf("Ragged band"));
 }
