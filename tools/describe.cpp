@@ -1,6 +1,7 @@
 #include "tools/describe.h"
 
 #include "platform/mediaplayer.h"
+#include "swf/movie.h"
 
 namespace sf {
 namespace {
@@ -74,11 +75,24 @@ TJson DescribeSlide(const TPictureInfo& p) {
 TMediaFacts ProbeMedia(TProjectInfo& project, size_t n) {
   TMediaFacts facts;
   const TPictureInfo& slide = project.Slides[n];
-  if (slide.SlideKind != 2) return facts;
+  if (slide.SlideKind != 1 && slide.SlideKind != 2) return facts;
   facts.probed = true;
+  facts.movie = slide.SlideKind == 1;
   const QString path = project.GetMediaFile(slide.ResourceIndex);
   if (path.isEmpty()) {
     facts.error = "its file cannot be fetched";
+    return facts;
+  }
+  if (facts.movie) {  // a flash movie: its stage, frame rate and frames
+    try {
+      const auto movie = swf::TSwfMovie::LoadFile(path);
+      facts.width = movie->StageSize().width();
+      facts.height = movie->StageSize().height();
+      facts.frameRate = movie->frameRate;
+      facts.frames = movie->FrameCount();
+    } catch (const swf::ESwfError& e) {
+      facts.error = QString::fromStdString(e.what());
+    }
     return facts;
   }
   TMediaPlayer player(TMediaPlayer::TUse::Probe);
@@ -105,6 +119,11 @@ TJson DescribeProject(const TProjectInfo& project, const TMediaList* media) {
       TJson m = TJson::MakeObject();
       if (!f.error.isEmpty()) {
         m.Set("Error", f.error);
+      } else if (f.movie) {
+        m.Set("StageWidth", f.width);
+        m.Set("StageHeight", f.height);
+        m.Set("FrameRate", f.frameRate);
+        m.Set("Frames", f.frames);
       } else {
         m.Set("Width", f.width);
         m.Set("Height", f.height);
@@ -208,8 +227,12 @@ std::string SummarizeProject(const TProjectInfo& project, const TMediaList* medi
     if (media && n < media->size() && (*media)[n].probed) {
       const TMediaFacts& m = (*media)[n];
       char facts[96];
-      std::snprintf(facts, sizeof facts, "%d x %d, %.3f s", m.width, m.height, double(m.lengthMs) / 1000.0);
-      out += Line("  ", "Clip", m.error.isEmpty() ? std::string(facts) : "cannot be read: " + m.error.toStdString());
+      if (m.movie)
+        std::snprintf(facts, sizeof facts, "stage %d x %d, %g frames a second, %d frames", m.width, m.height, m.frameRate,
+                      m.frames);
+      else
+        std::snprintf(facts, sizeof facts, "%d x %d, %.3f s", m.width, m.height, double(m.lengthMs) / 1000.0);
+      out += Line("  ", m.movie ? "Movie" : "Clip", m.error.isEmpty() ? std::string(facts) : "cannot be read: " + m.error.toStdString());
     }
   }
   return out;

@@ -13,12 +13,15 @@ namespace sf {
 // What a slide's clip (or movie) tells of itself when its file can be read.
 struct TMediaFacts {
   bool probed = false;  // the record is a clip or movie and was looked at
+  bool movie = false;   // a flash movie (its stage, frame rate and frames), else a video clip
   QString error;        // why its file could not be read; empty when it could
   int width = 0, height = 0;
   int64_t lengthMs = 0;
+  double frameRate = 0;
+  int frames = 0;
 };
-// Looks at the clip of record n (a video slide): its size and length. Other records give
-// nothing.
+// Looks at the clip or movie of record n (a video or flash slide): a clip's size and length, a
+// movie's stage, frame rate and frame count. Other records give nothing.
 TMediaFacts ProbeMedia(TProjectInfo& project, size_t n);
 using TMediaList = std::vector<TMediaFacts>;
 

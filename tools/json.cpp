@@ -1,5 +1,6 @@
 #include "tools/json.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace sf {
@@ -44,6 +45,15 @@ void TJson::DumpTo(std::string& out, int depth) const {
     out += *b ? "true" : "false";
   } else if (auto* i = std::get_if<int64_t>(&v_)) {
     out += std::to_string(*i);
+  } else if (auto* d = std::get_if<double>(&v_)) {
+    // JSON has no NaN or infinity; such a figure is written as null.
+    if (std::isfinite(*d)) {
+      char buf[32];
+      std::snprintf(buf, sizeof buf, "%.10g", *d);
+      out += buf;
+    } else {
+      out += "null";
+    }
   } else if (auto* s = std::get_if<QString>(&v_)) {
     out += JsonQuote(*s);
   } else if (auto* o = std::get_if<Object>(&v_)) {

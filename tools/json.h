@@ -19,6 +19,7 @@ class TJson {
   TJson(bool b) : v_(b) {}
   TJson(int32_t i) : v_(int64_t(i)) {}
   TJson(int64_t i) : v_(i) {}
+  TJson(double d) : v_(d) {}
   TJson(const QString& s) : v_(s) {}
   TJson(const char* s) : v_(QString::fromUtf8(s)) {}
   static TJson MakeObject() { TJson j; j.v_ = Object{}; return j; }
@@ -32,7 +33,7 @@ class TJson {
 
  private:
   void DumpTo(std::string& out, int depth) const;
-  std::variant<std::nullptr_t, bool, int64_t, QString, Object, Array> v_;
+  std::variant<std::nullptr_t, bool, int64_t, double, QString, Object, Array> v_;
 };
 
 std::string JsonQuote(const QString& s);

@@ -1,5 +1,7 @@
 #include "tools/pack.h"
 
+#include "swf/player.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -546,11 +548,16 @@ int CmdExtract(const QStringList& args, std::ostream& out, std::ostream& err) {
 
 int CmdDecode(const QStringList& args, std::ostream& out, std::ostream& err) {
   QString input, output;
-  int32_t code = 0;
-  bool codeGiven = false;
+  int32_t code = 0, frame = 1;
+  bool codeGiven = false, frameGiven = false;
   for (qsizetype i = 0; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size()) {
       output = args[++i];
+    } else if (args[i] == "--frame" && i + 1 < args.size()) {
+      bool ok = false;
+      frame = args[++i].toInt(&ok);
+      frameGiven = ok && frame >= 1;
+      if (!frameGiven) input.clear(), i = args.size();
     } else if (args[i] == "--code" && i + 1 < args.size()) {
       bool ok = false;
       code = args[++i].toInt(&ok);
@@ -564,13 +571,36 @@ int CmdDecode(const QStringList& args, std::ostream& out, std::ostream& err) {
     }
   }
   if (input.isEmpty() || output.isEmpty()) {
-    err << "usage: showforge-tool decode PICTURE [--code N] -o OUT.png\n";
+    err << "usage: showforge-tool decode PICTURE [--code N] -o OUT.png\n"
+           "       showforge-tool decode MOVIE.swf [--frame N] -o OUT.png\n";
     return 2;
   }
   QFile file(input);
   if (!file.open(QIODevice::ReadOnly)) {
     err << "showforge-tool: cannot read " << input.toStdString() << "\n";
     return 1;
+  }
+  // A flash movie: its frame N (from 1) at the stage's size, as the player shows it.
+  const QByteArray head = file.peek(3);
+  if (head == "FWS" || head == "CWS" || head == "ZWS" || (frameGiven && !codeGiven)) {
+    try {
+      auto movie = swf::TSwfMovie::Load(file.readAll());
+      if (frame > movie->FrameCount()) {
+        err << "showforge-tool: " << input.toStdString() << " has " << movie->FrameCount() << " frames\n";
+        return 1;
+      }
+      const QImage image = swf::RenderFrame(movie, frame - 1);
+      if (!image.save(output, "PNG")) {
+        err << "showforge-tool: cannot write " << output.toStdString() << "\n";
+        return 1;
+      }
+      out << input.toStdString() << ": frame " << frame << " of " << movie->FrameCount() << ", " << image.width()
+          << " x " << image.height() << "\n";
+      return 0;
+    } catch (const swf::ESwfError& e) {
+      err << "showforge-tool: " << input.toStdString() << ": " << e.what() << "\n";
+      return 1;
+    }
   }
   if (!codeGiven) code = FormatFromExtension(input);
   QImage bitmap;

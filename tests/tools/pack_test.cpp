@@ -12,6 +12,7 @@
 #include "container/fields.h"
 #include "tests/common/inforun.h"
 #include "tests/common/testutil.h"
+#include "tests/swf/swfwriter.h"
 #include "tools/pack.h"
 
 using namespace sftest;
@@ -273,4 +274,35 @@ TEST(Decode, WritesPngAndReportsDecoderErrors) {
   r = Call(sf::CmdDecode, {QString::fromStdString(dir + "/x.unknown"), "-o", QString::fromStdString(dir + "/d.png")});
   EXPECT_EQ(r.code, 1);
   EXPECT_FALSE(QFile::exists(QString::fromStdString(dir + "/d.png")));
+}
+
+TEST(Decode, WritesAFlashMovieFrame) {
+  const std::string dir = ScratchDir("decodeswf");
+  // A red 10 x 10 box on white that moves 20 pixels right in the second of three frames.
+  const std::string movie = sftest::Movie(
+      40, 20, 12, 3,
+      sftest::Background(0xFFFFFF) + sftest::BoxShape(1, 10, 10, 0xFF0000) + sftest::Place(1, 1, 0, 0) +
+          sftest::ShowFrame() + sftest::Move(1, 400, 0) + sftest::ShowFrame() + sftest::ShowFrame(),
+      'C');
+  std::ofstream(dir + "/m.swf", std::ios::binary) << movie;
+  const QString in = QString::fromStdString(dir + "/m.swf"), out = QString::fromStdString(dir + "/m.png");
+  CmdRun r = Call(sf::CmdDecode, {in, "--frame", "2", "-o", out});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("frame 2 of 3, 40 x 20"), std::string::npos) << r.out;
+  QImage frame(out);
+  ASSERT_EQ(frame.size(), QSize(40, 20));
+  EXPECT_EQ(frame.pixel(5, 5) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(frame.pixel(25, 5) & 0xFFFFFF, 0xFF0000u);
+  // Frame 1 unless told; a frame past the end or below 1 is refused.
+  ASSERT_EQ(Call(sf::CmdDecode, {in, "-o", out}).code, 0);
+  EXPECT_EQ(QImage(out).pixel(5, 5) & 0xFFFFFF, 0xFF0000u);
+  r = Call(sf::CmdDecode, {in, "--frame", "4", "-o", out});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("has 3 frames"), std::string::npos) << r.err;
+  EXPECT_EQ(Call(sf::CmdDecode, {in, "--frame", "0", "-o", out}).code, 2);
+  // A damaged movie: the player's reason.
+  std::ofstream(dir + "/bad.swf", std::ios::binary) << movie.substr(0, 12);
+  r = Call(sf::CmdDecode, {QString::fromStdString(dir + "/bad.swf"), "-o", out});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("bad.swf: "), std::string::npos) << r.err;
 }

@@ -1,0 +1,88 @@
+#include "swf/flashcontrol.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace sf::swf {
+
+TShockwaveFlash::TShockwaveFlash(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  connect(&frames_, &QTimer::timeout, this, &TShockwaveFlash::Tick);
+}
+
+TShockwaveFlash::~TShockwaveFlash() = default;
+
+void TShockwaveFlash::SetMovie(const QString& path) {
+  frames_.stop();
+  player_.reset();
+  movie_ = path;
+  error_.clear();
+  if (!path.isEmpty()) {
+    try {
+      player_ = std::make_unique<TSwfPlayer>(TSwfMovie::LoadFile(path));
+    } catch (const ESwfError& e) {
+      error_ = QString::fromStdString(e.what());
+    }
+  }
+  if (player_) {
+    // A movie of no frame rate plays at 12 frames a second rather than as fast as it can.
+    const double rate = player_->Movie().frameRate > 0 ? player_->Movie().frameRate : 12.0;
+    frames_.start(std::clamp(int(std::lround(1000.0 / rate)), 1, 1000));
+  }
+  update();
+}
+
+void TShockwaveFlash::SetScaleMode(int mode) {
+  scaleMode_ = mode;
+  update();
+}
+
+void TShockwaveFlash::SetAlignMode(int flags) {
+  alignMode_ = flags;
+  update();
+}
+
+void TShockwaveFlash::SetBackgroundColor(int32_t rgb) {
+  background_ = rgb;
+  update();
+}
+
+int32_t TShockwaveFlash::TotalFrames() const { return player_ ? player_->TotalFrames() : 0; }
+bool TShockwaveFlash::Playing() const { return player_ && player_->Playing(); }
+int32_t TShockwaveFlash::CurrentFrame() const { return player_ ? player_->CurrentFrame() : 0; }
+
+void TShockwaveFlash::Play() {
+  if (player_) player_->Play();
+}
+
+void TShockwaveFlash::StopPlay() {
+  if (player_) player_->Stop();
+}
+
+void TShockwaveFlash::GotoFrame(int32_t frame) {
+  if (!player_) return;
+  player_->GotoFrame(frame);
+  update();
+}
+
+void TShockwaveFlash::Tick() {
+  if (!player_) return;
+  player_->Advance();
+  update();
+}
+
+void TShockwaveFlash::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QColor background = background_ >= 0 ? QColor(QRgb(uint32_t(background_))) : player_ ? player_->Movie().background : QColor(Qt::white);
+  p.fillRect(rect(), background);
+  if (!player_) return;
+  // Outside the stage the background shows, as the letterbox of "show all" does.
+  const QTransform toDevice = StageTransform(player_->Movie().stage, size(), scaleMode_, alignMode_);
+  p.setClipRect(toDevice.mapRect(player_->Movie().stage).toAlignedRect());
+  Render(p, *player_, toDevice);
+}
+
+QImage TShockwaveFlash::Grab() { return grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+}  // namespace sf::swf

@@ -1,0 +1,388 @@
+// The movie's header and tags: the signature and its compression, the stage, the frame rate and
+// count, and the walk over the tags of the movie and of its sprites.
+#include <QFile>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <lzma.h>
+#include <zlib.h>
+
+#include "swf/parse.h"
+
+namespace sf::swf {
+
+void Fail(const std::string& why) { throw ESwfError(why); }
+
+void TReader::Skip(size_t n) {
+  if (n > Left()) Fail("the movie ends inside a record");
+  at_ += n;
+  bits_ = 0;
+}
+
+uint8_t TReader::U8() {
+  bits_ = 0;
+  if (Left() < 1) Fail("the movie ends inside a record");
+  return p_[at_++];
+}
+
+uint16_t TReader::U16() {
+  const uint16_t lo = U8();
+  return uint16_t(lo | U8() << 8);
+}
+
+uint32_t TReader::U32() {
+  const uint32_t lo = U16();
+  return lo | uint32_t(U16()) << 16;
+}
+
+std::string TReader::String() {
+  bits_ = 0;
+  const void* end = std::memchr(p_ + at_, 0, Left());
+  if (!end) Fail("a text runs past its record");
+  std::string s(reinterpret_cast<const char*>(p_ + at_), size_t(static_cast<const uint8_t*>(end) - (p_ + at_)));
+  at_ += s.size() + 1;
+  return s;
+}
+
+uint32_t TReader::UB(int n) {
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) {
+    if (bits_ == 0) {
+      if (Left() < 1) Fail("the movie ends inside a record");
+      byte_ = p_[at_++];
+      bits_ = 8;
+    }
+    --bits_;
+    v = v << 1 | ((byte_ >> bits_) & 1);
+  }
+  return v;
+}
+
+int32_t TReader::SB(int n) {
+  if (n == 0) return 0;
+  const uint32_t v = UB(n);
+  return n < 32 && (v >> (n - 1)) ? int32_t(v | ~((uint32_t(1) << n) - 1)) : int32_t(v);
+}
+
+QRectF TReader::Rect() {
+  Align();
+  const int n = int(UB(5));
+  const int32_t xmin = SB(n), xmax = SB(n), ymin = SB(n), ymax = SB(n);
+  Align();
+  return QRectF(QPointF(xmin, ymin), QPointF(xmax, ymax));
+}
+
+QTransform TReader::Matrix() {
+  Align();
+  double sx = 1, sy = 1, r0 = 0, r1 = 0;
+  if (UB(1)) {
+    const int n = int(UB(5));
+    sx = FB(n);
+    sy = FB(n);
+  }
+  if (UB(1)) {
+    const int n = int(UB(5));
+    r0 = FB(n);
+    r1 = FB(n);
+  }
+  const int n = int(UB(5));
+  const double tx = SB(n), ty = SB(n);
+  Align();
+  // x' = x sx + y r1 + tx, y' = x r0 + y sy + ty
+  return QTransform(sx, r0, r1, sy, tx, ty);
+}
+
+TColorTransform TReader::ColorTransform(bool alpha) {
+  Align();
+  TColorTransform c;
+  const bool add = UB(1), mult = UB(1);
+  const int n = int(UB(4)), channels = alpha ? 4 : 3;
+  if (mult)
+    for (int i = 0; i < channels; ++i) c.mult[i] = int16_t(SB(n));
+  if (add)
+    for (int i = 0; i < channels; ++i) c.add[i] = int16_t(SB(n));
+  Align();
+  return c;
+}
+
+QColor TReader::Rgb() {
+  const int r = U8(), g = U8(), b = U8();
+  return QColor(r, g, b);
+}
+
+QColor TReader::Rgba() {
+  const int r = U8(), g = U8(), b = U8(), a = U8();
+  return QColor(r, g, b, a);
+}
+
+bool TColorTransform::Identity() const {
+  for (int i = 0; i < 4; ++i)
+    if (mult[i] != 256 || add[i] != 0) return false;
+  return true;
+}
+
+QColor TColorTransform::Apply(const QColor& c) const {
+  const int in[4] = {c.red(), c.green(), c.blue(), c.alpha()};
+  int out[4];
+  for (int i = 0; i < 4; ++i) out[i] = std::clamp(in[i] * mult[i] / 256 + add[i], 0, 255);
+  return QColor(out[0], out[1], out[2], out[3]);
+}
+
+TColorTransform TColorTransform::After(const TColorTransform& inner) const {
+  TColorTransform c;
+  for (int i = 0; i < 4; ++i) {
+    c.mult[i] = int16_t(std::clamp(inner.mult[i] * mult[i] / 256, -32768, 32767));
+    c.add[i] = int16_t(std::clamp(inner.add[i] * mult[i] / 256 + add[i], -32768, 32767));
+  }
+  return c;
+}
+
+const TFrame& TTimeline::Frame(int32_t i) const {
+  static const TFrame kEmpty;
+  return i >= 0 && size_t(i) < frames.size() ? frames[size_t(i)] : kEmpty;
+}
+
+int32_t TTimeline::FrameOfLabel(const QString& label) const {
+  for (size_t i = 0; i < frames.size(); ++i)
+    if (frames[i].label.compare(label, Qt::CaseInsensitive) == 0) return int32_t(i);
+  return -1;
+}
+
+QSize TSwfMovie::StageSize() const {
+  return QSize(int(std::lround(stage.width() / 20.0)), int(std::lround(stage.height() / 20.0)));
+}
+
+const TCharacter* TSwfMovie::Character(uint16_t id, int32_t frame) const {
+  const auto it = characters.find(id);
+  if (it == characters.end()) return nullptr;
+  const TCharacter* found = nullptr;
+  for (const auto& [from, c] : it->second)
+    if (from <= frame) found = c.get();
+  return found;
+}
+
+namespace {
+
+// A movie is never taken as larger than this once uncompressed, nor larger than its compressed
+// data could hold (deflate and LZMA pack at most about a thousand bytes into one).
+constexpr uint64_t kMaxMovieBytes = uint64_t(256) << 20;
+constexpr uint64_t kMaxPacking = 1100;
+
+QByteArray Inflate(const uint8_t* data, size_t size, size_t expected) {
+  QByteArray out;
+  out.resize(qsizetype(expected));
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) Fail("the movie cannot be inflated");
+  z.next_in = const_cast<Bytef*>(data);
+  z.avail_in = uInt(std::min<size_t>(size, UINT32_MAX));
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = uInt(expected);
+  const int result = inflate(&z, Z_FINISH);
+  const size_t produced = expected - z.avail_out;
+  inflateEnd(&z);
+  // A stream cut short keeps what it gave: the tags read so far still play.
+  if (result != Z_STREAM_END && result != Z_BUF_ERROR && result != Z_OK && produced == 0)
+    Fail("the movie's zlib data is damaged");
+  out.resize(qsizetype(produced));
+  return out;
+}
+
+QByteArray Unlzma(const uint8_t* data, size_t size, size_t expected) {
+  // ZWS: the compressed length (4 bytes), the LZMA properties (5 bytes), then the raw stream.
+  // liblzma reads it as an .lzma stream whose header is the properties and the unpacked size.
+  if (size < 9) Fail("the movie's LZMA header is cut short");
+  QByteArray alone(reinterpret_cast<const char*>(data + 4), 5);
+  for (int i = 0; i < 8; ++i) alone.append(char((uint64_t(expected) >> (8 * i)) & 0xFF));
+  alone.append(reinterpret_cast<const char*>(data + 9), qsizetype(size - 9));
+  lzma_stream s = LZMA_STREAM_INIT;
+  if (lzma_alone_decoder(&s, 64u << 20) != LZMA_OK) Fail("the movie cannot be unpacked");
+  QByteArray out;
+  out.resize(qsizetype(expected));
+  s.next_in = reinterpret_cast<const uint8_t*>(alone.constData());
+  s.avail_in = size_t(alone.size());
+  s.next_out = reinterpret_cast<uint8_t*>(out.data());
+  s.avail_out = expected;
+  const lzma_ret ret = lzma_code(&s, LZMA_FINISH);
+  const size_t produced = expected - s.avail_out;
+  lzma_end(&s);
+  if (ret != LZMA_STREAM_END && ret != LZMA_OK && ret != LZMA_BUF_ERROR && produced == 0)
+    Fail("the movie's LZMA data is damaged");
+  out.resize(qsizetype(produced));
+  return out;
+}
+
+}  // namespace
+
+QByteArray Uncompressed(const QByteArray& file) {
+  const auto* p = reinterpret_cast<const uint8_t*>(file.constData());
+  const size_t size = size_t(file.size());
+  if (size < 8 || p[1] != 'W' || p[2] != 'S' || (p[0] != 'F' && p[0] != 'C' && p[0] != 'Z'))
+    Fail("not a flash movie (no FWS, CWS or ZWS signature)");
+  if (p[0] == 'F') return file;
+  const uint64_t length = uint64_t(p[4]) | uint64_t(p[5]) << 8 | uint64_t(p[6]) << 16 | uint64_t(p[7]) << 24;
+  if (length < 8) Fail("the movie's length is smaller than its header");
+  const uint64_t expected = std::min({length - 8, kMaxMovieBytes, uint64_t(size) * kMaxPacking});
+  const QByteArray body =
+      p[0] == 'C' ? Inflate(p + 8, size - 8, size_t(expected)) : Unlzma(p + 8, size - 8, size_t(expected));
+  return file.left(8) + body;
+}
+
+namespace {
+
+struct TLoader {
+  TSwfMovie& movie;
+  QByteArray jpegTables;
+  int nesting = 0;
+
+  // Reads the tags of a timeline (the movie's, or a sprite's) into it.
+  void Tags(TReader& r, TTimeline& timeline, int32_t declaredFrames) {
+    TFrame current;
+    bool ended = false;
+    while (!ended && r.Left() >= 2) {
+      const uint16_t head = r.U16();
+      const int code = head >> 6;
+      size_t length = head & 0x3F;
+      if (length == 0x3F) length = r.U32();
+      if (length > r.Left()) length = r.Left();  // a last tag cut short: what is there
+      TReader tag(r.Here(), length);
+      r.Skip(length);
+      try {
+        ended = Tag(code, tag, timeline, current);
+      } catch (const ESwfError&) {
+        // A damaged tag is passed over; the rest of the movie still plays.
+      }
+    }
+    if (!current.changes.empty() || !current.actions.empty() || !current.label.isEmpty())
+      timeline.frames.push_back(std::move(current));
+    // The declared count, or the frames shown where there are more (or the count is 0); at
+    // least one frame.
+    timeline.frameCount = std::max({int32_t(declaredFrames), int32_t(timeline.frames.size()), 1});
+  }
+
+  // One tag; true at End.
+  bool Tag(int code, TReader& t, TTimeline& timeline, TFrame& current) {
+    switch (code) {
+      case 0: return true;  // End
+      case 1:               // ShowFrame
+        timeline.frames.push_back(std::move(current));
+        current = TFrame();
+        return false;
+      case 9:  // SetBackgroundColor
+        if (nesting == 0) movie.background = t.Rgb();
+        return false;
+      case 43:  // FrameLabel
+        current.label = QString::fromUtf8(t.String().c_str());
+        return false;
+      case 12:  // DoAction
+        for (TAction& a : ReadActions(t)) current.actions.push_back(std::move(a));
+        return false;
+      case 4: case 26: case 70: current.changes.push_back(Place(code, t)); return false;
+      case 5:  // RemoveObject: the character id, then the depth
+        t.U16();
+        [[fallthrough]];
+      case 28: {  // RemoveObject2
+        TPlacement p;
+        p.remove = true;
+        p.depth = t.U16();
+        current.changes.push_back(p);
+        return false;
+      }
+      case 2: case 22: case 32: case 83: {  // DefineShape 1 to 4
+        const uint16_t id = t.U16();
+        Define(id, ReadShape(t, code));
+        return false;
+      }
+      case 8:  // JPEGTables
+        jpegTables = QByteArray(reinterpret_cast<const char*>(t.Here()), qsizetype(t.Left()));
+        return false;
+      case 6: case 21: case 35: case 90: case 20: case 36: {  // the bitmaps
+        const uint16_t id = t.U16();
+        TCharacter c{TCharacter::Bitmap, {}, ReadBitmap(t, code, jpegTables), {}};
+        Define(id, std::move(c));
+        return false;
+      }
+      case 39: {  // DefineSprite
+        const uint16_t id = t.U16();
+        const uint16_t frames = t.U16();
+        if (nesting >= kMaxNesting) return false;
+        TCharacter c{TCharacter::Sprite, {}, {}, {}};
+        ++nesting;
+        Tags(t, c.sprite, frames);
+        --nesting;
+        Define(id, std::move(c));
+        return false;
+      }
+      default: return false;  // everything else is passed over by its length
+    }
+  }
+
+  // A definition counts from the frame of the movie being read; one for an id defined again in
+  // the same frame replaces the earlier.
+  void Define(uint16_t id, TCharacter&& c) {
+    auto& versions = movie.characters[id];
+    const int32_t frame = int32_t(movie.root.frames.size());
+    if (!versions.empty() && versions.back().first == frame) versions.pop_back();
+    versions.emplace_back(frame, std::make_shared<const TCharacter>(std::move(c)));
+  }
+
+  static TPlacement Place(int code, TReader& t) {
+    TPlacement p;
+    if (code == 4) {  // PlaceObject: a character at a depth, with a matrix and perhaps a colour transform
+      p.hasCharacter = true;
+      p.characterId = t.U16();
+      p.depth = t.U16();
+      p.hasMatrix = true;
+      p.matrix = t.Matrix();
+      if (t.Left() > 0) {
+        p.hasColorTransform = true;
+        p.colorTransform = t.ColorTransform(false);
+      }
+      return p;
+    }
+    const uint8_t flags = t.U8();
+    uint8_t flags3 = 0;
+    if (code == 70) flags3 = t.U8();
+    p.depth = t.U16();
+    p.move = flags & 0x01;
+    p.hasCharacter = flags & 0x02;
+    const bool hasMatrix = flags & 0x04, hasCx = flags & 0x08, hasRatio = flags & 0x10, hasName = flags & 0x20,
+               hasClip = flags & 0x40;
+    if (code == 70 && ((flags3 & 0x08) || ((flags3 & 0x10) && p.hasCharacter))) t.String();  // a class name
+    if (p.hasCharacter) p.characterId = t.U16();
+    if (hasMatrix) p.hasMatrix = true, p.matrix = t.Matrix();
+    if (hasCx) p.hasColorTransform = true, p.colorTransform = t.ColorTransform(true);
+    if (hasRatio) t.U16();
+    if (hasName) t.String();
+    if (hasClip) p.hasClipDepth = true, p.clipDepth = t.U16();
+    // Filters, blend modes, caching and clip actions that may follow are not used.
+    return p;
+  }
+};
+
+}  // namespace
+
+std::shared_ptr<const TSwfMovie> TSwfMovie::Load(const QByteArray& file) {
+  const QByteArray bytes = Uncompressed(file);
+  auto movie = std::make_shared<TSwfMovie>();
+  movie->version = uint8_t(bytes[3]);
+  TReader r(reinterpret_cast<const uint8_t*>(bytes.constData()) + 8, size_t(bytes.size()) - 8);
+  movie->stage = r.Rect();
+  const QSize size = movie->StageSize();
+  // A stage larger than 16,384 pixels a side, or with no area, is no movie to show.
+  if (size.width() <= 0 || size.height() <= 0 || size.width() > 16384 || size.height() > 16384)
+    Fail("the movie's stage is " + std::to_string(size.width()) + " x " + std::to_string(size.height()) + " pixels");
+  const uint16_t rate = r.U16();
+  movie->frameRate = rate / 256.0;
+  const uint16_t frames = r.U16();
+  TLoader loader{*movie, {}, 0};
+  loader.Tags(r, movie->root, frames);
+  return movie;
+}
+
+std::shared_ptr<const TSwfMovie> TSwfMovie::LoadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) Fail("cannot read " + path.toStdString());
+  return Load(file.readAll());
+}
+
+}  // namespace sf::swf
