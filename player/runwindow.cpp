@@ -18,6 +18,7 @@
 #include "platform/tempdir.h"
 #include "platform/trace.h"
 #include "platform/x11host.h"
+#include "player/flashform.h"
 #include "player/messages.h"
 #include "player/password.h"
 #include "settings/settingdialog.h"
@@ -261,6 +262,7 @@ void TfRun::EndShow() {
   ShowTimer.stop();
   SelectTimer.stop();
   MaxRuntime.stop();
+  if (FFlashShowing) FreeFlashWindow(), FFlashShowing = false;
   if (FVideoPlaying) StopVideo();
   close();
   // A preview's foreign parent keeps the loop from ending on the last window: leave it directly.
@@ -358,16 +360,21 @@ void TfRun::customEvent(QEvent* event) {
   const auto* m = static_cast<TMessageEvent*>(event);
   switch (m->Message) {
     case WM_FLASH_ENDED:
-      if (m->WParam == 1) FFlashStartFrame = 0, FFlashShowing = false;
+      if (m->WParam == 1) {
+        FFlashStartFrame = 0, FFlashShowing = false;
+        FreeFlashWindow();
+      }
       SelectTimer.setInterval(1);
-      SelectTimer.start();
+      if (!quitting_) SelectTimer.start();
       break;
     case WM_FLASH_STARTFRAME: FFlashStartFrame = int32_t(m->WParam); break;
     case WM_SHOW_CLOSE:
+      // The flash window asked for the password before it posted this: the show ends without
+      // asking a second time.
       if (FRunning) {
         StopMusic();
         FRunning = false;
-        CloseShow();
+        EndShow();
       }
       break;
     case WM_SETTINGS_RELOAD:
@@ -398,6 +405,7 @@ void TfRun::customEvent(QEvent* event) {
 void TfRun::SelectTimerTimer() {
   SelectTimer.stop();
   if (project_.MenuMode == 0 && !FPreview && !FDialogOpen && setup_.onScreen) raise();
+  if (FFlashShowing) FreeFlashWindow(), FFlashShowing = false;
   if (FVideoPlaying) StopVideo();
   if (FSlideCount == 0) return;  // nothing to show: the screen stays as it is until the show is closed
   // A slide that cannot be shown (a kind this player does not play, a picture that does not
@@ -409,6 +417,10 @@ void TfRun::SelectTimerTimer() {
     if (FSlideKind == 2) {
       VideoSlide(*FSlides[size_t(FCurrent)]);
       return;
+    }
+    if (FSlideKind == 1) {
+      if (FlashSlide(*FSlides[size_t(FCurrent)])) return;
+      continue;
     }
     if (FSlideKind != 0) continue;  // a kind this player does not play
     if (missing_[size_t(FCurrent)]) continue;
@@ -491,6 +503,7 @@ TfRun::~TfRun() {
   unsetCursor();
   ShowTimer.stop();
   SelectTimer.stop();
+  FreeFlashWindow();
   if (FVideoPlaying) StopVideo();
   FSlideEffects.clear();
   FSlides.clear();

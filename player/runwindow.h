@@ -159,6 +159,9 @@ class TfRun : public QWidget {
   bool StartVideo(const QString& path, int32_t sizeMode, bool randomPosition, int32_t startPos, bool preview);
   void StopVideo();
 
+  // Flash slides (flash.cpp): false when the movie cannot be read and the slide is passed over.
+  bool FlashSlide(const TPictureInfo& slide);
+
   TProjectInfo& project_;
   TRWSetting& settings_;
   TRunSetup setup_;

@@ -73,14 +73,18 @@ void TShockwaveFlash::Tick() {
 }
 
 void TShockwaveFlash::paintEvent(QPaintEvent*) {
+  const QColor background = background_ >= 0 ? QColor(QRgb(uint32_t(background_)))
+                            : player_           ? player_->Movie().background
+                                                : QColor(Qt::white);
+  if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
+  frame_.fill(background);
+  if (player_) {
+    // Outside the stage the background shows, as the bands of "show all" do.
+    const QTransform toDevice = StageTransform(player_->Movie().stage, size(), scaleMode_, alignMode_);
+    Render(frame_, *player_, toDevice, toDevice.mapRect(player_->Movie().stage).toAlignedRect());
+  }
   QPainter p(this);
-  const QColor background = background_ >= 0 ? QColor(QRgb(uint32_t(background_))) : player_ ? player_->Movie().background : QColor(Qt::white);
-  p.fillRect(rect(), background);
-  if (!player_) return;
-  // Outside the stage the background shows, as the letterbox of "show all" does.
-  const QTransform toDevice = StageTransform(player_->Movie().stage, size(), scaleMode_, alignMode_);
-  p.setClipRect(toDevice.mapRect(player_->Movie().stage).toAlignedRect());
-  Render(p, *player_, toDevice);
+  p.drawImage(0, 0, frame_);
 }
 
 QImage TShockwaveFlash::Grab() { return grab().toImage().convertToFormat(QImage::Format_RGB32); }

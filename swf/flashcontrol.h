@@ -61,6 +61,7 @@ class TShockwaveFlash : public QWidget {
   int32_t background_ = -1;
   std::unique_ptr<TSwfPlayer> player_;
   QTimer frames_;
+  QImage frame_;  // the frame drawn last, at the control's size
 };
 
 }  // namespace sf::swf

@@ -67,7 +67,8 @@ struct TLineStyle {
 struct TSwfShape {
   struct TPart {
     bool stroke = false;
-    QPainterPath path;  // a fill's closed contours (odd-even rule), or a stroke's lines
+    QPainterPath path;     // a fill's closed contours (odd-even rule), or a stroke's lines
+    QPainterPath outline;  // a stroke's area at its width (non-zero rule)
     TFillStyle fill;
     TLineStyle line;
   };

@@ -5,7 +5,7 @@
 // Drawing the current state is the same code in the show and in the tool: Render.
 #pragma once
 
-#include <QPainter>
+#include <QImage>
 #include <map>
 #include <memory>
 
@@ -84,9 +84,10 @@ class TSwfPlayer {
   std::unique_ptr<TTimelineInstance> root_;
 };
 
-// Draws the player's current frame with `toDevice` mapping the stage's twips to the painter's
-// device; the background is the caller's.
-void Render(QPainter& painter, const TSwfPlayer& player, const QTransform& toDevice);
+// Draws the player's current frame into `target` (32-bit: RGB32 or premultiplied ARGB; another
+// format is converted to the latter) with `toDevice` mapping the stage's twips to its pixels,
+// inside `clip`; the background is the caller's.
+void Render(QImage& target, const TSwfPlayer& player, const QTransform& toDevice, const QRect& clip);
 
 // The mapping of a stage of `stage` pixels into a viewport of `view` pixels by the control's
 // scale mode (0 show all, 1 no border, 2 exact fit, 3 no scale) and align flags (1 left, 2 right,

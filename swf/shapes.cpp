@@ -2,6 +2,8 @@
 // left and on its right and a line style. The edges of each fill style are joined into closed
 // contours (the right-hand fill's edges as they run, the left-hand fill's reversed), so that a
 // QPainterPath fills exactly the area the style covers.
+#include <QPainterPathStroker>
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 
@@ -203,13 +205,23 @@ TCharacter ReadShape(TReader& r, int tag) {
       TSwfShape::TPart part;
       part.path = Contours(edges);
       part.fill = g.fills[index - 1];
+      part.path.controlPointRect();  // computed now: the frame's bands read it at once
       c.shape.parts.push_back(std::move(part));
     }
     for (auto& [index, edges] : g.lineEdges) {
       TSwfShape::TPart part;
       part.stroke = true;
       part.path = Lines(edges);
+      part.path.controlPointRect();
       part.line = g.lines[index - 1];
+      // The line's area at its width, once; a line thinner than a pixel where it is shown is
+      // drawn from its path instead.
+      QPainterPathStroker stroker;
+      stroker.setWidth(std::max(part.line.width, 1.0));
+      stroker.setCapStyle(Qt::RoundCap);
+      stroker.setJoinStyle(Qt::RoundJoin);
+      part.outline = stroker.createStroke(part.path);
+      part.outline.controlPointRect();
       c.shape.parts.push_back(std::move(part));
     }
   }

@@ -18,6 +18,7 @@
 #include "settings/rwsetting.h"
 #include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
+#include "tests/player/showbuilder.h"
 
 using namespace sf;
 
@@ -33,51 +34,17 @@ std::string Encoded(const char* ext, int ms) {
 
 bool WaitFor(const std::function<bool()>& done, int ms = 5000) { return sftest::WaitUntil(done, ms); }
 
-struct TMusicShow {
-  sftest::ProjectBuilder b;
-  std::string header;
-  std::vector<std::string> tracks;
+// Pictures whose flags say whether music plays during them, and the tracks; the music loops and
+// pauses a tick between tracks unless the header says otherwise.
+struct TMusicShow : sftest::TShow {
   std::vector<bool> slideFlags{true};
-  std::function<void(TRWSetting&)> settingsSetup;
-  std::unique_ptr<TProjectInfo> project;
-  std::unique_ptr<TRWSetting> settings;
-  std::unique_ptr<TfRun> run;
 
   TfRun& Start() {
-    QImage picture(8, 8, QImage::Format_RGB32);
-    picture.fill(Qt::gray);
-    QByteArray bmp;
-    {
-      QBuffer buffer(&bmp);
-      buffer.open(QIODevice::WriteOnly);
-      picture.save(&buffer, "BMP");
-    }
-    int records = 0;
-    for (bool flag : slideFlags) {
-      b.AddResource(bmp.toStdString());
-      b.slideList += sftest::Rec(sftest::SlideField("ResourceIndex", std::to_string(records++)) +
-                                 sftest::SlideField("DataSize", std::to_string(bmp.size())) +
-                                 sftest::SlideField("FormatCode", "1") + sftest::SlideField("EffectList", "") +
-                                 sftest::SlideField("MusicDuringSlide", flag ? "1" : "0"));
-    }
-    std::string names;
-    for (size_t i = 0; i < tracks.size(); ++i) {
-      b.AddMusic(tracks[i]);  // the tracks lie last, before the slide list
-      names += sftest::HeaderField("MusicFiles", "track" + std::to_string(i) + ".wav");
-    }
-    b.header = sftest::HeaderField("ProjectName", "musictest") + sftest::HeaderField("RandomOrder", "0") +
-               sftest::HeaderField("RandomMusic", "0") + sftest::HeaderField("LoopMusic", "1") +
-               sftest::HeaderField("MusicPauseTicks", "1") + sftest::HeaderField("ScreenTransitionMode", "0") + names +
-               header;
-    project = std::make_unique<TProjectInfo>(QString::fromStdString(sftest::WriteFile("music.scr", b.Build())));
-    project->ReadHeader();
-    settings = std::make_unique<TRWSetting>(project->ProjectName);
-    if (settingsSetup) settingsSetup(*settings);
-    TRunSetup setup;
-    setup.showArea = QSize(64, 48);
-    setup.onScreen = false;
-    run = std::make_unique<TfRun>(*project, *settings, setup);
-    return *run;
+    for (bool flag : slideFlags)
+      AddPicture(sftest::Bmp(sftest::Solid(8, 8, qRgb(128, 128, 128))),
+                 sftest::S("EffectList", "") + sftest::S("MusicDuringSlide", flag ? "1" : "0"));
+    header = sftest::H("LoopMusic", "1") + sftest::H("MusicPauseTicks", "1") + header;
+    return TShow::Start({64, 48});
   }
 
   // Lets the current track play to its end, then fires the music timer until the next track

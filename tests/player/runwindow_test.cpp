@@ -17,6 +17,7 @@
 #include "settings/rwsetting.h"
 #include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
+#include "tests/player/showbuilder.h"
 
 using namespace sf;
 using sftest::F;
@@ -24,74 +25,13 @@ using sftest::Rec;
 
 namespace {
 
-std::string H(const char* name, const std::string& v) { return sftest::HeaderField(name, v); }
-std::string S(const char* name, const std::string& v) { return sftest::SlideField(name, v); }
-
-std::string Bmp(const QImage& image) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "BMP");
-  return bytes.toStdString();
-}
-
-QImage Solid(int w, int h, QRgb colour) {
-  QImage image(w, h, QImage::Format_RGB32);
-  image.fill(colour);
-  return image;
-}
-
-// A show of pictures; each slide's extra fields come after its picture's. A record's data is the
-// resource of its own number.
-struct TShow {
-  sftest::ProjectBuilder b;
-  std::string header;
-  int records = 0;
-
-  void AddPicture(const std::string& bytes, const std::string& fields, int code = 1) {
-    b.AddResource(bytes);
-    b.slideList += Rec(S("ResourceIndex", std::to_string(records++)) + S("DataSize", std::to_string(bytes.size())) +
-                       S("FormatCode", std::to_string(code)) + fields);
-  }
-  void AddRecord(const std::string& fields) {
-    b.AddResource("");
-    b.slideList += Rec(S("ResourceIndex", std::to_string(records++)) + fields);
-  }
-
-  std::unique_ptr<TProjectInfo> project;
-  std::unique_ptr<TRWSetting> settings;
-  std::unique_ptr<TfRun> run;
-
-  TfRun& Start(QSize area = {1024, 768}, bool preview = false) {
-    // Plain defaults for every test: in order, centred, one second, no random colours.
-    b.header = H("RandomOrder", "0") + H("RandomPosition", "0") + H("DisplaySeconds", "1") +
-               H("ScreenTransitionMode", "0") + H("ProjectName", "runtest") + header;
-    const std::string path = sftest::WriteFile("run.scr", b.Build());
-    project = std::make_unique<TProjectInfo>(QString::fromStdString(path));
-    project->ReadHeader();
-    EXPECT_TRUE(project->LoadError().isEmpty()) << project->LoadError().toStdString();
-    settings = std::make_unique<TRWSetting>(project->ProjectName);
-    TRunSetup setup;
-    setup.preview = preview;
-    setup.showArea = area;
-    setup.onScreen = false;
-    run = std::make_unique<TfRun>(*project, *settings, setup);
-    RandSeed(1);
-    return *run;
-  }
-};
-
-// Plain slide fields: a solid background of a given colour, no caption, no text, no effect.
-std::string Plain(TColor background = 0x000000) {
-  return S("BackgroundKinds", "0;") + S("RandomBackgroundColor", "0") + S("SolidColor", std::to_string(background)) +
-         S("ShowCaption", "0") + S("ShowText", "0") + S("EffectList", "") ;
-}
-
-// Runs the current transition to its end.
-void Finish(TfRun& run) {
-  for (int i = 0; i < 100000 && run.ShowTimer.isActive(); ++i) run.ShowTimerTimer();
-  ASSERT_FALSE(run.ShowTimer.isActive());
-}
+using sftest::Bmp;
+using sftest::Finish;
+using sftest::H;
+using sftest::Plain;
+using sftest::S;
+using sftest::Solid;
+using sftest::TShow;
 
 // The bounding box of the pixels of `surface` that differ from colour.
 QRect Painted(const QImage& image, QRgb colour) {

@@ -16,6 +16,7 @@
 #include "settings/rwsetting.h"
 #include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
+#include "tests/player/showbuilder.h"
 
 using namespace sf;
 
@@ -30,64 +31,17 @@ const std::string& Clip() {
   return clip;
 }
 
-std::string Bmp(QRgb colour) {
-  QImage image(16, 16, QImage::Format_RGB32);
-  image.fill(colour);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "BMP");
-  return bytes.toStdString();
-}
-
-struct TVideoShow {
-  sftest::ProjectBuilder b;
-  std::string header;
-  int records = 0;
-  std::vector<std::string> tracks;
-  std::unique_ptr<TProjectInfo> project;
-  std::unique_ptr<TRWSetting> settings;
-  std::unique_ptr<TfRun> run;
-
-  void Add(const std::string& bytes, const std::string& fields) {
-    b.AddResource(bytes);
-    b.slideList += sftest::Rec(sftest::SlideField("ResourceIndex", std::to_string(records++)) +
-                               sftest::SlideField("DataSize", std::to_string(bytes.size())) +
-                               sftest::SlideField("BackgroundKinds", "0;") +
-                               sftest::SlideField("RandomBackgroundColor", "0") +
-                               sftest::SlideField("SolidColor", "8421504") + sftest::SlideField("ShowCaption", "0") +
-                               sftest::SlideField("ShowText", "0") + sftest::SlideField("EffectList", "") + fields);
-  }
-  void Picture() { Add(Bmp(qRgb(255, 255, 0)), sftest::SlideField("FormatCode", "1")); }
+// A show of pictures and clips on grey backgrounds.
+struct TVideoShow : sftest::TShow {
+  void Add(const std::string& bytes, const std::string& fields) { AddSlide(bytes, sftest::Plain(8421504) + fields); }
+  void Picture() { Add(sftest::Bmp(sftest::Solid(16, 16, qRgb(255, 255, 0))), sftest::S("FormatCode", "1")); }
   void Video(int sizeMode, const std::string& bytes = Clip()) {
-    Add(bytes, sftest::SlideField("SlideKind", "2") + sftest::SlideField("FileName", "clip.mp4") +
-                   sftest::SlideField("VideoSizeMode", std::to_string(sizeMode)));
-  }
-
-  TfRun& Start(QSize area = {1024, 768}, bool preview = false) {
-    std::string names;
-    for (const std::string& t : tracks) {
-      b.AddMusic(t);
-      names += sftest::HeaderField("MusicFiles", "tune.wav");
-    }
-    b.header = sftest::HeaderField("ProjectName", "videotest") + sftest::HeaderField("RandomOrder", "0") +
-               sftest::HeaderField("RandomPosition", "0") + sftest::HeaderField("DisplaySeconds", "1") +
-               sftest::HeaderField("ScreenTransitionMode", "0") + sftest::HeaderField("RandomMusic", "0") + names + header;
-    project = std::make_unique<TProjectInfo>(QString::fromStdString(sftest::WriteFile("video.scr", b.Build())));
-    project->ReadHeader();
-    settings = std::make_unique<TRWSetting>(project->ProjectName);
-    TRunSetup setup;
-    setup.showArea = area;
-    setup.preview = preview;
-    setup.onScreen = false;
-    run = std::make_unique<TfRun>(*project, *settings, setup);
-    return *run;
+    Add(bytes, sftest::S("SlideKind", "2") + sftest::S("FileName", "clip.mp4") +
+                   sftest::S("VideoSizeMode", std::to_string(sizeMode)));
   }
 };
 
-void Finish(TfRun& run) {
-  for (int i = 0; i < 100000 && run.ShowTimer.isActive(); ++i) run.ShowTimerTimer();
-}
+using sftest::Finish;
 
 QWidget* Panel(TfRun& run) { return run.findChild<QWidget*>("displaypanel"); }
 

@@ -3,6 +3,7 @@
 // (uncompressed, zlib, LZMA).
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <lzma.h>

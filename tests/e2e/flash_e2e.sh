@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# A flash slide under Xvfb: a picture, a movie of a 320 x 120 stage whose frames turn from red to
+# lime (ffmpeg writes it: JPEG frames as bitmap-filled shapes) and another picture play in turn;
+# the movie is shown whole ("show all") across the 640-pixel screen with grey bands above and
+# below, loops, and ends by the movie's end rule; the next picture follows.
+# usage: flash_e2e.sh SHOWFORGE_TOOL
+set -euo pipefail
+tool=$1
+. "$(dirname "$0")/lib.sh" 301
+command -v ffmpeg >/dev/null || { echo "SKIP: ffmpeg is not installed"; exit 77; }
+export SHOWFORGE_AUDIO=null SHOWFORGE_TRACE=flash
+convert -size 160x120 xc:yellow "$work/media/a.bmp"
+convert -size 160x120 xc:magenta "$work/media/b.bmp"
+ffmpeg -v error -f lavfi -i "color=c=red:s=320x120:r=10:d=1" -f lavfi -i "color=c=lime:s=320x120:r=10:d=1" \
+  -filter_complex "[0][1]concat=n=2:v=1:a=0" -c:v mjpeg -q:v 2 -f swf "$work/media/movie.swf"
+picture() { echo "{\"file\": \"media/$1.bmp\", \"FormatCode\": 1, \"BackgroundKinds\": \"0;\", \"RandomBackgroundColor\": false,
+  \"ShowCaption\": false, \"ShowText\": false, \"EffectList\": \"\"}"; }
+cat >"$work/manifest.json" <<JSON
+{"header": {"ProjectName": "e2eflash", "DisplaySeconds": 1, "RandomOrder": false, "RandomPosition": false,
+            "ScreenTransitionMode": 0, "FitMode": 3, "MenuMode": 0},
+ "slides": [$(picture a),
+            {"file": "media/movie.swf", "SlideKind": 1, "FlashScaleMode": 0, "FlashAlignMode": 0,
+             "FlashBackgroundColor": 8421504, "FlashEndMode": 3},
+            $(picture b)]}
+JSON
+"$tool" pack "$work/manifest.json" -o "$work/show.bin" >/dev/null
+"$tool" info "$work/show.bin" | grep -q "Movie: *stage 320 x 120, 10 frames a second, 20 frames" ||
+  fail "info does not tell the movie's stage, rate and frames"
+
+shoot() { import -window root "$work/now.png"; }
+pixel() { convert "$work/now.png" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -Eo '#[0-9A-F]{6}' | head -1; }
+name() {
+  case $1 in
+    \#FFFF00) echo yellow ;; \#FF00FF) echo magenta ;; \#808080) echo grey ;; \#000000) echo black ;;
+    *) local r=$((16#${1:1:2})) g=$((16#${1:3:2})) b=$((16#${1:5:2}))
+       if ((r > 200 && g < 60 && b < 60)); then echo red
+       elif ((g > 200 && r < 60 && b < 60)); then echo lime
+       else echo "$1"; fi ;;
+  esac
+}
+"$work/show.bin" /s 2>"$work/show.log" &
+show=$!
+pids+=($show)
+seen=() last="" shot=0
+for _ in $(seq 120); do
+  shoot
+  c=$(name "$(pixel 320 240)")
+  if [[ $c =~ ^(red|lime)$ ]]; then
+    # Show all: the stage scaled by 2 to 640 x 240 at y 120, the slide's grey above and below.
+    [ "$(name "$(pixel 2 122)")" = "$c" ] && [ "$(name "$(pixel 637 357)")" = "$c" ] ||
+      fail "the movie does not fill 640 x 240 at (0, 120)"
+    [ "$(name "$(pixel 320 116)")" = grey ] && [ "$(name "$(pixel 320 363)")" = grey ] ||
+      fail "the grey bands of show all are not above and below the movie"
+    if [ "$c" = lime ] && [ $shot = 0 ]; then cp "$work/now.png" "$work/flash.png"; shot=1; fi
+  fi
+  [[ $c =~ ^(black|grey)$ ]] || [ "$last" = "$c" ] || { seen+=("$c"); last=$c; }
+  [ "$last" = magenta ] && break
+  sleep 0.1
+done
+echo "seen in turn: ${seen[*]}"
+[[ "${seen[*]}" =~ ^yellow\ red\ lime(\ red)?\ magenta$ ]] || fail "the slides and the movie's frames did not come in order"
+grep -q "^flash: play movie.swf: 20 frames, end mode 3" "$work/show.log" || fail "no trace of the movie"
+kill -TERM "$show"
+waitgone "$show" 5 || fail "SIGTERM did not end the show"
+wait "$show" || fail "the exit code after SIGTERM was not 0"
+[ -z "$(ls -A "$TMPDIR")" ] || fail "temporary files left behind: $(ls -AR "$TMPDIR")"
+[ -n "${SHOWFORGE_E2E_SHOTS:-}" ] && cp "$work/flash.png" "$SHOWFORGE_E2E_SHOTS"/
+echo "PASS"

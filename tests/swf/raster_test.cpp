@@ -1,0 +1,260 @@
+// The flash player's rasterizer and paints: exact coverage at fractional edges, the two fill
+// rules, edges outside the area, hostile coordinates, the area of random polygons; blending by
+// coverage, gradient spreads, bitmap sampling; masks; a frame drawn in bands equal to one drawn
+// in strips.
+#include <QPainterPath>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <random>
+
+#include "swf/player.h"
+#include "swf/raster.h"
+#include "tests/swf/swfwriter.h"
+
+using namespace sf::swf;
+using sftest::TBits;
+using sftest::TShapeRecords;
+
+namespace {
+
+// The coverage of each pixel of `area` that a path gets, by (x, y).
+std::map<std::pair<int, int>, int> Coverage(const QPainterPath& path, QRect area, bool evenOdd = true) {
+  TRasterizer r;
+  r.Begin(area);
+  r.AddPath(path, QTransform());
+  std::map<std::pair<int, int>, int> out;
+  int lastY = INT32_MIN;
+  r.Sweep(evenOdd, [&](int y, int x, int n, const uint8_t* c) {
+    EXPECT_GT(y, lastY);  // rows top to bottom, once each
+    lastY = y;
+    EXPECT_TRUE(area.contains(QRect(x, y, n, 1)));
+    for (int i = 0; i < n; ++i) out[{x + i, y}] = c[i];
+  });
+  return out;
+}
+
+int At(const std::map<std::pair<int, int>, int>& c, int x, int y) {
+  const auto it = c.find({x, y});
+  return it == c.end() ? 0 : it->second;
+}
+
+QPainterPath Polygon(std::initializer_list<QPointF> points) {
+  QPainterPath p;
+  p.addPolygon(QPolygonF(points));
+  p.closeSubpath();
+  return p;
+}
+
+}  // namespace
+
+TEST(SwfRaster, ExactCoverageAtFractionalEdges) {
+  // x from 0.25 to 2.75, y from 0 to 2: three quarters of the outer columns.
+  auto c = Coverage(Polygon({{0.25, 0}, {2.75, 0}, {2.75, 2}, {0.25, 2}}), QRect(0, 0, 4, 4));
+  for (int y : {0, 1}) {
+    EXPECT_EQ(At(c, 0, y), 191);
+    EXPECT_EQ(At(c, 1, y), 255);
+    EXPECT_EQ(At(c, 2, y), 191);
+    EXPECT_EQ(At(c, 3, y), 0);
+  }
+  EXPECT_EQ(At(c, 1, 2), 0);
+  // Half a row high: half of each pixel.
+  c = Coverage(Polygon({{0, 0.5}, {3, 0.5}, {3, 1}, {0, 1}}), QRect(0, 0, 3, 2));
+  EXPECT_EQ(At(c, 1, 0), 128);
+  EXPECT_EQ(At(c, 1, 1), 0);
+  // A diagonal through a pixel from corner to corner halves it; the pixels it leaves whole.
+  c = Coverage(Polygon({{0, 0}, {3, 0}, {3, 3}}), QRect(0, 0, 3, 3));
+  EXPECT_EQ(At(c, 0, 0), 128);
+  EXPECT_EQ(At(c, 1, 0), 255);
+  EXPECT_EQ(At(c, 2, 0), 255);
+  EXPECT_EQ(At(c, 1, 1), 128);
+  EXPECT_EQ(At(c, 0, 1), 0);
+  // Either direction of walking gives the same coverage.
+  EXPECT_EQ(Coverage(Polygon({{0.25, 0}, {0.25, 2}, {2.75, 2}, {2.75, 0}}), QRect(0, 0, 4, 4)),
+            Coverage(Polygon({{0.25, 0}, {2.75, 0}, {2.75, 2}, {0.25, 2}}), QRect(0, 0, 4, 4)));
+}
+
+TEST(SwfRaster, FillRulesAndEdgesOutsideTheArea) {
+  // Two squares one over the other, walked the same way: even-odd leaves their overlap empty,
+  // non-zero fills it.
+  QPainterPath two = Polygon({{0, 0}, {4, 0}, {4, 4}, {0, 4}});
+  two.addPath(Polygon({{2, 0}, {6, 0}, {6, 4}, {2, 4}}));
+  const auto evenOdd = Coverage(two, QRect(0, 0, 6, 4), true), nonZero = Coverage(two, QRect(0, 0, 6, 4), false);
+  EXPECT_EQ(At(evenOdd, 1, 1), 255);
+  EXPECT_EQ(At(evenOdd, 3, 1), 0);
+  EXPECT_EQ(At(evenOdd, 5, 1), 255);
+  EXPECT_EQ(At(nonZero, 3, 1), 255);
+
+  // A shape that begins far left of the area and leans into it: the pixels left of its right edge
+  // are covered from the area's first column; one far right covers nothing inside.
+  auto c = Coverage(Polygon({{-1000, 0}, {2.5, 0}, {4.5, 4}, {-1000, 4}}), QRect(0, 0, 8, 4));
+  EXPECT_EQ(At(c, 0, 0), 255);
+  EXPECT_EQ(At(c, 1, 3), 255);
+  EXPECT_EQ(At(c, 2, 0), 191);  // the edge runs from 2.5 to 3 in the first row: its middle at 2.75
+  EXPECT_EQ(At(c, 5, 0), 0);
+  EXPECT_TRUE(Coverage(Polygon({{100, 0}, {200, 0}, {200, 4}, {100, 4}}), QRect(0, 0, 8, 4)).empty());
+  // An area that starts away from the origin.
+  c = Coverage(Polygon({{10, 20}, {12, 20}, {12, 21}, {10, 21}}), QRect(10, 20, 5, 5));
+  EXPECT_EQ(At(c, 10, 20), 255);
+  EXPECT_EQ(At(c, 11, 20), 255);
+  EXPECT_EQ(At(c, 12, 20), 0);
+
+  // Hostile coordinates: nothing crashes, and the rasterizer stays clean for the next shape.
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  TRasterizer r;
+  r.Begin(QRect(0, 0, 16, 16));
+  r.AddLine(nan, 0, 5, 5);
+  r.AddLine(0, -inf, 5, inf);
+  r.AddLine(-1e300, 1, 1e300, 9);
+  r.AddLine(1e12, -1e12, -1e12, 1e12);
+  r.Sweep(false, [](int, int, int, const uint8_t*) {});
+  r.Begin(QRect(0, 0, 16, 16));
+  r.AddPath(Polygon({{1, 1}, {3, 1}, {3, 3}, {1, 3}}), QTransform());
+  int covered = 0;
+  r.Sweep(true, [&](int, int, int n, const uint8_t* cov) {
+    for (int i = 0; i < n; ++i) covered += cov[i] == 255;
+  });
+  EXPECT_EQ(covered, 4);
+}
+
+TEST(SwfRaster, RandomPolygonsCoverTheirArea) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> at(-3.0, 35.0);
+  for (int trial = 0; trial < 200; ++trial) {
+    const QPointF a(at(rng), at(rng)), b(at(rng), at(rng)), c(at(rng), at(rng));
+    const QPainterPath triangle = Polygon({a, b, c});
+    // The part of the triangle inside the area: clip it with Qt's exact path intersection.
+    QPainterPath box;
+    box.addRect(0, 0, 32, 32);
+    const QPolygonF inside = triangle.intersected(box).toFillPolygon();
+    double area = 0;
+    for (int i = 0; i + 1 < inside.size(); ++i)
+      area += inside[i].x() * inside[i + 1].y() - inside[i + 1].x() * inside[i].y();
+    area = std::abs(area) / 2;
+    double sum = 0;
+    int pixels = 0;
+    for (const auto& [xy, v] : Coverage(triangle, QRect(0, 0, 32, 32))) sum += v / 255.0, ++pixels;
+    // Each pixel's coverage is rounded to 1/255.
+    EXPECT_NEAR(sum, area, 0.01 + pixels / 510.0) << trial;
+  }
+}
+
+TEST(SwfRaster, PaintsBlendByCoverage) {
+  // Half-covered opaque red over blue; a translucent solid over white.
+  uint32_t row[4] = {0xFF0000FFu, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
+  const uint8_t cover[2] = {128, 255};
+  TPaint::Solid(QColor(255, 0, 0), TColorTransform()).Blend(row, 0, 2, 0, cover, nullptr);
+  EXPECT_EQ(row[0], 0xFF80007Fu);
+  EXPECT_EQ(row[1], 0xFFFF0000u);
+  TPaint::Solid(QColor(0, 0, 0, 128), TColorTransform()).Blend(row, 2, 2, 0, cover, nullptr);
+  EXPECT_EQ(row[2] & 0xFFFFFF, 0xBFBFBFu);  // a quarter of black over white
+  EXPECT_EQ(row[3] & 0xFFFFFF, 0x7F7F7Fu);
+  // A mask scales the coverage; a colour transform changes the colour first.
+  uint32_t masked[2] = {0xFF000000u, 0xFF000000u};
+  const uint8_t full[2] = {255, 255}, half[2] = {255, 0};
+  TColorTransform greenOnly;
+  greenOnly.mult[0] = 0;
+  greenOnly.add[1] = 255;
+  TPaint::Solid(QColor(255, 0, 0), greenOnly).Blend(masked, 0, 2, 0, full, half);
+  EXPECT_EQ(masked[0], 0xFF00FF00u);
+  EXPECT_EQ(masked[1], 0xFF000000u);
+
+  // A linear gradient from red (0) to blue (255) across the unit square mapped to x 0 to 32:
+  // beyond its end pad keeps blue, repeat starts again, reflect comes back.
+  TFillStyle g;
+  g.kind = TFillStyle::Linear;
+  g.stops = {{0, QColor(255, 0, 0)}, {255, QColor(0, 0, 255)}};
+  g.matrix = QTransform::fromScale(32.0 / 32768, 32.0 / 32768) * QTransform::fromTranslate(16, 0);
+  uint32_t line[48];
+  const std::vector<uint8_t> all(48, 255);
+  // Pixel x's centre lies at t = (x + 0.5) / 32.
+  auto blue = [](uint32_t p) { return int(p & 0xFF); };
+  for (uint8_t spread : {0, 1, 2}) {
+    g.spread = spread;
+    std::fill(line, line + 48, 0xFF000000u);
+    TPaint::Gradient(g, TColorTransform(), QTransform()).Blend(line, 0, 48, 0, all.data(), nullptr);
+    EXPECT_EQ(blue(line[0]), 4) << int(spread);
+    EXPECT_EQ(int(line[0] >> 16 & 0xFF), 251) << int(spread);
+    EXPECT_EQ(blue(line[16]), 131) << int(spread);
+    const int beyond = blue(line[40]);  // t = 1.27
+    if (spread == 0) EXPECT_EQ(line[40], 0xFF0000FFu);
+    if (spread == 1) EXPECT_EQ(beyond, 187);  // reflected: 0.73
+    if (spread == 2) EXPECT_EQ(beyond, 68);   // repeated: 0.27
+  }
+
+  // A 2 x 1 bitmap: at its size every pixel centre takes a pixel exactly, smoothed or not;
+  // clipped, nothing beyond it; repeating, it starts again.
+  QImage bitmap(2, 1, QImage::Format_ARGB32_Premultiplied);
+  bitmap.setPixel(0, 0, 0xFFFF0000u);
+  bitmap.setPixel(1, 0, 0xFF00FF00u);
+  for (bool smooth : {false, true})
+    for (bool repeat : {false, true}) {
+      uint32_t px[4] = {0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u};
+      TPaint::Bitmap(&bitmap, repeat, smooth, TColorTransform(), QTransform()).Blend(px, 0, 4, 0, all.data(), nullptr);
+      EXPECT_EQ(px[0], 0xFFFF0000u) << smooth << repeat;
+      EXPECT_EQ(px[1], 0xFF00FF00u) << smooth << repeat;
+      EXPECT_EQ(px[2], repeat ? 0xFFFF0000u : 0xFF000000u) << smooth << repeat;
+      EXPECT_EQ(px[3], repeat ? 0xFF00FF00u : 0xFF000000u) << smooth << repeat;
+    }
+  // Smoothed at twice its size: between the two pixel centres the colours mix.
+  uint32_t wide[4] = {0, 0, 0, 0};
+  TPaint::Bitmap(&bitmap, false, true, TColorTransform(), QTransform::fromScale(2, 2)).Blend(wide, 0, 4, 0, all.data(), nullptr);
+  EXPECT_EQ(wide[0], 0xFFFF0000u);
+  EXPECT_NEAR(int(wide[1] >> 16 & 0xFF), 191, 2);  // a quarter of the way to green
+  EXPECT_NEAR(int(wide[2] >> 16 & 0xFF), 64, 2);
+  EXPECT_EQ(wide[3], 0xFF00FF00u);
+}
+
+namespace {
+
+std::shared_ptr<const TSwfMovie> LoadMovie(const std::string& bytes) {
+  return TSwfMovie::Load(QByteArray::fromStdString(bytes));
+}
+
+QImage Draw(const std::shared_ptr<const TSwfMovie>& movie, QSize size, const QRect& clip) {
+  TSwfPlayer player(movie);
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  Render(image, player, StageTransform(movie->stage, size, 2, 0), clip);
+  return image;
+}
+
+}  // namespace
+
+TEST(SwfRaster, MasksAndBands) {
+  // A red box over the stage, clipped by a mask: a smaller box at depth 1 that clips depth 2.
+  TBits mask;
+  mask.U8(0x46);  // a clip depth, a matrix, a character
+  mask.U16(1), mask.U16(2);
+  mask.Translate(200, 200);
+  mask.U16(2);
+  const std::string masked = sftest::BoxShape(1, 40, 40, 0xFF0000) + sftest::BoxShape(2, 10, 10, 0x0000FF) +
+                             sftest::Tag(26, mask.Data()) + sftest::Place(2, 1, 0, 0) + sftest::ShowFrame();
+  const QImage m = Draw(LoadMovie(sftest::Movie(40, 40, 12, 1, masked)), QSize(40, 40), QRect(0, 0, 40, 40));
+  EXPECT_EQ(m.pixel(15, 15) & 0xFFFFFF, 0xFF0000u);  // inside the mask
+  EXPECT_EQ(m.pixel(5, 5) & 0xFFFFFF, 0xFFFFFFu);    // outside it: nothing
+  EXPECT_EQ(m.pixel(25, 25) & 0xFFFFFF, 0xFFFFFFu);
+
+  // A large frame is drawn in bands on several threads; drawn strip by strip it is the same.
+  std::string tags;
+  for (int id = 1; id <= 30; ++id) {
+    TShapeRecords r(1, 0);
+    r.Style(0, 1, -1, true, id * 300, 0);
+    r.Curve(4000, 2000, 1000 + id * 100, 9000).Curve(-3000, 1000, -2000 - id * 100, -12000);
+    tags += sftest::DefineShape(3, id, 20000, 20000,
+                                sftest::Styles({std::string("\0", 1) + std::string(1, char(id * 8)) + "\x40\x80\xC0"}, {}), 1,
+                                0, r.End()) +
+            sftest::Place(id, id, id * 1000, id * 600);
+  }
+  auto many = LoadMovie(sftest::Movie(1024, 768, 12, 1, tags + sftest::ShowFrame()));
+  const QImage whole = Draw(many, QSize(1024, 768), QRect(0, 0, 1024, 768));
+  QImage strips(1024, 768, QImage::Format_RGB32);
+  strips.fill(Qt::white);
+  TSwfPlayer player(many);
+  for (int top = 0; top < 768; top += 37)
+    Render(strips, player, StageTransform(many->stage, strips.size(), 2, 0), QRect(0, top, 1024, 37));
+  EXPECT_EQ(whole, strips);
+  EXPECT_NE(whole.pixel(512, 300), qRgb(255, 255, 255));  // something was drawn
+}
