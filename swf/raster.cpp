@@ -103,7 +103,8 @@ void TRasterizer::Deposit(double x0, double y0, double x1, double y1) {
     if (dy <= 0) continue;
     const double xa = x0 + (ya - y0) * dxdy, xb = x0 + (yb - y0) * dxdy;
     const double d = dy * dir;
-    const double left = std::min(xa, xb), right = std::max(xa, xb);
+    // Rounding may carry a point a hair outside the sides the edge was moved within.
+    const double left = std::max(std::min(xa, xb), 0.0), right = std::min(std::max(xa, xb), double(w_));
     float* row = cells_.data() + size_t(r) * stride;
     const int i0 = int(std::floor(left)), i1 = int(std::ceil(right));
     int& lo = rowMin_[size_t(r)];

@@ -584,7 +584,16 @@ int CmdDecode(const QStringList& args, std::ostream& out, std::ostream& err) {
   const QByteArray head = file.peek(3);
   if (head == "FWS" || head == "CWS" || head == "ZWS" || (frameGiven && !codeGiven)) {
     try {
-      auto movie = swf::TSwfMovie::Load(file.readAll());
+      const QByteArray bytes = file.readAll();
+      auto movie = swf::TSwfMovie::Load(bytes);
+      // The stage is drawn whole: a stage far larger than the movie's data could justify is
+      // refused as a picture of that size would be.
+      const QSize stage = movie->StageSize();
+      CheckPictureCost(stage.width(), stage.height(), size_t(bytes.size()),
+                       QString("its stage of %1 x %2 pixels is larger than a movie of %3 bytes may ask for")
+                           .arg(stage.width())
+                           .arg(stage.height())
+                           .arg(bytes.size()));
       if (frame > movie->FrameCount()) {
         err << "showforge-tool: " << input.toStdString() << " has " << movie->FrameCount() << " frames\n";
         return 1;
@@ -597,7 +606,7 @@ int CmdDecode(const QStringList& args, std::ostream& out, std::ostream& err) {
       out << input.toStdString() << ": frame " << frame << " of " << movie->FrameCount() << ", " << image.width()
           << " x " << image.height() << "\n";
       return 0;
-    } catch (const swf::ESwfError& e) {
+    } catch (const std::exception& e) {  // a movie that cannot be read, or a stage too large
       err << "showforge-tool: " << input.toStdString() << ": " << e.what() << "\n";
       return 1;
     }

@@ -64,5 +64,49 @@ kill -TERM "$show"
 waitgone "$show" 5 || fail "SIGTERM did not end the show"
 wait "$show" || fail "the exit code after SIGTERM was not 0"
 [ -z "$(ls -A "$TMPDIR")" ] || fail "temporary files left behind: $(ls -AR "$TMPDIR")"
-[ -n "${SHOWFORGE_E2E_SHOTS:-}" ] && cp "$work/flash.png" "$SHOWFORGE_E2E_SHOTS"/
+
+# SIGTERM while the movie plays: the flash window goes with the show, and the movie's temporary
+# file with it.
+"$work/show.bin" /s 2>"$work/show.log" &
+show=$!
+pids+=($show)
+for _ in $(seq 80); do
+  shoot
+  [[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] && break
+  sleep 0.1
+done
+[[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] || fail "the movie did not come"
+kill -TERM "$show"
+waitgone "$show" 5 || fail "SIGTERM did not end the show during the movie"
+wait "$show" || fail "the exit code after SIGTERM during the movie was not 0"
+[ -z "$(ls -A "$TMPDIR")" ] || fail "temporary files left behind after the movie: $(ls -AR "$TMPDIR")"
+
+# With a password, Escape during the movie brings the prompt over it; the password typed ends the
+# show, asked once.
+mkdir -p "$work/reg/HKEY_LOCAL_MACHINE/Software/Quillmoor"
+printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quillmoor\\e2eflash]\n"Enabled password"=dword:00000001\n"Pwd"="x"\n"Mouse Move"=dword:00000000\n' \
+  >"$work/reg/HKEY_LOCAL_MACHINE/Software/Quillmoor/e2eflash.reg"
+"$work/show.bin" /s 2>"$work/show.log" &
+show=$!
+pids+=($show)
+for _ in $(seq 80); do
+  shoot
+  [[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] && break
+  sleep 0.1
+done
+xdotool key Escape
+prompt=""
+for _ in $(seq 50); do
+  prompt=$(xdotool search --onlyvisible --name '^Screensaver Password$' 2>/dev/null | head -1) && [ -n "$prompt" ] && break
+  sleep 0.1
+done
+[ -n "$prompt" ] || fail "Escape during the movie brought no password prompt"
+sleep 0.3
+import -window root "$work/prompt.png"
+xdotool type x
+xdotool key Return
+waitgone "$show" 5 || fail "the right password did not end the show"
+wait "$show" || fail "the exit code after the password was not 0"
+[ -z "$(ls -A "$TMPDIR")" ] || fail "temporary files left behind after the password: $(ls -AR "$TMPDIR")"
+[ -n "${SHOWFORGE_E2E_SHOTS:-}" ] && cp "$work/flash.png" "$work/prompt.png" "$SHOWFORGE_E2E_SHOTS"/
 echo "PASS"

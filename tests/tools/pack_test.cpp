@@ -300,6 +300,11 @@ TEST(Decode, WritesAFlashMovieFrame) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("has 3 frames"), std::string::npos) << r.err;
   EXPECT_EQ(Call(sf::CmdDecode, {in, "--frame", "0", "-o", out}).code, 2);
+  // A stage of 16,000 x 16,000 pixels from a few bytes is not drawn.
+  std::ofstream(dir + "/huge.swf", std::ios::binary) << sftest::Movie(16000, 16000, 12, 1, sftest::ShowFrame());
+  r = Call(sf::CmdDecode, {QString::fromStdString(dir + "/huge.swf"), "-o", out});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("stage of 16000 x 16000 pixels is larger than a movie of"), std::string::npos) << r.err;
   // A damaged movie: the player's reason.
   std::ofstream(dir + "/bad.swf", std::ios::binary) << movie.substr(0, 12);
   r = Call(sf::CmdDecode, {QString::fromStdString(dir + "/bad.swf"), "-o", out});
