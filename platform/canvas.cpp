@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <QPainter>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace sf {
 
@@ -120,7 +123,22 @@ void TCanvas::BlitClipped(int dx, int dy, const QImage& source, const QRect& src
     Blit(dx, dy, source, src);
     return;
   }
-  const QRegion part = clip_.intersected(QRect(dx, dy, src.width(), src.height()));
+  const QRegion part = clip_.intersected(QRect(dx, dy, src.width(), src.height()).intersected(bitmap_.rect()));
+  if (part.isEmpty()) return;
+  if (&source != &bitmap_ && source.format() == bitmap_.format() && source.depth() == 32) {
+    // The rows of each rectangle straight from the source: a region of a thousand rows is a
+    // thousand small copies, and nothing else should cost per rectangle.
+    const qsizetype dstStride = bitmap_.bytesPerLine() / 4, srcStride = source.bytesPerLine() / 4;
+    auto* dst = reinterpret_cast<QRgb*>(bitmap_.bits());
+    const auto* from = reinterpret_cast<const QRgb*>(source.constBits());
+    for (const QRect& r : part) {
+      const size_t bytes = size_t(r.width()) * 4;
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        std::memcpy(dst + y * dstStride + r.x(), from + (src.y() + y - dy) * srcStride + src.x() + r.x() - dx, bytes);
+    }
+    Touch(part.boundingRect());
+    return;
+  }
   for (const QRect& r : part)
     Blit(r.x(), r.y(), source, QRect(src.x() + r.x() - dx, src.y() + r.y() - dy, r.width(), r.height()));
 }
@@ -264,6 +282,125 @@ void TCanvas::CopyColumns(const QImage& source, const std::vector<TColumnMove>& 
     auto* __restrict d = reinterpret_cast<QRgb*>(bitmap_.scanLine(y + dy));
     for (const TColumnMove& m : inside) d[m.to] = s[m.from];
   }
+}
+
+void TCanvas::CopyColumnRuns(const QImage& source, const std::vector<TColumnRun>& runs, int top, int bottom, int dy) {
+  top = std::max({top, 0, -dy});
+  bottom = std::min({bottom, source.height(), bitmap_.height() - dy});
+  if (top >= bottom) return;
+  // Each run held to the columns both pictures have: its first and last step inside.
+  std::vector<TColumnRun> inside;
+  int minX = INT32_MAX, maxX = INT32_MIN;
+  for (TColumnRun r : runs) {
+    if (r.step < 1 || r.count <= 0) continue;
+    auto firstInside = [&](int32_t start) { return start >= 0 ? 0 : (-start + r.step - 1) / r.step; };
+    auto lastInside = [&](int32_t start, int size) { return start >= size ? -1 : (size - 1 - start) / r.step; };
+    const int32_t k0 = std::max(firstInside(r.from), firstInside(r.to));
+    const int32_t k1 = std::min({lastInside(r.from, source.width()), lastInside(r.to, bitmap_.width()), r.count - 1});
+    if (k0 > k1) continue;
+    inside.push_back({r.from + k0 * r.step, r.to + k0 * r.step, k1 - k0 + 1, r.step});
+    minX = std::min(minX, r.to + k0 * r.step), maxX = std::max(maxX, r.to + k1 * r.step);
+  }
+  if (inside.empty()) return;
+  if (source.format() != bitmap_.format() || source.depth() != 32 || &source == &bitmap_) {
+    std::vector<TColumnMove> moves;
+    for (const TColumnRun& r : inside)
+      for (int32_t k = 0; k < r.count; ++k) moves.push_back({r.from + k * r.step, r.to + k * r.step});
+    CopyColumns(source, moves, top, bottom, dy);
+    return;
+  }
+  Touch(QRect(minX, top + dy, maxX - minX + 1, bottom - top));
+  // Two runs of every other column that interleave (as the halves of an interlaced slide do)
+  // fill the columns where both run with no pixel kept: there each row is written from the two
+  // sources without being read. The runs keep what lies outside that stretch.
+  struct TInterleave {
+    int32_t lo = 0, hi = -1;  // the target columns both runs cover, every one of them
+    int32_t offsetA = 0, offsetB = 0, parityA = 0;  // source column = target column + offset
+  } both;
+  if (inside.size() == 2 && inside[0].step == 2 && inside[1].step == 2 && ((inside[0].to ^ inside[1].to) & 1)) {
+    const TColumnRun a = inside[0], b = inside[1];
+    const int32_t lastA = a.to + 2 * (a.count - 1), lastB = b.to + 2 * (b.count - 1);
+    both.lo = std::max(a.to, b.to);
+    both.hi = std::min(lastA, lastB);
+    if (both.lo < both.hi) {
+      both.offsetA = a.from - a.to, both.offsetB = b.from - b.to, both.parityA = a.to & 1;
+      inside.clear();
+      // What each run covers before and after the shared stretch.
+      for (const TColumnRun& r : {a, b}) {
+        const int32_t last = r.to + 2 * (r.count - 1);
+        if (r.to < both.lo) inside.push_back({r.from, r.to, (std::min(last, both.lo - 1) - r.to) / 2 + 1, 2});
+        if (last > both.hi) {
+          const int32_t first = both.hi + 1 + ((both.hi + 1 - r.to) & 1);
+          if (first <= last) inside.push_back({r.from + (first - r.to), first, (last - first) / 2 + 1, 2});
+        }
+      }
+    } else {
+      both.hi = -1;
+    }
+  }
+  const qsizetype srcStride = source.bytesPerLine() / 4, dstStride = bitmap_.bytesPerLine() / 4;
+  const auto* src = reinterpret_cast<const QRgb*>(source.constBits());
+  auto* dst = reinterpret_cast<QRgb*>(bitmap_.bits());
+  for (int y = top; y < bottom; ++y) {
+    const QRgb* __restrict s = src + y * srcStride;
+    QRgb* __restrict d = dst + (y + dy) * dstStride;
+    if (both.lo <= both.hi) {
+      const QRgb* fromA = s + both.offsetA;
+      const QRgb* fromB = s + both.offsetB;
+      int32_t c = both.lo;
+#if defined(__SSE2__)
+      const bool aFirst = ((c & 1) == both.parityA);
+      const __m128i takeA = aFirst ? _mm_set_epi32(0, -1, 0, -1) : _mm_set_epi32(-1, 0, -1, 0);
+      for (; c + 3 <= both.hi; c += 4) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fromA + c));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fromB + c));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + c), _mm_or_si128(_mm_and_si128(va, takeA), _mm_andnot_si128(takeA, vb)));
+      }
+#endif
+      for (; c <= both.hi; ++c) d[c] = ((c & 1) == both.parityA ? fromA : fromB)[c];
+    }
+    for (const TColumnRun& r : inside) {
+      const QRgb* __restrict from = s + r.from;
+      QRgb* __restrict to = d + r.to;
+      if (r.step == 1) {
+        std::memcpy(to, from, size_t(r.count) * 4);
+        continue;
+      }
+#if defined(__SSE2__)
+      if (r.step == 2) {
+        // Every other column: four pixels at a time, the first and third from the source and
+        // the second and fourth kept.
+        const __m128i take = _mm_set_epi32(0, -1, 0, -1);
+        const int32_t span = 2 * r.count - 1;  // the pixels from the first column to the last
+        int32_t i = 0;
+        for (; i + 4 <= span; i += 4) {
+          const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + i));
+          const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_or_si128(_mm_and_si128(f, take), _mm_andnot_si128(take, d)));
+        }
+        for (; i < span; i += 2) to[i] = from[i];
+        continue;
+      }
+#endif
+      for (int32_t k = 0; k < r.count; ++k) to[k * r.step] = from[k * r.step];
+    }
+  }
+}
+
+TCanvas::TPixelCopier::TPixelCopier(TCanvas& canvas, const QImage& source, int dx, int dy)
+    : canvas_(canvas), source_(source), dx_(dx), dy_(dy) {
+  bounds_ = source.rect().intersected(canvas.bitmap_.rect().translated(-dx, -dy));
+  fast_ = source.format() == canvas.bitmap_.format() && source.depth() == 32 && &source != &canvas.bitmap_;
+  if (fast_ && !bounds_.isEmpty()) {
+    src_ = reinterpret_cast<const QRgb*>(source.constBits());
+    dst_ = reinterpret_cast<QRgb*>(canvas.bitmap_.bits());
+    srcStride_ = source.bytesPerLine() / 4;
+    dstStride_ = canvas.bitmap_.bytesPerLine() / 4;
+  }
+}
+
+TCanvas::TPixelCopier::~TPixelCopier() {
+  if (copied_ && fast_) canvas_.Touch(bounds_.translated(dx_, dy_));
 }
 
 }  // namespace sf

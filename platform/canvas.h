@@ -47,6 +47,39 @@ class TCanvas {
     int32_t from, to;
   };
   void CopyColumns(const QImage& source, const std::vector<TColumnMove>& moves, int top, int bottom, int dy);
+  // Columns in runs: `count` columns from column `from` of source onto column `to` of the
+  // bitmap, both stepping by `step` (1 or more); rows as CopyColumns.
+  struct TColumnRun {
+    int32_t from, to, count, step;
+  };
+  void CopyColumnRuns(const QImage& source, const std::vector<TColumnRun>& runs, int top, int bottom, int dy);
+  // Single pixels, each from source onto the same place shifted by (dx, dy) and clipped as
+  // CopyRect, for effects that sprinkle hundreds of thousands of them a tick; the dirty
+  // rectangle takes the part of source the pixels may fall in when the copier goes.
+  class TPixelCopier {
+   public:
+    TPixelCopier(TCanvas& canvas, const QImage& source, int dx, int dy);
+    ~TPixelCopier();
+    TPixelCopier(const TPixelCopier&) = delete;
+    TPixelCopier& operator=(const TPixelCopier&) = delete;
+    void Copy(int x, int y) {
+      if (uint32_t(x - bounds_.x()) >= uint32_t(bounds_.width()) || uint32_t(y - bounds_.y()) >= uint32_t(bounds_.height()))
+        return;
+      if (fast_) dst_[(y + dy_) * dstStride_ + x + dx_] = src_[y * srcStride_ + x];
+      else canvas_.CopyRect(QRect(x + dx_, y + dy_, 1, 1), source_, QRect(x, y, 1, 1));
+      copied_ = true;
+    }
+
+   private:
+    TCanvas& canvas_;
+    const QImage& source_;
+    const int dx_, dy_;
+    QRect bounds_;  // the source pixels that land inside the bitmap
+    bool fast_ = false, copied_ = false;
+    const QRgb* src_ = nullptr;
+    QRgb* dst_ = nullptr;
+    qsizetype srcStride_ = 0, dstStride_ = 0;
+  };
   // The whole of source with its top-left corner at (x, y) (Draw).
   void Draw(int x, int y, const QImage& source);
   // The whole of source scaled into dst, nearest neighbour (StretchDraw).

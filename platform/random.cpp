@@ -23,4 +23,19 @@ int32_t Random(int32_t n) {
   return int32_t((uint64_t(g_seed) * uint64_t(uint32_t(n))) >> 32);
 }
 
+void TRandomRun::Refill() {
+  // Seed k + 8 from seed k: the step applied eight times, itself a step of the same form.
+  uint32_t a8 = 1, c8 = 0;
+  for (int i = 0; i < kChains; ++i) a8 *= 0x08088405u, c8 = c8 * 0x08088405u + 1u;
+  uint32_t chain[kChains];
+  uint32_t s = seed_;
+  for (int i = 0; i < kChains; ++i) chain[i] = s = s * 0x08088405u + 1u;
+  for (int k = 0; k < kBatch; k += kChains)
+    for (int i = 0; i < kChains; ++i) {
+      seeds_[k + i] = chain[i];
+      chain[i] = chain[i] * a8 + c8;
+    }
+  next_ = 0;
+}
+
 }  // namespace sf

@@ -15,4 +15,28 @@ void Randomize();  // seeds from the clock
 // A uniform integer in 0 to n - 1; 0 when n is not positive.
 int32_t Random(int32_t n);
 
+// Draws on a copy of the generator's seed, handed back when the run ends: the same numbers, in
+// the same order, as calling Random, for loops that draw hundreds of thousands of them. The
+// seeds are worked out ahead in batches along eight interleaved chains, so that the draws do not
+// wait on one another. Nothing else may draw while a run is open.
+class TRandomRun {
+ public:
+  TRandomRun() : seed_(CurrentRandSeed()) {}
+  ~TRandomRun() { RandSeed(seed_); }
+  TRandomRun(const TRandomRun&) = delete;
+  TRandomRun& operator=(const TRandomRun&) = delete;
+  int32_t operator()(int32_t n) {
+    if (next_ == kBatch) Refill();
+    seed_ = seeds_[next_++];
+    return n <= 0 ? 0 : int32_t((uint64_t(seed_) * uint64_t(uint32_t(n))) >> 32);
+  }
+
+ private:
+  static constexpr int kBatch = 4096, kChains = 8;
+  void Refill();
+  uint32_t seed_;  // the seed after the last draw taken
+  int next_ = kBatch;
+  uint32_t seeds_[kBatch];
+};
+
 }  // namespace sf

@@ -13,8 +13,12 @@ enum class TRegionMode { Or, And, Diff };
 QRegion CreateRectRgn(int l, int t, int r, int b);
 // The ellipse inscribed in the rectangle.
 QRegion CreateEllipticRgn(int l, int t, int r, int b);
-// The polygon through the points, filled by the winding rule.
+// The polygon through the points, filled by the winding rule: the pixels whose centres it winds
+// around.
 QRegion CreatePolygonRgn(const std::vector<QPoint>& points);
+// Several polygons filled together by the winding rule: for polygons of one orientation, the
+// union of their regions.
+QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPoint>>& polygons);
 QRegion CombineRgn(const QRegion& a, const QRegion& b, TRegionMode mode);
 // The union of many regions, as OR-ing them in turn gives, merged pairwise so that it costs the
 // regions' size times the logarithm of their number, not times their number.

@@ -132,15 +132,17 @@ void InitMultiWipe(TShowPictureVar& v) {
 bool StepMultiWipe(TShowPictureVar& v, int32_t dx, int32_t dy) {
   if (v.pos >= 2 * v.cellW) return Finish(v);
   const int32_t e = v.Nearest(v.pos), p = v.pos;
-  // One triangle at the corner (0, 0), then the same one at every cell's corner.
-  const QRegion one = Polygon({QPoint(0, 0), QPoint(dx * p, 0), QPoint(0, dy * e)});
+  // One triangle at the corner (0, 0), then the same one at every cell's corner: the union of
+  // the hundred, filled together.
   const int32_t firstRow = dy > 0 ? 0 : 1, firstColumn = dx > 0 ? 0 : 1;
-  std::vector<QRegion> cells;
+  std::vector<std::vector<QPoint>> cells;
   cells.reserve(100);
   for (int32_t row = firstRow; row < firstRow + 10; ++row)
-    for (int32_t column = firstColumn; column < firstColumn + 10; ++column)
-      cells.push_back(OffsetRgn(one, column * v.cellW, row * v.cellH));
-  Reveal(v, CombineRgnAll(std::move(cells)));
+    for (int32_t column = firstColumn; column < firstColumn + 10; ++column) {
+      const QPoint at(column * v.cellW, row * v.cellH);
+      cells.push_back({at, at + QPoint(dx * p, 0), at + QPoint(0, dy * e)});
+    }
+  Reveal(v, CreatePolyPolygonRgn(cells));
   v.pos += 1;
   return false;
 }

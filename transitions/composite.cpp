@@ -1,64 +1,65 @@
-// Composited reveals: each stage is composed from both pictures in a scratch frame of the
-// picture's size and drawn in one piece, so that old content can shrink or move over the new:
-// "Center(Envelop)", the interlaced slides and the rolls. Every scratch frame lives for one tick.
+// Composited reveals: each stage is composed from both pictures, so that old content can shrink
+// or move over the new: "Center(Envelop)", the interlaced slides and the rolls. The stages are
+// composed on the target itself: its first tick draws the old content wherever the new picture
+// is not, and from then on each tick draws only what changed since the last; the target reaches
+// the screen only between ticks, so it shows each stage as a frame composed aside would.
 #include <algorithm>
 #include <vector>
 
+#include "platform/regions.h"
 #include "transitions/effects.h"
 
 namespace sf::effects {
 namespace {
 
-// A scratch frame of W x H in the device's format, and a canvas on it.
-struct TScratch {
-  QImage frame;
-  TCanvas canvas;
-  explicit TScratch(const TShowPictureVar& v) : frame(v.W, v.H, QImage::Format_RGB32), canvas(frame) {}
-  // Rectangle r of the outgoing content (old at place(r)) into the frame at r.
-  void Old(const TShowPictureVar& v, const QRect& r) { canvas.CopyRect(r, *v.Old, v.Place(r)); }
-  // Rectangle src of the new picture into the frame at dst.
-  void New(const TShowPictureVar& v, const QRect& src, const QRect& dst) { canvas.CopyRect(dst, *v.New, src); }
-  void DrawOn(const TShowPictureVar& v) const { v.target->Draw(v.X, v.Y, frame); }
-};
+// The old content (old at place(r)) through a region of the picture, on the target.
+void OldThrough(const TShowPictureVar& v, const QRegion& region) {
+  if (region.isEmpty()) return;
+  const QRect whole = v.Place(v.Picture());
+  v.target->SelectClipRgn(region.translated(v.X, v.Y));
+  v.target->CopyRect(whole, *v.Old, whole);
+  v.target->ClearClip();
+}
 
-// The interlaced slides: even lines of the frame carry the far part of the picture, odd lines
-// its near part, both sliding two pixels a tick towards each other.
+// The interlaced slides: even lines carry the far part of the picture, odd lines its near part,
+// both sliding two pixels a tick towards each other. A line once covered stays covered, with
+// new content each tick; the others keep the old content the first tick drew.
 bool StepInterlaced(TShowPictureVar& v, bool rows) {
   if (v.limit < v.pos) return true;  // the tick before drew the whole picture
-  TScratch s(v);
+  if (!v.flag) {
+    v.flag = true;
+    OldThrough(v, QRegion(v.Picture()));
+  }
   const int32_t m = 2 * v.limit - 2 * v.pos, lines = rows ? v.H : v.W;
-  std::vector<bool> covered(size_t(lines), false);
-  std::vector<TCanvas::TColumnMove> columns;
-  auto line = [&](int32_t from, int32_t to) {
-    if (from < 0 || from >= lines || to < 0 || to >= lines) return;  // beyond the picture
-    if (rows) s.New(v, ltrb(0, from, v.W, from + 1), ltrb(0, to, v.W, to + 1));
-    else columns.push_back({from, to});
-    covered[size_t(to)] = true;
-  };
-  for (int32_t g = 0; g <= v.pos; ++g) {
-    const int32_t h = 2 * g;
-    line(m + h, h);
-    line(h + 1, m + h + 1);
-  }
-  s.canvas.CopyColumns(*v.New, columns, 0, v.H, 0);
-  // The frame starts as the old content; only the lines no new line covers need it.
-  for (int32_t a = 0; a < lines;) {
-    if (covered[size_t(a)]) {
-      ++a;
-      continue;
+  if (rows) {
+    auto line = [&](int32_t from, int32_t to) {
+      if (from < 0 || from >= lines || to < 0 || to >= lines) return;  // beyond the picture
+      v.CopyTo(ltrb(0, from, v.W, from + 1), ltrb(0, to, v.W, to + 1));
+    };
+    for (int32_t g = 0; g <= v.pos; ++g) {
+      const int32_t h = 2 * g;
+      line(m + h, h);
+      line(h + 1, m + h + 1);
     }
-    int32_t z = a;
-    while (z < lines && !covered[size_t(z)]) ++z;
-    s.Old(v, rows ? ltrb(0, a, v.W, z) : ltrb(a, 0, z, v.H));
-    a = z;
+  } else {
+    // Column h (even, up to 2 pos) takes column m + h; column m + h + 1 takes column h + 1: two
+    // runs of every other column, held to the picture.
+    auto run = [&](int32_t from, int32_t to) {
+      const int32_t count = to > lines - 1 ? 0 : std::min(v.pos, (lines - 1 - to) / 2) + 1;
+      return TCanvas::TColumnRun{from, v.X + to, count, 2};  // the source side is held by the canvas
+    };
+    std::vector<TCanvas::TColumnRun> runs;
+    for (const TCanvas::TColumnRun& r : {run(m, 0), run(1, m + 1)})
+      if (r.count > 0) runs.push_back(r);
+    v.target->CopyColumnRuns(*v.New, runs, 0, v.H, v.Y);
   }
-  s.DrawOn(v);
   ++v.pos;
   return false;
 }
 
 // The rolls: the revealed part of the new picture, a 30-line curl ahead of it showing the new
-// picture's content there mirrored, and the old content beyond. Three lines a tick.
+// picture's content there mirrored, and the old content beyond. Three lines a tick: the curl
+// moves on over the old content and leaves the new picture behind it.
 enum TRoll { RollRight, RollLeft, RollDown, RollUp };
 
 bool StepRoll(TShowPictureVar& v, TRoll roll) {
@@ -77,18 +78,23 @@ bool StepRoll(TShowPictureVar& v, TRoll roll) {
     r0 = v.pos, r1 = size, a = std::max(v.pos - 30, 0), z = v.pos;
   }
   auto band = [&](int32_t from, int32_t to) { return columns ? ltrb(from, 0, to, v.H) : ltrb(0, from, v.W, to); };
-  TScratch s(v);
-  // Only the old content beyond the curl is copied: the rest of the frame is new or curl.
-  s.Old(v, forward ? band(z, size) : band(0, a));
-  s.New(v, band(r0, r1), band(r0, r1));
+  if (!v.flag) {  // the first stage whole: the old content beyond the curl, the revealed part
+    v.flag = true;
+    OldThrough(v, QRegion(forward ? band(z, size) : band(0, a)));
+    v.Copy(band(r0, r1));
+  } else if (forward) {  // the curl of the tick before is revealed now
+    v.Copy(band(std::max(v.limit, 0), r1));
+  } else {
+    v.Copy(band(r0, std::min(v.limit, size)));
+  }
+  v.limit = forward ? a : z;  // where this curl begins: revealed from the next tick
   if (columns) {
     std::vector<TCanvas::TColumnMove> curl;
-    for (int32_t i = 0; i < z - a; ++i) curl.push_back({z - 1 - i, a + i});
-    s.canvas.CopyColumns(*v.New, curl, 0, v.H, 0);
+    for (int32_t i = 0; i < z - a; ++i) curl.push_back({z - 1 - i, v.X + a + i});
+    v.target->CopyColumns(*v.New, curl, 0, v.H, v.Y);
   } else {
-    for (int32_t i = 0; i < z - a; ++i) s.New(v, band(z - 1 - i, z - i), band(a + i, a + i + 1));
+    for (int32_t i = 0; i < z - a; ++i) v.CopyTo(band(z - 1 - i, z - i), band(a + i, a + i + 1));
   }
-  s.DrawOn(v);
   v.pos += forward ? 3 : -3;
   return false;
 }
@@ -101,6 +107,7 @@ void InitCenterEnvelop(TShowPictureVar& v, int32_t) {
   v.cy = v.H / 2;
   v.limit = v.W < v.H ? v.cx : v.cy;
   v.pos = v.limit;
+  v.flag = false;
 }
 bool StepCenterEnvelop(TShowPictureVar& v, int32_t) {
   if (v.pos <= 0) {
@@ -115,13 +122,14 @@ bool StepCenterEnvelop(TShowPictureVar& v, int32_t) {
     const int32_t d = int32_t(int64_t(v.pos) * v.W / v.H);
     r = ltrb(v.cx - d, v.cy - v.pos, v.cx + d, v.cy + v.pos);
   }
-  // The frame is the new picture with the old content inside R: the new picture is copied
-  // around R only, as R's inside is covered at once.
-  TScratch s(v);
+  // The new picture with the old content inside R. R only shrinks: the old content is drawn
+  // once, and each tick adds the new picture around R.
   const QRect inside = r.intersected(v.Picture());
-  for (const QRect& part : QRegion(v.Picture()).subtracted(QRegion(inside))) s.New(v, part, part);
-  s.Old(v, inside);
-  s.DrawOn(v);
+  if (!v.flag) {
+    v.flag = true;
+    OldThrough(v, QRegion(inside));
+  }
+  v.RegionDraw(QRegion(v.Picture()).subtracted(QRegion(inside)));
   v.pos -= v.S;
   return false;
 }
@@ -129,26 +137,34 @@ bool StepCenterEnvelop(TShowPictureVar& v, int32_t) {
 void InitShowUpDown(TShowPictureVar& v, int32_t) {
   v.TakePicture();
   v.limit = v.H / 2 + 1;
+  v.flag = false;
 }
 bool StepShowUpDown(TShowPictureVar& v, int32_t) { return StepInterlaced(v, true); }
 void InitShowLeftRight(TShowPictureVar& v, int32_t) {
   v.TakePicture();
   v.limit = v.W / 2 + 1;
+  v.flag = false;
 }
 bool StepShowLeftRight(TShowPictureVar& v, int32_t) { return StepInterlaced(v, false); }
 
-void InitRollRight(TShowPictureVar& v, int32_t) { v.TakePicture(); }
+static void InitRoll(TShowPictureVar& v, int32_t start) {
+  v.TakePicture();
+  v.pos = start;
+  v.limit = start;  // where the curl began the tick before
+  v.flag = false;
+}
+void InitRollRight(TShowPictureVar& v, int32_t) { InitRoll(v, 0); }
 bool StepRollRight(TShowPictureVar& v, int32_t) { return StepRoll(v, RollRight); }
 void InitRollLeft(TShowPictureVar& v, int32_t) {
   v.TakePicture();
-  v.pos = v.W;
+  InitRoll(v, v.W);
 }
 bool StepRollLeft(TShowPictureVar& v, int32_t) { return StepRoll(v, RollLeft); }
-void InitRollDown(TShowPictureVar& v, int32_t) { v.TakePicture(); }
+void InitRollDown(TShowPictureVar& v, int32_t) { InitRoll(v, 0); }
 bool StepRollDown(TShowPictureVar& v, int32_t) { return StepRoll(v, RollDown); }
 void InitRollUp(TShowPictureVar& v, int32_t) {
   v.TakePicture();
-  v.pos = v.H;
+  InitRoll(v, v.H);
 }
 bool StepRollUp(TShowPictureVar& v, int32_t) { return StepRoll(v, RollUp); }
 

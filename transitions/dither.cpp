@@ -71,10 +71,14 @@ bool StepRandomCrossLines(TShowPictureVar& v, int32_t) {
 void InitIncreaseShow(TShowPictureVar& v, int32_t) {
   v.TakePicture();
   v.pass = 0;  // sub
+  // A pass sprinkles about a sixth of the pixels: room for them once, for all six passes.
+  const size_t expected = size_t(v.W) * size_t(v.H) / 5 + 64;
+  for (std::vector<int32_t>& list : v.sprinkled) list.reserve(expected);
 }
 bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
   if (v.pos > 5) {
     v.FullDraw();
+    for (std::vector<int32_t>& list : v.sprinkled) std::vector<int32_t>().swap(list);
     return true;
   }
   if (v.pass > 5) {
@@ -82,14 +86,30 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
     ++v.pos;
     return false;
   }
-  std::vector<TCanvas::TRowSpan> pixels;
-  pixels.reserve(size_t(v.W) * size_t(v.H) / 6 + 16);
-  for (int32_t x = v.pos; x < v.W; x += Random(6))
-    for (int32_t y = v.pass; y < v.H; y += Random(6)) {
-      const int32_t o = x + Random(6);
-      pixels.push_back({y, o, o + 1});
-    }
-  v.target->CopyRowSpans(*v.New, v.X, v.Y, pixels);
+  // The sprinkle walks down the columns; its pixels are gathered first and then copied row by
+  // row, which leaves the same pixels and touches each row's memory once, not once a column.
+  std::vector<int32_t>& columns = v.sprinkled[0];
+  std::vector<int32_t>& rows = v.sprinkled[1];
+  std::vector<int32_t>& start = v.sprinkled[2];  // where each row's pixels begin in byRow
+  std::vector<int32_t>& byRow = v.sprinkled[3];
+  columns.clear(), rows.clear();
+  start.assign(size_t(v.H) + 1, 0);
+  {
+    TRandomRun random;
+    for (int32_t x = v.pos; x < v.W; x += random(6))
+      for (int32_t y = v.pass; y < v.H; y += random(6)) {
+        columns.push_back(x + random(6));
+        rows.push_back(y);
+        ++start[size_t(y) + 1];
+      }
+  }
+  for (size_t y = 1; y < start.size(); ++y) start[y] += start[y - 1];
+  byRow.resize(columns.size());
+  for (size_t i = 0; i < columns.size(); ++i) byRow[size_t(start[size_t(rows[i])]++)] = columns[i];
+  // start[y] now holds where row y + 1 begins.
+  TCanvas::TPixelCopier pixels(*v.target, *v.New, v.X, v.Y);
+  for (int32_t y = 0, i = 0; y < v.H; ++y)
+    for (; i < start[size_t(y)]; ++i) pixels.Copy(byRow[size_t(i)], y);
   ++v.pass;
   return false;
 }

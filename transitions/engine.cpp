@@ -28,6 +28,7 @@ int32_t TTransitionEngine::Start(int32_t index, TCanvas& target, const QImage& n
   V.New = &newPicture;
   V.Old = &old;
   V.S = std::clamp(speed, 1, 50);
+  V.revealed = QRegion();
   V.W = newPicture.width();
   V.H = newPicture.height();
   index = WholeScreenIndex(index, wholeScreen);

@@ -95,6 +95,7 @@ void InitMultiBox(TShowPictureVar& v, bool toCenter) {
   v.cellH = (v.H + 20) / 20;
   v.TakeRatio();
   v.pos = toCenter ? v.cellW : 0;
+  v.flag = false;  // the first tick draws the whole picture
 }
 
 std::vector<QRect> Boxes(const TShowPictureVar& v) {
@@ -109,21 +110,23 @@ std::vector<QRect> Boxes(const TShowPictureVar& v) {
   return boxes;
 }
 
-// A scratch frame with `inside` taken from one picture in the boxes and the other around them;
-// each pixel of the frame is written once.
+// The new picture in the boxes and the old content around them (or the other way round). The
+// first tick draws every pixel of the picture; from then on the new picture's part only grows,
+// so each tick draws only what it gained.
 void DrawBoxes(TShowPictureVar& v, bool newInBoxes) {
-  QImage frame(v.W, v.H, QImage::Format_RGB32);
-  TCanvas scratch(frame);
   std::vector<QRegion> boxes;
   for (const QRect& box : Boxes(v)) boxes.push_back(CreateRectRgn(box.left(), box.top(), box.left() + box.width(), box.top() + box.height()));
   const QRegion inBoxes = CombineRgn(CombineRgnAll(std::move(boxes)), CreateRectRgn(0, 0, v.W, v.H), TRegionMode::And);
-  auto take = [&](const QRect& r, bool fromNew) {
-    if (fromNew) scratch.CopyRect(r, *v.New, r);
-    else scratch.CopyRect(r, *v.Old, v.Place(r));
-  };
-  for (const QRect& r : QRegion(v.Picture()).subtracted(inBoxes)) take(r, !newInBoxes);
-  for (const QRect& r : inBoxes) take(r, newInBoxes);
-  v.target->Draw(v.X, v.Y, frame);
+  const QRegion around = QRegion(v.Picture()).subtracted(inBoxes);
+  const QRegion& fresh = newInBoxes ? inBoxes : around;
+  if (!v.flag) {
+    v.flag = true;
+    const QRect whole = v.Place(v.Picture());
+    v.target->SelectClipRgn((newInBoxes ? around : inBoxes).translated(v.X, v.Y));
+    v.target->CopyRect(whole, *v.Old, whole);
+    v.target->ClearClip();
+  }
+  v.RegionDraw(fresh);
 }
 
 }  // namespace

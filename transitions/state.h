@@ -39,6 +39,7 @@ struct TShowPictureVar {
   std::array<uint8_t, 64> table1{}, table2{};
   std::vector<int32_t> work;   // pending rows, columns or cells
   std::vector<int32_t> pendingTop[2], pendingBottom[2];  // column ranges gathered in a tick
+  std::vector<int32_t> sprinkled[4];  // a tick's sprinkled pixels: columns, rows, row starts, columns by row
 
   // place(r): r shifted by (X, Y).
   QRect Place(const QRect& r) const { return r.translated(X, Y); }
@@ -52,9 +53,15 @@ struct TShowPictureVar {
   void StretchInto(const QRect& r) const {
     if (!r.isEmpty()) target->StretchDraw(Place(r), *New);
   }
-  // Region draw: New at (X, Y) clipped to region (in picture coordinates).
-  void RegionDraw(const QRegion& region) const {
-    target->SelectClipRgn(region.translated(X, Y));
+  // Region draw: New at (X, Y) clipped to region (in picture coordinates). What a region draw
+  // put on the target stays the new picture for the rest of the transition, so only the part of
+  // the region no earlier region draw covered is copied: the target ends the same.
+  QRegion revealed;  // the union of this transition's region draws
+  void RegionDraw(const QRegion& region) {
+    const QRegion fresh = region.subtracted(revealed);
+    if (fresh.isEmpty()) return;
+    revealed = revealed.united(fresh);
+    target->SelectClipRgn(fresh.translated(X, Y));
     target->Draw(X, Y, *New);
     target->ClearClip();
   }

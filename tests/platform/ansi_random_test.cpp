@@ -58,3 +58,21 @@ TEST(TempDir, IsPrivateAndStable) {
   EXPECT_EQ(info.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
             QFile::Permissions());
 }
+
+TEST(Random, ARunDrawsWhatRandomDrawsAcrossItsBatches) {
+  // More draws than one batch holds, with ranges that change from draw to draw.
+  RandSeed(987654321);
+  std::vector<int32_t> plain;
+  for (int i = 0; i < 10000; ++i) plain.push_back(Random(1 + i % 37));
+  const uint32_t after = CurrentRandSeed();
+  RandSeed(987654321);
+  {
+    TRandomRun run;
+    for (int i = 0; i < 10000; ++i) ASSERT_EQ(run(1 + i % 37), plain[size_t(i)]) << i;
+  }
+  // The generator goes on from where the run stopped, not from where its batch ended.
+  EXPECT_EQ(CurrentRandSeed(), after);
+  RandSeed(5);
+  { TRandomRun run; }
+  EXPECT_EQ(CurrentRandSeed(), 5u);
+}

@@ -131,6 +131,9 @@ TEST(RunWindow, CaptionAndTextPlaces) {
                            S("TextPosition", "3") + S("EffectList", "");
   show.AddPicture(Bmp(Solid(8, 8, qRgb(0, 0, 0))), text);
   TfRun& run = show.Start();
+  // A record's font colours are drawn at random when it is read, black among them: white here,
+  // to stand out from the black background.
+  show.project->Slides[0].CaptionFont.Color = show.project->Slides[0].TextFont.Color = 0xFFFFFF;
   run.FormShow();
   const QImage& bg = run.FBackground;
   // The caption's letters start at (40, 30) and right of it (the glyphs' own bearings).

@@ -79,3 +79,64 @@ TEST(Regions, BuildersFollowTheExclusiveRectangleRule) {
   EXPECT_EQ(CombineRgn(a, b, TRegionMode::Diff).boundingRect(), ltrb(0, 0, 5, 10));
   EXPECT_EQ(OffsetRgn(a, 3, 4).boundingRect(), ltrb(3, 4, 13, 14));
 }
+
+TEST(Regions, ScanConversionByPixelCentresAndBands) {
+  // A polygon on whole pixels is its rectangle, in one band.
+  const QRegion box = CreatePolygonRgn({{2, 3}, {10, 3}, {10, 7}, {2, 7}});
+  EXPECT_EQ(box, CreateRectRgn(2, 3, 10, 7));
+  EXPECT_EQ(box.rectCount(), 1);
+  // A triangle takes the pixels whose centres lie inside it, an edge's right side out: row y
+  // (centre y + 0.5) runs from x 0 to y + 0.5, so it holds the y pixels left of x = y.
+  const QRegion triangle = CreatePolygonRgn({{0, 0}, {8, 8}, {0, 8}});
+  EXPECT_FALSE(triangle.contains(QPoint(0, 0)));
+  EXPECT_TRUE(triangle.contains(QPoint(0, 1)));
+  EXPECT_TRUE(triangle.contains(QPoint(6, 7)));
+  EXPECT_FALSE(triangle.contains(QPoint(7, 7)));
+  int pixels = 0;
+  for (const QRect& r : triangle) pixels += r.width() * r.height();
+  EXPECT_EQ(pixels, 28);  // 0 + 1 + ... + 7
+  // Polygons filled together are the union of each filled alone, also where they overlap; a
+  // gap between them stays out.
+  const std::vector<QPoint> a{{0, 0}, {30, 0}, {0, 20}}, b{{20, 10}, {50, 10}, {20, 40}}, c{{0, 60}, {9, 60}, {0, 70}};
+  EXPECT_EQ(CreatePolyPolygonRgn({a, b, c}),
+            CombineRgnAll({CreatePolygonRgn(a), CreatePolygonRgn(b), CreatePolygonRgn(c)}));
+  // An ellipse's rows are symmetric about its centre; its widest row spans the box.
+  const QRegion ellipse = CreateEllipticRgn(0, 0, 41, 21);
+  EXPECT_TRUE(ltrb(0, 0, 41, 21).contains(ellipse.boundingRect()));
+  for (int y = 0; y < 21; ++y)
+    for (int x = 0; x < 41; ++x) EXPECT_EQ(ellipse.contains(QPoint(x, y)), ellipse.contains(QPoint(40 - x, 20 - y))) << x << "," << y;
+  EXPECT_TRUE(ellipse.contains(QPoint(0, 10)) && ellipse.contains(QPoint(40, 10)));
+  EXPECT_TRUE(CreateEllipticRgn(5, 5, 5, 9).isEmpty());
+}
+
+TEST(Canvas, ColumnRunsAndSinglePixels) {
+  QImage src(16, 4, QImage::Format_RGB32), dst(16, 4, QImage::Format_RGB32);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 16; ++x) src.setPixel(x, y, qRgb(x, y, 1));
+  dst.fill(Qt::black);
+  TCanvas c(dst);
+  // Every other column from column 3 onto column 0, and from column 0 onto column 5: where the
+  // two interleave, every column is written; columns beyond either picture are left out.
+  c.CopyColumnRuns(src, {{3, 0, 5, 2}, {0, 5, 20, 2}}, 0, 4, 0);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 16; ++x) {
+      QRgb want = qRgb(0, 0, 0);
+      if (x % 2 == 0 && x <= 8) want = qRgb(x + 3, y, 1);
+      if (x % 2 == 1 && x >= 5) want = qRgb(x - 5, y, 1);
+      EXPECT_EQ(dst.pixel(x, y), want) << x << "," << y;
+    }
+  EXPECT_EQ(c.TakeDirty(), ltrb(0, 0, 16, 4));
+  // Single pixels shifted by (2, 1), clipped to both pictures.
+  dst.fill(Qt::black);
+  {
+    TCanvas::TPixelCopier pixels(c, src, 2, 1);
+    pixels.Copy(0, 0);
+    pixels.Copy(15, 0);  // lands beyond the target
+    pixels.Copy(-1, 2);  // not in the source
+    pixels.Copy(3, 2);
+  }
+  EXPECT_EQ(dst.pixel(2, 1), qRgb(0, 0, 1));
+  EXPECT_EQ(dst.pixel(5, 3), qRgb(3, 2, 1));
+  EXPECT_EQ(dst.pixel(15, 1), qRgb(0, 0, 0));
+  EXPECT_TRUE(c.TakeDirty().contains(QRect(2, 1, 4, 3)));
+}
