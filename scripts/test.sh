@@ -19,7 +19,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktra
 
 # Each fuzz target for a bounded time, two at a time (one per core). A decompression bomb fails
 # like a crash: no input may make a target claim more than 512 MB at once or hold 1 GB.
-seconds=${FUZZ_SECONDS:-30}
+seconds=${FUZZ_SECONDS:-20}
 fuzzed=0
 fuzz_one() {  # target: runs it on its seeds in a corpus folder of its own
   local target=$1 name=${1##*/fuzz_}

@@ -6,9 +6,9 @@
 # usage: faults_e2e.sh SHOWFORGE SHOWFORGE_TOOL
 set -euo pipefail
 tool=$2  # $1, the bare player, is what pack copies
-. "$(dirname "$0")/lib.sh" 191
+. "$(dirname "$0")/lib.sh"
 window() {  # name: waits for a window of that title, prints its id
-  for _ in $(seq 50); do
+  for _ in $(seq 150); do
     xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 && return 0
     sleep 0.1
   done
@@ -25,7 +25,18 @@ boxes() {
   echo "$n"
 }
 waitbox() {
-  for _ in $(seq 50); do [ "$(boxes)" -ge 1 ] && return 0; sleep 0.1; done
+  for _ in $(seq 150); do [ "$(boxes)" -ge 1 ] && return 0; sleep 0.1; done
+  return 1
+}
+waitshow() {  # the run window covers the screen (found by its class: its own title is empty)
+  local w
+  for _ in $(seq 150); do
+    for w in $(xdotool search --onlyvisible --classname '^show\.bin$' 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$w")"
+      [ "$WIDTH" -ge 640 ] && return 0
+    done
+    sleep 0.1
+  done
   return 1
 }
 settings() {  # the values of the key "faults"
@@ -120,7 +131,8 @@ wait "$dialog" || fail "the dialog with a damaged picture did not end with 0"
 "$work/menu/show.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
-sleep 1.5
+waitshow || fail "the show with a menu did not open"
+sleep 0.5
 settings '"Esc Key"=dword:00000001' '"Mouse Sensitivity"="high"'
 xdotool mousemove 200 200 click 3
 sleep 0.5

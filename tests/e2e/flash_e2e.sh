@@ -6,7 +6,7 @@
 # usage: flash_e2e.sh SHOWFORGE_TOOL
 set -euo pipefail
 tool=$1
-. "$(dirname "$0")/lib.sh" 301
+. "$(dirname "$0")/lib.sh"
 command -v ffmpeg >/dev/null || { echo "SKIP: ffmpeg is not installed"; exit 77; }
 export SHOWFORGE_AUDIO=null SHOWFORGE_TRACE=flash
 convert -size 160x120 xc:yellow "$work/media/a.bmp"
@@ -70,7 +70,7 @@ wait "$show" || fail "the exit code after SIGTERM was not 0"
 "$work/show.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
-for _ in $(seq 80); do
+for _ in $(seq 200); do
   shoot
   [[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] && break
   sleep 0.1
@@ -89,14 +89,14 @@ printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quillmoor\\e2eflash]\n"Enable
 "$work/show.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
-for _ in $(seq 80); do
+for _ in $(seq 200); do
   shoot
   [[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] && break
   sleep 0.1
 done
 xdotool key Escape
 prompt=""
-for _ in $(seq 50); do
+for _ in $(seq 150); do
   prompt=$(xdotool search --onlyvisible --name '^Screensaver Password$' 2>/dev/null | head -1) && [ -n "$prompt" ] && break
   sleep 0.1
 done

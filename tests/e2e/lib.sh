@@ -1,6 +1,6 @@
 # What the desktop tests share: a private working folder and environment, an Xvfb screen of its
-# own, and waiting on the program's process. Source it with the first display number to try.
-# usage: . lib.sh FIRST_DISPLAY [Xvfb options...]
+# own, and waiting on the program's process.
+# usage: . lib.sh
 for cmd in Xvfb xdotool xprop import convert; do
   command -v "$cmd" >/dev/null || { echo "SKIP: $cmd is not installed"; exit 77; }
 done
@@ -28,11 +28,11 @@ waitgone() {  # pid seconds
   return 1
 }
 
-first=$1
-shift
-display=""
-for d in $(seq "$first" $((first + 49))); do [ -e "/tmp/.X$d-lock" ] || { display=$d; break; }; done
-Xvfb ":$display" -screen 0 640x480x24 -nolisten tcp "$@" >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number once it accepts connections, so that
+# desktop tests running side by side never race for one display nor start before their screen.
+# The root is black (-br), a backdrop that tells where a window drew.
+Xvfb -displayfd 3 -screen 0 640x480x24 -br -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY=":$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null && break; sleep 0.1; done
+grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null || { echo "FAIL: Xvfb did not start in 30 seconds"; exit 1; }
+export DISPLAY=":$(cat "$work/display")"

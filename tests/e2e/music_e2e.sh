@@ -5,7 +5,7 @@
 # track ends the show with exit 0 and leaves no temporary music file.
 # usage: music_e2e.sh DEMO_SCR
 set -euo pipefail
-. "$(dirname "$0")/lib.sh" 231
+. "$(dirname "$0")/lib.sh"
 cp "$1" "$work/Demo.scr"
 export SHOWFORGE_AUDIO=null SHOWFORGE_TRACE=music
 "$work/Demo.scr" /s 2>"$work/show.log" &

@@ -7,9 +7,9 @@
 # usage: settings_e2e.sh SHOWFORGE SHOWFORGE_TOOL
 set -euo pipefail
 tool=$2  # $1, the bare player, is what pack copies
-. "$(dirname "$0")/lib.sh" 141
+. "$(dirname "$0")/lib.sh"
 window() {  # name: waits for a window of that title, prints its id
-  for _ in $(seq 50); do
+  for _ in $(seq 150); do
     xdotool search --name "^$1\$" 2>/dev/null | head -1 && return 0
     sleep 0.1
   done

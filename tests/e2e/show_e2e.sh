@@ -5,7 +5,7 @@
 # usage: show_e2e.sh SHOWFORGE SHOWFORGE_TOOL HOSTWINDOW
 set -euo pipefail
 tool=$2 host=$3  # $1, the bare player, is what pack copies
-. "$(dirname "$0")/lib.sh" 91 -br
+. "$(dirname "$0")/lib.sh"
 export SHOWFORGE_TRACE=1
 
 # A show of three solid slides, stretched over the screen, one second each, in order, no effect.
@@ -20,15 +20,6 @@ JSON
 "$tool" pack "$work/manifest.json" -o "$work/show.bin" >/dev/null
 
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -Eo '#[0-9A-F]{6}' | head -1; }
-slidepixel() {  # a slide's colour at (x, y), looked at again when it meets the tick between two slides
-  local p
-  for _ in 1 2 3 4 5; do
-    p=$(pixel "$1" "$2")
-    [[ $p =~ ^#(FF0000|00FF00|0000FF)$ ]] && break
-    sleep 0.1
-  done
-  echo "$p"
-}
 
 # Full screen: sample the middle of the screen for nine seconds. Between two slides the new
 # slide's (black) background stands alone for one tick before its picture comes: black samples
@@ -69,16 +60,23 @@ for _ in $(seq 50); do [ -s "$work/host.id" ] && break; sleep 0.1; done
 "$work/show.bin" /p "$(cat "$work/host.id")" 2>>"$work/show.log" &
 preview=$!
 pids+=($preview)
-sleep 2
-inside=$(slidepixel 200 155) outside=$(pixel 60 60) below=$(pixel 200 300)
+for _ in $(seq 50); do
+  inside=$(pixel 200 155)
+  [[ $inside =~ ^#(FF0000|00FF00|0000FF)$ ]] && break
+  sleep 0.2
+done
+outside=$(pixel 60 60) below=$(pixel 200 300)
 echo "preview: inside $inside, outside $outside and $below"
 [[ $inside =~ ^#(FF0000|00FF00|0000FF)$ ]] || fail "the preview does not show a slide inside its host"
 [ "$outside" = "#000000" ] && [ "$below" = "#000000" ] || fail "the preview drew outside its host"
 import -window root "$work/preview.png"
 # The preview follows its host's new size.
 xdotool windowsize "$(cat "$work/host.id")" 300 200
-sleep 1
-grown=$(slidepixel 380 265)
+for _ in $(seq 50); do
+  grown=$(pixel 380 265)
+  [[ $grown =~ ^#(FF0000|00FF00|0000FF)$ ]] && break
+  sleep 0.2
+done
 [[ $grown =~ ^#(FF0000|00FF00|0000FF)$ ]] || fail "the preview did not follow its host's size ($grown)"
 kill "$hostpid"
 waitgone "$preview" 5 || fail "the preview did not end with its host"

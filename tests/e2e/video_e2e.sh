@@ -6,7 +6,7 @@
 # usage: video_e2e.sh SHOWFORGE_TOOL
 set -euo pipefail
 tool=$1
-. "$(dirname "$0")/lib.sh" 251
+. "$(dirname "$0")/lib.sh"
 command -v ffmpeg >/dev/null || { echo "SKIP: ffmpeg is not installed"; exit 77; }
 export SHOWFORGE_AUDIO=null SHOWFORGE_TRACE=video
 convert -size 160x120 xc:yellow "$work/media/a.bmp"
