@@ -1,6 +1,7 @@
 #include "app/entry.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "platform/messagebox.h"
 #include "platform/registry.h"
 #include "platform/termination.h"
+#include "platform/x11host.h"
 #include "player/runwindow.h"
 #include "settings/rwsetting.h"
 #include "settings/settingdialog.h"
@@ -67,8 +69,15 @@ int RunProgram(int argc, char** argv) {
     case TRunMode::Preview: {
       // The run window is the main window; the loop runs until the show is closed.
       TRunSetup setup;
+      // -root without a saver window is the full-screen show over the root window.
       setup.preview = choice.mode == TRunMode::Preview && !choice.hostIsRoot;
       setup.hostWindow = choice.hostWindow;
+      if (setup.preview) {
+        QList<QSize> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+          screens << (QSizeF(screen->size()) * screen->devicePixelRatio()).toSize();
+        setup.screenHost = ScreenSizedHost(X11WindowSize(choice.hostWindow), screens);
+      }
       setup.started = started;
       {
         TfRun run(*project, *settings, setup);

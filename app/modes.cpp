@@ -42,6 +42,10 @@ TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
   }
   const QString first = params[0];
   if (first.compare("-root", Qt::CaseInsensitive) == 0) {
+    // XScreenSaver runs its hacks with -root and names the window they are to draw in (its
+    // saver window, or the small one of its settings' preview) in the environment; without the
+    // variable the show draws on the screen's root window itself.
+    if (const uint32_t window = ParseWindowId(xscreensaverWindow)) return Hosted(window, xscreensaverWindow);
     c.mode = TRunMode::Preview;
     c.hostIsRoot = true;
     return c;
@@ -68,6 +72,12 @@ TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
                   .arg(first);
   }
   return c;
+}
+
+bool ScreenSizedHost(QSize host, const QList<QSize>& screens) {
+  for (const QSize& screen : screens)
+    if (!screen.isEmpty() && host.width() >= screen.width() && host.height() >= screen.height()) return true;
+  return false;
 }
 
 }  // namespace sf

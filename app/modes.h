@@ -1,6 +1,8 @@
 // The choice of mode from the command line and the program's path.
 #pragma once
 
+#include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -26,12 +28,19 @@ struct TModeChoice {
 //
 // Windows' forms: /c, /s and /p HANDLE, also with '-' for '/', in either case; only the first
 // two characters of the first parameter count, and /p takes its handle from a second parameter
-// or after a colon or blank (/p:1234). X11 saver hosts: -root, -window-id ID, and with no
-// parameters the XSCREENSAVER_WINDOW variable. Window ids are decimal or 0x-hexadecimal. With no
+// or after a colon or blank (/p:1234). X11 saver hosts: -root (inside XSCREENSAVER_WINDOW when it is
+// set, else on the root window), -window-id ID, and with no parameters the XSCREENSAVER_WINDOW
+// variable. Window ids are decimal or 0x-hexadecimal. With no
 // parameters at all, a program whose upper-cased path contains ".SCR" opens its settings and any
 // other plays the show.
 TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
                        const QString& xscreensaverWindow = {});
+
+// Whether a host window of that size (device pixels) covers one of the screens (device pixels):
+// XScreenSaver's and xsecurelock's saver windows and the root window do, a settings dialog's
+// preview does not. A show in such a host is laid out as on the full screen; a smaller host gets
+// the preview's layout.
+bool ScreenSizedHost(QSize host, const QList<QSize>& screens);
 
 // A window id: decimal, or hexadecimal after 0x; 0 when it is not one.
 uint32_t ParseWindowId(const QString& text);

@@ -38,9 +38,9 @@ bool TfRun::FlashSlide(const TPictureInfo& slide) {
     return true;
   }
   TfFlashform* form =
-      FPreview ? TfFlashform::CreatePreview(this, plBK, settings_, true, params, path)
+      FHosted ? TfFlashform::CreatePreview(this, plBK, settings_, true, params, path)
                : TfFlashform::CreateFullScreen(this, &pm, settings_, !MenuModeOn(), true, params, path,
-                                               QRect(0, 0, FShowWidth, FShowHeight));
+                                               ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   if (!form->FFlash->HasMovie()) {
     // A movie that cannot be read is passed over, as a picture that does not decode is.
     std::fprintf(stderr, "showforge: the flash movie %s is passed over: %s\n", qPrintable(slide.FileName),

@@ -1,5 +1,7 @@
 #include "player/runwindow.h"
 
+#include <cmath>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -9,6 +11,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
+#include <cmath>
 #include <cstdio>
 
 #include "container/projectinfo.h"
@@ -49,10 +52,13 @@ class TShowSurface : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override {
+    // The surface holds device pixels; on a scaled screen each of them meets one of the window.
     QPainter p(this);
     const QRect r = event->rect();
-    p.drawImage(r, run_->surface_, r);
-    for (const QRect& outside : QRegion(r).subtracted(QRegion(run_->surface_.rect())))  // beyond the surface
+    const qreal dpr = run_->dpr_;
+    p.drawImage(QRectF(r), run_->surface_, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+    const QRect surface = run_->ToLogical(run_->surface_.rect());
+    for (const QRect& outside : QRegion(r).subtracted(QRegion(surface)))  // beyond the surface
       p.fillRect(outside, Qt::black);
     if (run_->trace_ && !run_->firstFrameTraced_ && run_->ticks_ > 0) {
       run_->firstFrameTraced_ = true;
@@ -69,6 +75,11 @@ class TShowSurface : public QWidget {
 TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup)
     : QWidget(nullptr, Qt::FramelessWindowHint), project_(project), settings_(settings), setup_(setup) {
   trace_ = Traced("show");
+  // Under a scale factor (QT_SCALE_FACTOR, Xft.dpi) the show is composed in device pixels: the
+  // effects run at the screen's resolution and a picture at its original size keeps one pixel
+  // a device pixel. Widgets are placed in Qt's scaled units.
+  if (setup_.onScreen)
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) dpr_ = screen->devicePixelRatio();
   plBK = new QWidget(this);
   plBK->setAutoFillBackground(false);
   pbShow = new TShowSurface(this, plBK);
@@ -147,14 +158,16 @@ void TfRun::SplitRecords() {
 
 void TfRun::FullScreenSetup() {
   QScreen* screen = QGuiApplication::primaryScreen();
-  const QSize area = !setup_.showArea.isEmpty() ? setup_.showArea : screen ? screen->size() : QSize(640, 480);
+  const QSize area = !setup_.showArea.isEmpty() ? setup_.showArea
+                     : screen ? (QSizeF(screen->size()) * dpr_).toSize()
+                              : QSize(640, 480);
   FShowWidth = area.width();
   FShowHeight = area.height();
   FPreview = false;
   // On top, without a task-bar entry, over the whole screen: the geometry is set before the
   // window is shown (a window manager that is not there cannot make it full screen).
   setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint | Qt::Tool);
-  setGeometry(0, 0, FShowWidth, FShowHeight);
+  setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   SplitRecords();
   g_PreviewRunning = false;
   FormResize();
@@ -165,7 +178,10 @@ void TfRun::PreviewSetup() {
   if (area.isEmpty()) area = X11WindowSize(setup_.hostWindow);
   FShowWidth = area.width();
   FShowHeight = area.height();
-  FPreview = true;
+  // A host as large as a screen (a saver window, the root) gets the show as the full screen
+  // shows it; a small one (a settings dialog's preview) gets the preview's layout.
+  FPreview = !setup_.screenHost;
+  FHosted = true;
   if (project_.MenuMode == 0) Setting1->setVisible(false);
   if (setup_.onScreen) {
     // A child of the host window, filling it, following its size and ending with it.
@@ -176,14 +192,14 @@ void TfRun::PreviewSetup() {
       if (size.isEmpty() || size == QSize(FShowWidth, FShowHeight)) return;
       FShowWidth = size.width();
       FShowHeight = size.height();
-      setGeometry(0, 0, FShowWidth, FShowHeight);
+      setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
       FormResize();
     });
     connect(host_.get(), &TX11HostWatch::Gone, this, [this] { EndShow(); });
     if (!host_->Valid()) QTimer::singleShot(0, this, [this] { EndShow(); });  // no host: nothing to show in
   }
-  setGeometry(0, 0, FShowWidth, FShowHeight);
-  plBK->setGeometry(0, 0, FShowWidth, FShowHeight);
+  setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
+  plBK->setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   SplitRecords();
   g_PreviewRunning = true;
   FormResize();
@@ -205,14 +221,14 @@ void TfRun::FormResize() {
   };
   if (FBackground.size() != QSize(FShowWidth, FShowHeight)) FBackground = resized(FBackground);
   if (surface_.size() != QSize(FShowWidth, FShowHeight)) surface_ = resized(surface_);
-  plBK->setGeometry(0, 0, FShowWidth, FShowHeight);
-  pbShow->setGeometry(0, 0, FShowWidth, FShowHeight);
+  plBK->setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
+  pbShow->setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   pbShow->update();
 }
 
 void TfRun::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!FPreview && setup_.onScreen) {
+  if (!FHosted && setup_.onScreen) {
     activateWindow();  // the keys of the close events come to the show
     setFocus();
   }
@@ -270,7 +286,7 @@ void TfRun::EndShow() {
 }
 
 bool TfRun::FormCloseQuery() {
-  if (!settings_.PasswordEnabled || FPreview) return true;
+  if (!settings_.PasswordEnabled || FHosted) return true;
   FDialogOpen = true;
   ShowCursorAgain();
   const bool allowed = PasswordCheck(settings_);
@@ -288,7 +304,7 @@ void TfRun::ShowCursorAgain() {
 
 void TfRun::pbShowMouseMove(int x, int y) {
   ShowCursorAgain();
-  if (FPreview || FDialogOpen) {
+  if (FHosted || FDialogOpen) {
     FLastMouseX = x, FLastMouseY = y;
     return;
   }
@@ -308,7 +324,7 @@ void TfRun::pbShowMouseMove(int x, int y) {
 }
 
 void TfRun::pbShowMouseDown(Qt::MouseButton button, QPoint globalPos) {
-  if (FPreview || FDialogOpen) return;
+  if (FHosted || FDialogOpen) return;
   if (button == Qt::LeftButton && settings_.CloseOnLeftClick) {
     CloseShow();
   } else if (button == Qt::RightButton) {
@@ -318,7 +334,7 @@ void TfRun::pbShowMouseDown(Qt::MouseButton button, QPoint globalPos) {
 }
 
 void TfRun::pbShowDblClick() {
-  if (!FPreview && settings_.CloseOnDoubleClick) CloseShow();
+  if (!FHosted && settings_.CloseOnDoubleClick) CloseShow();
 }
 
 void TfRun::keyPressEvent(QKeyEvent* event) {
@@ -327,7 +343,7 @@ void TfRun::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfRun::FormKeyDown(int key) {
-  if (FPreview) return;
+  if (FHosted) return;
   if ((settings_.CloseOnEsc && key == Qt::Key_Escape) ||
       (settings_.CloseOnEnter && (key == Qt::Key_Return || key == Qt::Key_Enter)))
     CloseShow();
@@ -335,7 +351,7 @@ void TfRun::FormKeyDown(int key) {
 
 void TfRun::FormKeyPress(const QString& text) {
   // One typed character, compared exactly: "a" is not "A", and a two-character key never matches.
-  if (!FPreview && settings_.CloseOnKey && text.size() == 1 && text == settings_.CloseKey) CloseShow();
+  if (!FHosted && settings_.CloseOnKey && text.size() == 1 && text == settings_.CloseKey) CloseShow();
 }
 
 void TfRun::Close1Click() { CloseShow(); }
@@ -404,7 +420,7 @@ void TfRun::customEvent(QEvent* event) {
 
 void TfRun::SelectTimerTimer() {
   SelectTimer.stop();
-  if (project_.MenuMode == 0 && !FPreview && !FDialogOpen && setup_.onScreen) raise();
+  if (project_.MenuMode == 0 && !FHosted && !FDialogOpen && setup_.onScreen) raise();
   if (FFlashShowing) FreeFlashWindow(), FFlashShowing = false;
   if (FVideoPlaying) StopVideo();
   if (FSlideCount == 0) return;  // nothing to show: the screen stays as it is until the show is closed
@@ -494,9 +510,18 @@ void TfRun::MaxRuntimeTimer() {
   FRunning = false;
 }
 
+QRect TfRun::ToLogical(QRect device) const {
+  if (dpr_ == 1.0) return device;
+  // Outwards: the scaled rectangle covers every device pixel of the given one.
+  const int left = int(std::floor(device.x() / dpr_)), top = int(std::floor(device.y() / dpr_));
+  const int right = int(std::ceil((device.x() + device.width()) / dpr_));
+  const int bottom = int(std::ceil((device.y() + device.height()) / dpr_));
+  return QRect(left, top, right - left, bottom - top);
+}
+
 void TfRun::Repaint() {
   const QRect dirty = canvas_.TakeDirty();
-  if (!dirty.isEmpty()) pbShow->update(dirty);
+  if (!dirty.isEmpty()) pbShow->update(ToLogical(dirty));
 }
 
 TfRun::~TfRun() {

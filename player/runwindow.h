@@ -26,8 +26,9 @@ class TX11HostWatch;
 
 // How the run window is set up: full screen, or inside a preview host.
 struct TRunSetup {
-  bool preview = false;
-  uint32_t hostWindow = 0;  // the X11 window of a preview
+  bool preview = false;      // inside the host window: the host, not the user's input, ends the show
+  uint32_t hostWindow = 0;   // the X11 window of a preview
+  bool screenHost = false;   // the host covers a screen: slides are laid out as on the full screen
   // The show area when it is not the screen's or the host's (tests); empty: asked of the system.
   QSize showArea;
   // Whether the window takes the screen: shows itself, takes the desktop snapshot. Off in tests,
@@ -96,7 +97,9 @@ class TfRun : public QWidget {
   bool FStarted = false;
   int32_t FCurrent = -1;
   int32_t FEffect = kNoEffect;
-  bool FPreview = false;
+  bool FPreview = false;  // the preview's layout: a host smaller than a screen
+  bool FHosted = false;   // inside a host window: input does not end the show, the host does
+  qreal dpr_ = 1.0;       // device pixels a unit of Qt's geometry (the screen's scale factor)
   int32_t FShowWidth = 0, FShowHeight = 0;
   int32_t FVideoWidth = 0, FVideoHeight = 0, FVideoShowWidth = 0, FVideoShowHeight = 0;
   bool FVideoPlaying = false, FFlashShowing = false;
@@ -152,6 +155,8 @@ class TfRun : public QWidget {
   void TransparentDraw();
   void StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t speed, bool random);
   void Repaint();
+  // A rectangle of device pixels (the show's surface) in the units the widgets are placed in.
+  QRect ToLogical(QRect device) const;
 
   // Video slides (video.cpp).
   QWidget* NewVideoPanel(QWidget* parent);

@@ -96,7 +96,7 @@ int32_t TileWidth(int32_t backgroundWidth, int32_t pictureWidth, bool randomTile
 
 bool ListsBackground(const QString& list, int32_t n) { return list.contains(QString(" %1;").arg(n)); }
 
-QFont FontFromSpec(const TFontSpec& spec) {
+QFont FontFromSpec(const TFontSpec& spec, qreal scale) {
   QFont font(spec.Name);
   font.setStyleHint(QFont::SansSerif);
   font.setBold(spec.Bold);
@@ -104,10 +104,10 @@ QFont FontFromSpec(const TFontSpec& spec) {
   font.setUnderline(spec.Underline);
   font.setStrikeOut(spec.StrikeOut);
   if (spec.Height < 0) {
-    font.setPixelSize(-spec.Height);
+    font.setPixelSize(std::max(1, qRound(-spec.Height * scale)));
   } else {
     // A cell height: the letters are that height less the font's leading.
-    const int cell = spec.Height > 0 ? spec.Height : 16;
+    const int cell = std::max(1, qRound((spec.Height > 0 ? spec.Height : 16) * scale));
     font.setPixelSize(cell);
     const int measured = QFontMetrics(font).height();
     if (measured > cell) font.setPixelSize(std::max(1, cell * cell / measured));

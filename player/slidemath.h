@@ -41,7 +41,7 @@ bool ListsBackground(const QString& list, int32_t n);
 QSize VideoShownSize(int32_t sizeMode, QSize video, int32_t screenWidth, bool preview, QSize previous);
 
 // The font of a slide's caption or text: negative heights are character heights in pixels,
-// positive ones cell heights.
-QFont FontFromSpec(const TFontSpec& spec);
+// positive ones cell heights; scale multiplies both (device pixels a unit on a scaled screen).
+QFont FontFromSpec(const TFontSpec& spec, qreal scale = 1.0);
 
 }  // namespace sf

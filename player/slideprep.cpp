@@ -154,10 +154,10 @@ void TfRun::DrawBackgroundPicture(const TPictureInfo* record, int32_t layout, bo
 
 void TfRun::DrawCaption(const TPictureInfo& slide, QImage& bitmap) {
   if (!slide.ShowCaption) return;
-  const QFont font = FontFromSpec(slide.CaptionFont);
+  const QFont font = FontFromSpec(slide.CaptionFont, dpr_);
   const QSize extent = TCanvas::TextExtent(slide.Caption, font);
   const QPoint at = TextPlace(slide.CaptionPosition, QSize(FShowWidth, FShowHeight), extent,
-                              QPoint(slide.CaptionX, slide.CaptionY));
+                              QPoint(qRound(slide.CaptionX * dpr_), qRound(slide.CaptionY * dpr_)));
   TCanvas(bitmap).TextOut(at.x(), at.y(), slide.Caption, font, slide.CaptionFont.Color);
 }
 
@@ -167,12 +167,13 @@ void TfRun::DrawTextBlock(const TPictureInfo& slide, QImage& bitmap) {
   // starts no empty one ("a" CR LF "b" CR LF is two lines).
   QStringList lines = slide.Text.split(QRegularExpression("\r\n|\r|\n"));
   if (lines.size() > 1 && lines.back().isEmpty()) lines.removeLast();
-  const QFont font = FontFromSpec(slide.TextFont);
+  const QFont font = FontFromSpec(slide.TextFont, dpr_);
   const int lineHeight = TCanvas::TextExtent("Afjh", font).height();
   int blockWidth = 0;
   for (const QString& line : lines) blockWidth = std::max(blockWidth, TCanvas::TextExtent(line, font).width());
   const QPoint at = TextPlace(slide.TextPosition, QSize(FShowWidth, FShowHeight),
-                              QSize(blockWidth, int(lines.size()) * lineHeight), QPoint(slide.TextX, slide.TextY));
+                              QSize(blockWidth, int(lines.size()) * lineHeight),
+                              QPoint(qRound(slide.TextX * dpr_), qRound(slide.TextY * dpr_)));
   TCanvas canvas(bitmap);
   for (int i = 0; i < lines.size(); ++i) canvas.TextOut(at.x(), at.y() + i * lineHeight, lines[i], font, slide.TextFont.Color);
 }

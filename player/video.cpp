@@ -77,7 +77,7 @@ bool TfRun::StartVideo(const QString& path, int32_t sizeMode, bool randomPositio
                                      QSize(FVideoShowWidth, FVideoShowHeight));
   FVideoShowWidth = shown.width();
   FVideoShowHeight = shown.height();
-  const int32_t roomX = plBK->width() - FVideoShowWidth, roomY = plBK->height() - FVideoShowHeight;
+  const int32_t roomX = FShowWidth - FVideoShowWidth, roomY = FShowHeight - FVideoShowHeight;
   if (randomPosition) {
     // A clip larger than the show area has no room to move in: it is centred. The numbers are
     // drawn all the same.
@@ -88,7 +88,7 @@ bool TfRun::StartVideo(const QString& path, int32_t sizeMode, bool randomPositio
     FPicX = roomX / 2;
     FPicY = roomY / 2;
   }
-  displaypanel->setGeometry(FPicX, FPicY, FVideoShowWidth, FVideoShowHeight);
+  displaypanel->setGeometry(ToLogical(QRect(FPicX, FPicY, FVideoShowWidth, FVideoShowHeight)));
   mp.SetDisplaySize(QSize(FVideoShowWidth, FVideoShowHeight));
   mp.Seek(startPos);
   mp.Play();

@@ -5,8 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/build.sh
-ninja -C build demo
+bash scripts/build.sh demo  # the player, the tool and the demo show only
 build/bin/showforge-tool info build/demo/Demo.scr | sed -n 1,8p
 show=build/demo/Demo.scr
 if [ -n "${DISPLAY:-}" ] && xdotool getmouselocation >/dev/null 2>&1; then
@@ -17,13 +16,12 @@ fi
 shots=build/demo/shots
 rm -rf "$shots" && mkdir -p "$shots"
 runtime=$(mktemp -d) && chmod 700 "$runtime"
-display=""
-for d in $(seq 91 140); do [ -e "/tmp/.X$d-lock" ] || { display=$d; break; }; done
-Xvfb ":$display" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb chooses a free display and writes its number once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$runtime/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$runtime"' EXIT
-export DISPLAY=":$display" XDG_RUNTIME_DIR=$runtime SHOWFORGE_AUDIO=null
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do grep -q '^[0-9][0-9]*$' "$runtime/display" 2>/dev/null && break; sleep 0.1; done
+export DISPLAY=":$(cat "$runtime/display")" XDG_RUNTIME_DIR=$runtime SHOWFORGE_AUDIO=null
 echo "No display here: playing the demo under Xvfb ($DISPLAY, 1280x720) for 40 seconds."
 "$show" /s &
 player=$!

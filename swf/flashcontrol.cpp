@@ -76,15 +76,20 @@ void TShockwaveFlash::paintEvent(QPaintEvent*) {
   const QColor background = background_ >= 0 ? QColor(QRgb(uint32_t(background_)))
                             : player_           ? player_->Movie().background
                                                 : QColor(Qt::white);
-  if (frame_.size() != size()) frame_ = QImage(size(), QImage::Format_RGB32);
+  // The frame is drawn in device pixels: on a scaled screen the movie keeps its sharpness.
+  const qreal dpr = devicePixelRatioF();
+  const QSize device = (QSizeF(size()) * dpr).toSize();
+  if (frame_.size() != device) frame_ = QImage(device, QImage::Format_RGB32);
+  frame_.setDevicePixelRatio(1.0);
   frame_.fill(background);
   if (player_) {
     // Outside the stage the background shows, as the bands of "show all" do.
-    const QTransform toDevice = StageTransform(player_->Movie().stage, size(), scaleMode_, alignMode_);
+    const QTransform toDevice = StageTransform(player_->Movie().stage, device, scaleMode_, alignMode_);
     Render(frame_, *player_, toDevice, toDevice.mapRect(player_->Movie().stage).toAlignedRect());
   }
+  frame_.setDevicePixelRatio(dpr);
   QPainter p(this);
-  p.drawImage(0, 0, frame_);
+  p.drawImage(QPointF(0, 0), frame_);
 }
 
 QImage TShockwaveFlash::Grab() { return grab().toImage().convertToFormat(QImage::Format_RGB32); }

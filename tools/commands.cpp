@@ -11,6 +11,7 @@
 #include "tools/describe.h"
 #include "tools/json.h"
 #include "tools/effectcmd.h"
+#include "tools/install.h"
 #include "tools/pack.h"
 
 namespace sf {
@@ -28,7 +29,9 @@ const char kUsage[] =
     "                                  a picture decoded as the player decodes it\n"
     "  effect (--index N | --name NAME) [--size WxH] [--speed S] [--seed K] [--old PIC] [--new PIC]\n"
     "         -o OUT                   one transition, a PNG per tick into the folder OUT or an\n"
-    "                                  animated OUT.gif; prints the tick count (--list: the table)\n";
+    "                                  animated OUT.gif; prints the tick count (--list: the table)\n"
+    "  install [--remove] SHOW.scr     copies the show to ~/.local/share/showforge/shows and adds it\n"
+    "                                  to the programs of ~/.xscreensaver (--remove: takes both away)\n";
 
 struct TArgs {
   QStringList positional;
@@ -160,6 +163,7 @@ int ToolMain(const QStringList& args, std::ostream& out, std::ostream& err) {
   if (cmd == "extract") return CmdExtract(rest, out, err);
   if (cmd == "decode") return CmdDecode(rest, out, err);
   if (cmd == "effect") return CmdEffect(rest, out, err);
+  if (cmd == "install") return CmdInstall(rest, out, err);
   err << "showforge-tool: unknown command " << cmd.toStdString() << "\n" << kUsage;
   return 2;
 }

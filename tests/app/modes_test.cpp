@@ -48,6 +48,13 @@ TEST(Modes, PreviewTakesItsHostWindowInEveryForm) {
   TModeChoice root = Choose({"-root"});
   EXPECT_EQ(root.mode, TRunMode::Preview);
   EXPECT_TRUE(root.hostIsRoot);
+  // XScreenSaver's hacks get -root and their window in the variable; a variable that names no
+  // window leaves the root.
+  TModeChoice saver = Choose({"-root"}, "/x/Sunset.scr", "0x1400003");
+  EXPECT_EQ(saver.mode, TRunMode::Preview);
+  EXPECT_FALSE(saver.hostIsRoot);
+  EXPECT_EQ(saver.hostWindow, 0x1400003u);
+  EXPECT_TRUE(Choose({"-root"}, "/x/Sunset.scr", "junk").hostIsRoot);
   TModeChoice env = Choose({}, "/x/Sunset.scr", "0x3200007");
   EXPECT_EQ(env.mode, TRunMode::Preview);
   EXPECT_EQ(env.hostWindow, 0x3200007u);
@@ -64,6 +71,18 @@ TEST(Modes, BadCommandLinesAreRefusedWithAReason) {
     EXPECT_FALSE(m.error.isEmpty());
   }
   EXPECT_EQ(Choose({}, "/x/a", "junk").mode, TRunMode::Invalid);
+}
+
+TEST(Modes, AHostAsLargeAsAScreenGetsTheFullScreenLayout) {
+  const QList<QSize> screens = {QSize(1920, 1080), QSize(1280, 1024)};
+  EXPECT_TRUE(ScreenSizedHost(QSize(1920, 1080), screens));
+  EXPECT_TRUE(ScreenSizedHost(QSize(3200, 1080), screens));  // the root over both
+  EXPECT_TRUE(ScreenSizedHost(QSize(1280, 1024), screens));  // one saver window a monitor
+  EXPECT_FALSE(ScreenSizedHost(QSize(1919, 1080), {QSize(1920, 1080)}));
+  EXPECT_FALSE(ScreenSizedHost(QSize(1920, 1079), {QSize(1920, 1080)}));
+  EXPECT_FALSE(ScreenSizedHost(QSize(320, 240), screens));    // a settings dialog's preview
+  EXPECT_FALSE(ScreenSizedHost(QSize(1920, 1080), {}));
+  EXPECT_FALSE(ScreenSizedHost(QSize(1920, 1080), {QSize()}));
 }
 
 TEST(Modes, WindowIds) {
