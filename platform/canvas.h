@@ -69,6 +69,22 @@ class TCanvas {
       else canvas_.CopyRect(QRect(x + dx_, y + dy_, 1, 1), source_, QRect(x, y, 1, 1));
       copied_ = true;
     }
+    // The pixels (xs[i], y) for i below n.
+    void CopyRow(int y, const int32_t* xs, size_t n) {
+      if (!fast_ || uint32_t(y - bounds_.y()) >= uint32_t(bounds_.height())) {
+        for (size_t i = 0; i < n; ++i) Copy(xs[i], y);
+        return;
+      }
+      const QRgb* s = src_ + y * srcStride_;
+      QRgb* d = dst_ + (y + dy_) * dstStride_ + dx_;
+      const int left = bounds_.x();
+      const uint32_t width = uint32_t(bounds_.width());
+      for (size_t i = 0; i < n; ++i) {
+        const int x = xs[i];
+        if (uint32_t(x - left) < width) d[x] = s[x];
+      }
+      copied_ = copied_ || n > 0;
+    }
 
    private:
     TCanvas& canvas_;

@@ -24,16 +24,18 @@ int32_t Random(int32_t n) {
 }
 
 void TRandomRun::Refill() {
-  // Seed k + 8 from seed k: the step applied eight times, itself a step of the same form.
-  uint32_t a8 = 1, c8 = 0;
-  for (int i = 0; i < kChains; ++i) a8 *= 0x08088405u, c8 = c8 * 0x08088405u + 1u;
+  // Seed k + 64 from seed k: the step applied 64 times, itself a step of the same form.
+  uint32_t aN = 1, cN = 0;
+  for (int i = 0; i < kChains; ++i) aN *= 0x08088405u, cN = cN * 0x08088405u + 1u;
+  // The seed after the last draw taken: the batch's last, or the run's first.
+  uint32_t s = filled_ ? seeds_[kBatch - 1] : first_;
+  filled_ = true;
   uint32_t chain[kChains];
-  uint32_t s = seed_;
   for (int i = 0; i < kChains; ++i) chain[i] = s = s * 0x08088405u + 1u;
-  for (int k = 0; k < kBatch; k += kChains)
+  for (std::ptrdiff_t k = 0; k < kBatch; k += kChains)
     for (int i = 0; i < kChains; ++i) {
       seeds_[k + i] = chain[i];
-      chain[i] = chain[i] * a8 + c8;
+      chain[i] = chain[i] * aN + cN;
     }
   next_ = 0;
 }

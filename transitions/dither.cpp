@@ -71,9 +71,10 @@ bool StepRandomCrossLines(TShowPictureVar& v, int32_t) {
 void InitIncreaseShow(TShowPictureVar& v, int32_t) {
   v.TakePicture();
   v.pass = 0;  // sub
-  // A pass sprinkles about a sixth of the pixels: room for them once, for all six passes.
+  // A pass sprinkles about a sixth of the pixels: room for them once, for all six passes (the
+  // lists grow should a pass sprinkle more).
   const size_t expected = size_t(v.W) * size_t(v.H) / 5 + 64;
-  for (std::vector<int32_t>& list : v.sprinkled) list.reserve(expected);
+  for (std::vector<int32_t>& list : v.sprinkled) list.assign(expected, 0);
 }
 bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
   if (v.pos > 5) {
@@ -92,24 +93,33 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
   std::vector<int32_t>& rows = v.sprinkled[1];
   std::vector<int32_t>& start = v.sprinkled[2];  // where each row's pixels begin in byRow
   std::vector<int32_t>& byRow = v.sprinkled[3];
-  columns.clear(), rows.clear();
   start.assign(size_t(v.H) + 1, 0);
+  size_t n = 0;
   {
     TRandomRun random;
+    int32_t* column = columns.data();
+    int32_t* row = rows.data();
+    int32_t* count = start.data() + 1;
     for (int32_t x = v.pos; x < v.W; x += random(6))
       for (int32_t y = v.pass; y < v.H; y += random(6)) {
-        columns.push_back(x + random(6));
-        rows.push_back(y);
-        ++start[size_t(y) + 1];
+        if (n == columns.size()) {
+          columns.resize(std::max<size_t>(64, 2 * n)), rows.resize(columns.size());
+          column = columns.data(), row = rows.data();
+        }
+        column[n] = x + random(6);
+        row[n++] = y;
+        ++count[y];
       }
   }
   for (size_t y = 1; y < start.size(); ++y) start[y] += start[y - 1];
-  byRow.resize(columns.size());
-  for (size_t i = 0; i < columns.size(); ++i) byRow[size_t(start[size_t(rows[i])]++)] = columns[i];
+  if (byRow.size() < n) byRow.resize(columns.size());
+  for (size_t i = 0; i < n; ++i) byRow[size_t(start[size_t(rows[i])]++)] = columns[i];
   // start[y] now holds where row y + 1 begins.
   TCanvas::TPixelCopier pixels(*v.target, *v.New, v.X, v.Y);
-  for (int32_t y = 0, i = 0; y < v.H; ++y)
-    for (; i < start[size_t(y)]; ++i) pixels.Copy(byRow[size_t(i)], y);
+  for (int32_t y = 0, i = 0; y < v.H; ++y) {
+    pixels.CopyRow(y, byRow.data() + i, size_t(start[size_t(y)] - i));
+    i = start[size_t(y)];
+  }
   ++v.pass;
   return false;
 }

@@ -55,6 +55,34 @@ TEST(DitherFamily, LinesAndPixels) {
   EXPECT_LT(before, 90 * 60);
   EXPECT_TRUE(inc.Tick());  // the 43rd tick draws the whole picture
   EXPECT_EQ(inc.target, inc.newPic);
+
+  // Every tick sprinkles exactly the pixels of the walk as it is written: column bands from pos,
+  // rows from sub, the column offset drawn before the row advance, the band advance after the
+  // band; at sizes that end bands and rows anywhere, and after the generator was used before.
+  for (const QSize size : {QSize(90, 60), QSize(7, 301), QSize(333, 5)}) {
+    Transition walked(Index("Increase show"), size.width(), size.height(), 25, 77);
+    sf::Random(3);  // the effect draws from wherever the generator stands
+    QImage expected = walked.target.copy();
+    uint32_t seed = sf::CurrentRandSeed();
+    for (int pos = 0; pos <= 5; ++pos) {
+      for (int sub = 0; sub <= 6; ++sub) {
+        const uint32_t before = seed;
+        if (sub <= 5) {
+          sf::RandSeed(seed);
+          for (int x = pos; x < size.width(); x += sf::Random(6))
+            for (int y = sub; y < size.height(); y += sf::Random(6)) {
+              const int o = x + sf::Random(6);
+              if (o < size.width()) expected.setPixel(o, y, walked.newPic.pixel(o, y));
+            }
+          seed = sf::CurrentRandSeed();
+        }
+        sf::RandSeed(before);
+        ASSERT_FALSE(walked.Tick());
+        ASSERT_EQ(walked.target, expected) << size.width() << "x" << size.height() << " pos " << pos << " sub " << sub;
+        ASSERT_EQ(sf::CurrentRandSeed(), seed) << "the effect left the generator elsewhere";
+      }
+    }
+  }
 }
 
 TEST(CompositeFamily, EnvelopInterlaceAndRolls) {
