@@ -6,16 +6,21 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
 
+stage() { echo "test.sh: $1 after $SECONDS s"; }
 summary() { grep -Eo '[0-9]+ tests failed out of [0-9]+' "$1" | tail -1; }
 log=$(mktemp -d)
+stage "set-up and build"
 (cd build && ctest --output-on-failure -j2 | tee "$log/plain.txt")
+stage "the suites"
 
 # The sanitizer build: clang, ASan + UBSan, with coverage instrumentation for the fuzz targets.
 CXX=clang++ cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHOWFORGE_SANITIZE=ON \
   -DSHOWFORGE_FUZZ=ON -DSHOWFORGE_BENCH=OFF >/dev/null
 ninja -C build-san
+stage "the sanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-san && ctest --output-on-failure -j2 | tee "$log/san.txt")
+stage "the suites under sanitizers"
 
 # Each fuzz target for a bounded time, two at a time (one per core). A decompression bomb fails
 # like a crash: no input may make a target claim more than 512 MB at once or hold 1 GB.
@@ -47,6 +52,7 @@ for ((i = 0; i < ${#targets[@]}; i += 2)); do
 done
 ((failed == 0)) || exit 1
 fuzzed=${#targets[@]}
+stage "fuzzing"
 
 read -r pf _ _ _ _ pt < <(summary "$log/plain.txt")
 read -r sf _ _ _ _ st < <(summary "$log/san.txt")
