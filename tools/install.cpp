@@ -265,7 +265,14 @@ int CmdInstall(const QStringList& args, std::ostream& out, std::ostream& err) {
     // The copy is set aside first, so that a file that cannot be written leaves both as they were.
     const QString aside = copyPath + ".removing";
     if (copied && !QFile::rename(copyPath, aside)) return fail("cannot remove " + copyPath);
-    if (removed && !WriteAtomically(rcPath, newRc, error)) {
+    // A file that held nothing but the list install wrote for it goes away with its last entry:
+    // XScreenSaver with an empty list would have no savers at all, without the file it has its own.
+    const bool onlyOurs = newRc == "programs:\t\\\n\n";
+    if (removed && onlyOurs && !QFile::remove(rcPath)) {
+      if (copied) QFile::rename(aside, copyPath);
+      return fail("cannot remove " + rcPath);
+    }
+    if (removed && !onlyOurs && !WriteAtomically(rcPath, newRc, error)) {
       if (copied) QFile::rename(aside, copyPath);
       return fail(error);
     }

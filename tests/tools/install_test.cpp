@@ -188,6 +188,10 @@ TEST(InstallCommand, AMissingFileIsWrittenAndBadShowsAndHomesChangeNothing) {
   TInstall r = Install({h.show});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(sf::SaverPrograms(Read(h.Rc())), QStringList({h.Copy()}));
+  // Its removal leaves no file, so XScreenSaver falls back on its own list rather than none.
+  ASSERT_EQ(Install({"--remove", h.show}).code, 0);
+  EXPECT_FALSE(QFileInfo::exists(h.Rc()));
+  ASSERT_EQ(Install({h.show}).code, 0);
 
   // Not a show: nothing is copied or written.
   THome bad("install-bad");
