@@ -90,21 +90,10 @@ QList<QByteArray> LineEntries(QByteArray text, bool header) {
   if (header) text = text.mid(text.indexOf(':') + 1);
   if (Continues(text)) text.chop(1);
   QList<QByteArray> entries;
-  for (const QByteArray& part : text.split('\\'))
-    entries << part;
-  // split('\\') cut "\n" into "...", "n..."; put the entries back together between the separators.
-  QList<QByteArray> out;
-  QByteArray current = entries.isEmpty() ? QByteArray() : entries[0];
-  for (qsizetype i = 1; i < entries.size(); ++i) {
-    if (entries[i].startsWith('n')) {
-      out << current;
-      current = entries[i].mid(1);
-    } else {
-      current += '\\' + entries[i];
-    }
-  }
-  out << current;
-  return out;
+  qsizetype from = 0;
+  for (qsizetype at; (at = text.indexOf("\\n", from)) >= 0; from = at + 2) entries << text.mid(from, at - from);
+  entries << text.mid(from);
+  return entries;
 }
 
 bool LineRuns(const QByteArray& text, bool header, const QByteArray& program) {

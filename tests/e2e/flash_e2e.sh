@@ -27,16 +27,14 @@ JSON
 "$tool" info "$work/show.bin" | grep -q "Movie: *stage 320 x 120, 10 frames a second, 20 frames" ||
   fail "info does not tell the movie's stage, rate and frames"
 
-shoot() { import -window root "$work/now.png"; }
-pixel() { convert "$work/now.png" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -Eo '#[0-9A-F]{6}' | head -1; }
-name() {
-  case $1 in
-    \#FFFF00) echo yellow ;; \#FF00FF) echo magenta ;; \#808080) echo grey ;; \#000000) echo black ;;
-    *) local r=$((16#${1:1:2})) g=$((16#${1:3:2})) b=$((16#${1:5:2}))
-       if ((r > 200 && g < 60 && b < 60)); then echo red
-       elif ((g > 200 && r < 60 && b < 60)); then echo lime
-       else echo "$1"; fi ;;
-  esac
+. "$(dirname "$0")/shots.sh"
+movie() {  # waits up to twenty seconds for the movie's frames in the middle of the screen
+  for _ in $(seq 200); do
+    shoot
+    [[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] && return 0
+    sleep 0.1
+  done
+  return 1
 }
 "$work/show.bin" /s 2>"$work/show.log" &
 show=$!
@@ -70,12 +68,7 @@ wait "$show" || fail "the exit code after SIGTERM was not 0"
 "$work/show.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
-for _ in $(seq 200); do
-  shoot
-  [[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] && break
-  sleep 0.1
-done
-[[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] || fail "the movie did not come"
+movie || fail "the movie did not come"
 kill -TERM "$show"
 waitgone "$show" 5 || fail "SIGTERM did not end the show during the movie"
 wait "$show" || fail "the exit code after SIGTERM during the movie was not 0"
@@ -89,11 +82,7 @@ printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quillmoor\\e2eflash]\n"Enable
 "$work/show.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
-for _ in $(seq 200); do
-  shoot
-  [[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] && break
-  sleep 0.1
-done
+movie || true  # the prompt is looked for below either way
 xdotool key Escape
 prompt=""
 for _ in $(seq 150); do

@@ -27,19 +27,7 @@ JSON
 "$tool" pack "$work/manifest.json" -o "$work/show.bin" >/dev/null
 "$tool" info "$work/show.bin" | grep -q "Clip: *320 x 240, 3.000 s" || fail "info does not tell the clip's size and length"
 
-# The colours at points of one screenshot.
-shoot() { import -window root "$work/now.png"; }
-pixel() { convert "$work/now.png" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -Eo '#[0-9A-F]{6}' | head -1; }
-name() {
-  case $1 in
-    \#FFFF00) echo yellow ;; \#FF00FF) echo magenta ;; \#808080) echo grey ;; \#000000) echo black ;;
-    *) local r=$((16#${1:1:2})) g=$((16#${1:3:2})) b=$((16#${1:5:2}))
-       if ((r > 200 && g < 60 && b < 60)); then echo red
-       elif ((g > 200 && r < 60 && b < 60)); then echo lime
-       elif ((b > 200 && r < 60 && g < 60)); then echo blue
-       else echo "$1"; fi ;;
-  esac
-}
+. "$(dirname "$0")/shots.sh"
 "$work/show.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
