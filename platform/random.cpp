@@ -2,6 +2,10 @@
 
 #include <chrono>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace sf {
 namespace {
 uint32_t g_seed = 0;
@@ -23,21 +27,96 @@ int32_t Random(int32_t n) {
   return int32_t((uint64_t(g_seed) * uint64_t(uint32_t(n))) >> 32);
 }
 
-void TRandomRun::Refill() {
-  // Seed k + 64 from seed k: the step applied 64 times, itself a step of the same form.
-  uint32_t aN = 1, cN = 0;
-  for (int i = 0; i < kChains; ++i) aN *= 0x08088405u, cN = cN * 0x08088405u + 1u;
-  // The seed after the last draw taken: the batch's last, or the run's first.
-  uint32_t s = filled_ ? seeds_[kBatch - 1] : first_;
-  filled_ = true;
-  uint32_t chain[kChains];
-  for (int i = 0; i < kChains; ++i) chain[i] = s = s * 0x08088405u + 1u;
-  for (std::ptrdiff_t k = 0; k < kBatch; k += kChains)
-    for (int i = 0; i < kChains; ++i) {
-      seeds_[k + i] = chain[i];
-      chain[i] = chain[i] * aN + cN;
-    }
-  next_ = 0;
+namespace {
+
+constexpr uint32_t kMultiplier = 0x08088405u;
+
+// The generator's step taken n times, itself a step of the same form: seed * a + c.
+struct TStep {
+  uint32_t a = 1, c = 0;
+  uint32_t operator()(uint32_t seed) const { return seed * a + c; }
+};
+TStep StepTimes(uint64_t n) {
+  TStep result, power{kMultiplier, 1u};
+  for (; n; n >>= 1) {
+    if (n & 1) result = {result.a * power.a, result.c * power.a + power.c};
+    power = {power.a * power.a, power.c * power.a + power.c};
+  }
+  return result;
 }
+
+uint8_t Scaled(uint32_t seed, uint32_t range) { return uint8_t((uint64_t(seed) * range) >> 32); }
+
+// Thirty-two chains, each stepping 32 draws at a time, side by side.
+constexpr int kChains = 32;
+
+}  // namespace
+
+uint32_t RandomBytesPortable(uint32_t seed, uint8_t* out, size_t n, uint32_t range) {
+  const size_t whole = n - n % kChains;
+  if (whole > 0) {
+    const TStep jump = StepTimes(kChains);
+    uint32_t chain[kChains], s = seed;
+    for (uint32_t& c : chain) c = s = s * kMultiplier + 1u;
+    for (size_t k = 0; k < whole; k += kChains)
+      for (int i = 0; i < kChains; ++i) {
+        out[k + size_t(i)] = Scaled(chain[i], range);
+        chain[i] = jump(chain[i]);
+      }
+    seed = StepTimes(whole)(seed);
+  }
+  for (size_t k = whole; k < n; ++k) out[k] = Scaled(seed = seed * kMultiplier + 1u, range);
+  return seed;
+}
+
+namespace {
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// Four vectors of eight seeds: the multiplies of one vector are under way while the others are
+// scaled and stored.
+__attribute__((target("avx2"))) uint32_t RandomBytesAvx2(uint32_t seed, uint8_t* out, size_t n,
+                                                         uint32_t range) {
+  const size_t whole = n - n % kChains;
+  if (whole > 0) {
+    alignas(32) uint32_t first[kChains];
+    uint32_t s = seed;
+    for (uint32_t& c : first) c = s = s * kMultiplier + 1u;
+    const TStep jump = StepTimes(kChains);
+    const __m256i a = _mm256_set1_epi32(int(jump.a)), c = _mm256_set1_epi32(int(jump.c));
+    const __m256i scale = _mm256_set1_epi32(int(range));
+    // The low bytes of the four 64-bit halves, even draw then odd draw, to the front of each
+    // 128-bit lane; then the two lanes' four bytes side by side.
+    const __m256i gather = _mm256_setr_epi8(0, 1, 8, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                            0, 1, 8, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i join = _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1);
+    __m256i v[4];
+    for (int j = 0; j < 4; ++j) v[j] = _mm256_load_si256(reinterpret_cast<const __m256i*>(first) + j);
+    for (size_t k = 0; k < whole; k += kChains)
+      for (int j = 0; j < 4; ++j) {
+        const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(v[j], scale), 32);
+        const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(v[j], 32), scale);
+        const __m256i both = _mm256_or_si256(even, _mm256_slli_epi64(_mm256_srli_epi64(odd, 32), 8));
+        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(both, gather), join);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k + size_t(8 * j)), _mm256_castsi256_si128(bytes));
+        v[j] = _mm256_add_epi32(_mm256_mullo_epi32(v[j], a), c);
+      }
+    seed = StepTimes(whole)(seed);
+  }
+  for (size_t k = whole; k < n; ++k) out[k] = Scaled(seed = seed * kMultiplier + 1u, range);
+  return seed;
+}
+#endif
+
+}  // namespace
+
+uint32_t RandomBytes(uint32_t seed, uint8_t* out, size_t n, uint32_t range) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (avx2) return RandomBytesAvx2(seed, out, n, range);
+#endif
+  return RandomBytesPortable(seed, out, n, range);
+}
+
+uint32_t SeedAfter(uint32_t seed, uint64_t draws) { return StepTimes(draws)(seed); }
 
 }  // namespace sf

@@ -1,5 +1,9 @@
 // Random lines and pixel dither: whole rows or columns in random order without repetition, a
 // random column and row on each tick, and random pixels sprinkled in 36 passes.
+#include <QSemaphore>
+#include <QThreadPool>
+#include <algorithm>
+#include <cstring>
 #include <numeric>
 
 #include "platform/random.h"
@@ -68,18 +72,57 @@ bool StepRandomCrossLines(TShowPictureVar& v, int32_t) {
 // Increase show: six passes of six sprinkles each. The pixels are sprinkled straight onto the
 // target: a scratch frame that copied the target, took the pixels and went back in one piece
 // would leave the same pixels, and the target reaches the screen only between ticks.
+namespace {
+
+// Copies the sprinkled pixels of the rows from `from` to `to`, which begin for each band at
+// part.at and part.y. They are gathered a block of rows at a time, band after band, and copied
+// row by row: the rows of both pictures are read from left to right, as the processor fetches
+// memory best, not a pixel a row down the columns. A row takes about one pixel from every other
+// band; should one fill its room (bands that stay on the row), its pixels go over at once: the
+// order of the copies does not matter.
+void SprinkleRows(const uint8_t* d, const std::vector<int32_t>& bandX, TShowPictureVar::TSprinklePart& part,
+                  int32_t from, int32_t to, TCanvas::TPixelCopier& pixels) {
+  constexpr int32_t kRows = 64;
+  const size_t room = bandX.size() + 64;
+  part.rows.resize(room * kRows);
+  size_t count[kRows];
+  for (int32_t top = from; top < to; top += kRows) {
+    const int32_t bottom = std::min(to, top + kRows);
+    std::fill(count, count + kRows, 0);
+    for (size_t b = 0; b < bandX.size(); ++b) {
+      int32_t y = part.y[b];
+      if (y >= bottom) continue;
+      size_t k = part.at[b];
+      const int32_t x = bandX[b];
+      do {
+        int32_t* row = part.rows.data() + size_t(y - top) * room;
+        size_t& n = count[y - top];
+        if (n == room) pixels.CopyRow(y, row, n), n = 0;
+        row[n++] = x + d[k];
+        y += d[k + 1];
+        k += 2;
+      } while (y < bottom);
+      part.y[b] = y, part.at[b] = k;
+    }
+    for (int32_t y = top; y < bottom; ++y) pixels.CopyRow(y, part.rows.data() + size_t(y - top) * room, count[y - top]);
+  }
+}
+
+}  // namespace
+
 void InitIncreaseShow(TShowPictureVar& v, int32_t) {
   v.TakePicture();
   v.pass = 0;  // sub
-  // A pass sprinkles about a sixth of the pixels: room for them once, for all six passes (the
-  // lists grow should a pass sprinkle more).
-  const size_t expected = size_t(v.W) * size_t(v.H) / 5 + 64;
-  for (std::vector<int32_t>& list : v.sprinkled) list.assign(expected, 0);
+  v.sprinkle = {};
+  // A pass sprinkles about W x H / 6.25 pixels of two draws each: room for them once, for all
+  // six passes (the draws grow should a pass take more).
+  v.sprinkle.draws.resize(size_t(v.W) * size_t(v.H) / 3 + size_t(v.W) + 4096);
 }
+
 bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
   if (v.pos > 5) {
     v.FullDraw();
-    for (std::vector<int32_t>& list : v.sprinkled) std::vector<int32_t>().swap(list);
+    v.sprinkle = {};
     return true;
   }
   if (v.pass > 5) {
@@ -87,39 +130,65 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
     ++v.pos;
     return false;
   }
-  // The sprinkle walks down the columns; its pixels are gathered first and then copied row by
-  // row, which leaves the same pixels and touches each row's memory once, not once a column.
-  std::vector<int32_t>& columns = v.sprinkled[0];
-  std::vector<int32_t>& rows = v.sprinkled[1];
-  std::vector<int32_t>& start = v.sprinkled[2];  // where each row's pixels begin in byRow
-  std::vector<int32_t>& byRow = v.sprinkled[3];
-  start.assign(size_t(v.H) + 1, 0);
-  size_t n = 0;
-  {
-    TRandomRun random;
-    int32_t* column = columns.data();
-    int32_t* row = rows.data();
-    int32_t* count = start.data() + 1;
-    for (int32_t x = v.pos; x < v.W; x += random(6))
-      for (int32_t y = v.pass; y < v.H; y += random(6)) {
-        if (n == columns.size()) {
-          columns.resize(std::max<size_t>(64, 2 * n)), rows.resize(columns.size());
-          column = columns.data(), row = rows.data();
-        }
-        column[n] = x + random(6);
-        row[n++] = y;
-        ++count[y];
+  auto& [draws, bandX, parts] = v.sprinkle;
+  // The tick's draws in the walk's order: for each pixel its column offset, then the row
+  // advance; after each column band the band's advance. They come out in one batch (more should
+  // the walk need them); a first pass over them finds where each band begins and where it
+  // reaches the second part of the rows, and the generator goes on from the last draw taken.
+  const uint32_t first = CurrentRandSeed();
+  uint32_t seed = first;
+  size_t have = 0;
+  auto more = [&, &draws = draws] {
+    const size_t batch = have == 0 ? std::max<size_t>(draws.size(), 4096) : have / 2;
+    if (draws.size() < have + batch) draws.resize(have + batch);
+    seed = RandomBytes(seed, draws.data() + have, batch, 6);
+    have += batch;
+  };
+  more();
+  // Walks a band's pixels from row y, draw i, until its row reaches `end`. Four pixels take at
+  // most 20 rows: while the fourth still lies above `end`, the four advances are added at once.
+  auto walkRows = [&, &draws = draws](int32_t& y, size_t& i, int32_t end) {
+    for (;;) {
+      while (i + 8 <= have && y + 15 < end) {
+        uint64_t word;
+        std::memcpy(&word, draws.data() + i, 8);  // column offset, row advance, four times
+        y += int32_t((((word >> 8) & 0x00ff00ff00ff00ffu) * 0x0001000100010001u) >> 48);
+        i += 8;
       }
+      if (y >= end) return;
+      if (i + 2 > have) more();
+      y += draws[i + 1];
+      i += 2;
+    }
+  };
+  // A large picture's rows are sprinkled in two parts side by side, the second on another core.
+  TCanvas::TPixelCopier pixels(*v.target, *v.New, v.X, v.Y), pixels2(*v.target, *v.New, v.X, v.Y);
+  const bool split = int64_t(v.W) * v.H >= 256 * 1024 && v.H - v.pass >= 128 && pixels.Direct();
+  const int32_t middle = split ? v.pass + (v.H - v.pass) / 2 : v.H;
+  bandX.clear();
+  for (TShowPictureVar::TSprinklePart& part : parts) part.at.clear(), part.y.clear();
+  size_t i = 0;
+  for (int32_t x = v.pos; x < v.W;) {
+    bandX.push_back(x);
+    parts[0].at.push_back(i), parts[0].y.push_back(v.pass);
+    int32_t y = v.pass;
+    walkRows(y, i, middle);
+    parts[1].at.push_back(i), parts[1].y.push_back(y);
+    walkRows(y, i, v.H);
+    if (i + 1 > have) more();
+    x += draws[i++];
   }
-  for (size_t y = 1; y < start.size(); ++y) start[y] += start[y - 1];
-  if (byRow.size() < n) byRow.resize(columns.size());
-  for (size_t i = 0; i < n; ++i) byRow[size_t(start[size_t(rows[i])]++)] = columns[i];
-  // start[y] now holds where row y + 1 begins.
-  TCanvas::TPixelCopier pixels(*v.target, *v.New, v.X, v.Y);
-  for (int32_t y = 0, i = 0; y < v.H; ++y) {
-    pixels.CopyRow(y, byRow.data() + i, size_t(start[size_t(y)] - i));
-    i = start[size_t(y)];
-  }
+  RandSeed(SeedAfter(first, i));
+
+  const uint8_t* d = draws.data();
+  QSemaphore done;
+  const bool queued = split && QThreadPool::globalInstance()->tryStart([&] {
+    SprinkleRows(d, bandX, parts[1], middle, v.H, pixels2);
+    done.release();
+  });
+  SprinkleRows(d, bandX, parts[0], v.pass, middle, pixels);
+  if (split && !queued) SprinkleRows(d, bandX, parts[1], middle, v.H, pixels2);  // no thread free
+  if (queued) done.acquire();
   ++v.pass;
   return false;
 }

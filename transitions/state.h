@@ -39,7 +39,17 @@ struct TShowPictureVar {
   std::array<uint8_t, 64> table1{}, table2{};
   std::vector<int32_t> work;   // pending rows, columns or cells
   std::vector<int32_t> pendingTop[2], pendingBottom[2];  // column ranges gathered in a tick
-  std::vector<int32_t> sprinkled[4];  // a tick's sprinkled pixels: columns, rows, row starts, columns by row
+  // Increase show's tick: its draws, each column band's column, and for each of the two parts
+  // of the rows the draw and row each band has reached and a block of rows' pixels.
+  struct TSprinklePart {
+    std::vector<size_t> at;
+    std::vector<int32_t> y, rows;
+  };
+  struct {
+    std::vector<uint8_t> draws;
+    std::vector<int32_t> bandX;
+    TSprinklePart parts[2];
+  } sprinkle;
 
   // place(r): r shifted by (X, Y).
   QRect Place(const QRect& r) const { return r.translated(X, Y); }

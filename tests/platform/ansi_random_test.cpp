@@ -1,6 +1,7 @@
 #include <QDir>
 #include <gtest/gtest.h>
 #include <set>
+#include <vector>
 
 #include "platform/ansi.h"
 #include "platform/random.h"
@@ -59,20 +60,27 @@ TEST(TempDir, IsPrivateAndStable) {
             QFile::Permissions());
 }
 
-TEST(Random, ARunDrawsWhatRandomDrawsAcrossItsBatches) {
-  // More draws than one batch holds, with ranges that change from draw to draw.
-  RandSeed(987654321);
-  std::vector<int32_t> plain;
-  for (int i = 0; i < 10000; ++i) plain.push_back(Random(1 + i % 37));
-  const uint32_t after = CurrentRandSeed();
-  RandSeed(987654321);
-  {
-    TRandomRun run;
-    for (int i = 0; i < 10000; ++i) ASSERT_EQ(run(1 + i % 37), plain[size_t(i)]) << i;
-  }
-  // The generator goes on from where the run stopped, not from where its batch ended.
-  EXPECT_EQ(CurrentRandSeed(), after);
+TEST(Random, BytesAreWhatRandomDraws) {
+  // Counts around the 32 side-by-side seeds, the smallest and largest ranges, and a seed whose
+  // next draws sit on the edges of the range.
+  for (const uint32_t range : {1u, 6u, 37u, 256u})
+    for (const size_t n : {size_t(0), size_t(1), size_t(31), size_t(32), size_t(33), size_t(100003)})
+      for (const uint32_t start : {987654321u, 0u, 0xffffffffu}) {
+        RandSeed(start);
+        std::vector<uint8_t> plain(n);
+        for (uint8_t& b : plain) b = uint8_t(Random(int32_t(range)));
+        const uint32_t after = CurrentRandSeed();
+        std::vector<uint8_t> fast(n + 1, 0xee), portable(n + 1, 0xee);
+        EXPECT_EQ(RandomBytes(start, fast.data(), n, range), after) << range << " " << n;
+        EXPECT_EQ(RandomBytesPortable(start, portable.data(), n, range), after) << range << " " << n;
+        EXPECT_EQ(fast[n], 0xee) << "wrote past the end";
+        fast.pop_back(), portable.pop_back();
+        EXPECT_EQ(fast, plain) << range << " " << n;
+        EXPECT_EQ(portable, plain) << range << " " << n;
+        EXPECT_EQ(SeedAfter(start, n), after);
+      }
+  EXPECT_EQ(SeedAfter(5, 0), 5u);
   RandSeed(5);
-  { TRandomRun run; }
-  EXPECT_EQ(CurrentRandSeed(), 5u);
+  for (int i = 0; i < 1000000; ++i) Random(2);
+  EXPECT_EQ(SeedAfter(5, 1000000), CurrentRandSeed());
 }

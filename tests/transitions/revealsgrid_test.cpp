@@ -59,7 +59,7 @@ TEST(DitherFamily, LinesAndPixels) {
   // Every tick sprinkles exactly the pixels of the walk as it is written: column bands from pos,
   // rows from sub, the column offset drawn before the row advance, the band advance after the
   // band; at sizes that end bands and rows anywhere, and after the generator was used before.
-  for (const QSize size : {QSize(90, 60), QSize(7, 301), QSize(333, 5)}) {
+  for (const QSize size : {QSize(90, 60), QSize(7, 301), QSize(333, 5), QSize(701, 401)}) {
     Transition walked(Index("Increase show"), size.width(), size.height(), 25, 77);
     sf::Random(3);  // the effect draws from wherever the generator stands
     QImage expected = walked.target.copy();
