@@ -228,8 +228,8 @@ void TCanvas::CopyColumnRanges(const QImage& source, int dx, int dy, int x0, con
   const int cx0 = std::max(x0, bounds.left()), cx1 = std::min(x0 + count, bounds.left() + bounds.width());
   const int bt = bounds.top(), bb = bounds.top() + bounds.height();
   const bool fast = source.format() == bitmap_.format() && source.depth() == 32 && &source != &bitmap_;
-  // Neighbouring columns with the same rows make one rectangle; the narrow rest is copied row
-  // by row, so that both bitmaps are read and written along their lines.
+  // Neighbouring columns with the same rows make one rectangle; the narrow rest is copied
+  // column by column.
   std::vector<int> narrow;
   int y0 = INT32_MAX, y1 = INT32_MIN;
   for (int x = cx0; x < cx1;) {
@@ -248,14 +248,20 @@ void TCanvas::CopyColumnRanges(const QImage& source, int dx, int dy, int x0, con
     x = end;
   }
   if (narrow.empty()) return;
+  // Down each narrow column: the rows a column copies are ragged from column to column, and a
+  // test a pixel would guess wrong on every other column; neighbouring columns share their
+  // memory lines, which stay in the cache from one column to the next.
   int minX = INT32_MAX, maxX = INT32_MIN;
-  for (int y = y0; y < y1; ++y) {
-    const auto* s = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-    auto* d = reinterpret_cast<QRgb*>(bitmap_.scanLine(y + dy)) + dx;
-    for (int x : narrow)
-      if (top[size_t(x - x0)] <= y && y < bottom[size_t(x - x0)]) d[x] = s[x];
+  const qsizetype sStride = source.bytesPerLine() / 4, dStride = bitmap_.bytesPerLine() / 4;
+  const auto* s0 = reinterpret_cast<const QRgb*>(source.constBits());
+  auto* d0 = reinterpret_cast<QRgb*>(bitmap_.bits());
+  for (int x : narrow) {
+    const int t = std::max(top[size_t(x - x0)], bt), b = std::min(bottom[size_t(x - x0)], bb);
+    const QRgb* s = s0 + qsizetype(t) * sStride + x;
+    QRgb* d = d0 + qsizetype(t + dy) * dStride + x + dx;
+    for (int y = t; y < b; ++y, s += sStride, d += dStride) *d = *s;
+    minX = std::min(minX, x), maxX = std::max(maxX, x + 1);
   }
-  for (int x : narrow) minX = std::min(minX, x), maxX = std::max(maxX, x + 1);
   Touch(QRect(minX + dx, y0 + dy, maxX - minX, y1 - y0));
 }
 

@@ -140,3 +140,25 @@ TEST(Canvas, ColumnRunsAndSinglePixels) {
   EXPECT_EQ(dst.pixel(15, 1), qRgb(0, 0, 0));
   EXPECT_TRUE(c.TakeDirty().contains(QRect(2, 1, 4, 3)));
 }
+
+TEST(Canvas, RaggedColumnRangesShiftedAndClipped) {
+  // Columns 0 to 11 of a 12 x 10 source with ragged ranges (equal neighbours make a rectangle,
+  // ranges that run off either picture, empty and inverted ones), shifted by (-2, 3) onto a
+  // 9 x 9 target: every target pixel is the source's where its column's range holds the row.
+  const QImage src = Numbered(12, 10);
+  const std::vector<int32_t> top{0, 2, 2, 2, 2, 5, -4, 9, 3, 6, 0, 1}, bottom{10, 6, 6, 6, 6, 5, 3, 20, 2, 9, 1, 8};
+  for (const bool wide : {false, true}) {
+    QImage dst(9, 9, QImage::Format_RGB32);
+    dst.fill(Qt::black);
+    TCanvas c(dst);
+    std::vector<int32_t> t = top, b = bottom;
+    if (wide) t.assign(12, 1), b.assign(12, 7);  // one rectangle
+    c.CopyColumnRanges(src, -2, 3, 0, t, b);
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 9; ++x) {
+        const int sx = x + 2, sy = y - 3;
+        const bool in = sy >= 0 && sy < 10 && t[size_t(sx)] <= sy && sy < b[size_t(sx)];
+        EXPECT_EQ(dst.pixel(x, y), in ? src.pixel(sx, sy) : qRgb(0, 0, 0)) << wide << " " << x << "," << y;
+      }
+  }
+}
