@@ -102,12 +102,13 @@ QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPoint>>& polygons) {
   }
   if (edges.empty()) return QRegion();
   std::sort(edges.begin(), edges.end(), [](const TEdge& p, const TEdge& q) { return p.first < q.first; });
-  struct TCrossing {
-    double x;
-    int winding;
+  // The edges crossing the current row, kept in the order of their crossings: from one row to
+  // the next the order changes only where edges cross, so an insertion sort has little to do.
+  struct TActive {
+    double at;  // where the edge crosses the current row
+    const TEdge* edge;
   };
-  std::vector<size_t> active;
-  std::vector<TCrossing> crossings;
+  std::vector<TActive> active;
   std::vector<std::pair<int, int>> spans;
   TRowRegion out;
   size_t next = 0;
@@ -118,22 +119,19 @@ QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPoint>>& polygons) {
       out.Row(y, spans);
       y = edges[next].first;
     }
-    while (next < edges.size() && edges[next].first == y) active.push_back(next++);
-    crossings.clear();
-    for (size_t i : active) {
-      const TEdge& e = edges[i];
-      crossings.push_back({e.x + double(y - e.first) * e.step, e.winding});
-    }
-    std::sort(crossings.begin(), crossings.end(), [](const TCrossing& p, const TCrossing& q) { return p.x < q.x; });
+    while (next < edges.size() && edges[next].first == y) active.push_back({0, &edges[next++]});
+    for (TActive& a : active) a.at = a.edge->x + double(y - a.edge->first) * a.edge->step;
+    for (size_t i = 1; i < active.size(); ++i)
+      for (size_t k = i; k > 0 && active[k].at < active[k - 1].at; --k) std::swap(active[k], active[k - 1]);
     spans.clear();
     int winding = 0;
     double start = 0;
-    for (const TCrossing& c : crossings) {
+    for (const TActive& c : active) {
       const int before = winding;
-      winding += c.winding;
-      if (before == 0 && winding != 0) start = c.x;
+      winding += c.edge->winding;
+      if (before == 0 && winding != 0) start = c.at;
       if (before != 0 && winding == 0) {
-        const auto [a, z] = Columns(start, c.x);
+        const auto [a, z] = Columns(start, c.at);
         if (a >= z) continue;
         if (!spans.empty() && spans.back().second >= a) spans.back().second = std::max(spans.back().second, z);
         else spans.emplace_back(a, z);
@@ -141,7 +139,8 @@ QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPoint>>& polygons) {
     }
     out.Row(y, spans);
     ++y;
-    active.erase(std::remove_if(active.begin(), active.end(), [&](size_t i) { return edges[i].end <= y; }), active.end());
+    active.erase(std::remove_if(active.begin(), active.end(), [&](const TActive& a) { return a.edge->end <= y; }),
+                 active.end());
   }
   return out.Take();
 }
