@@ -69,9 +69,6 @@ class TCanvas {
       else canvas_.CopyRect(QRect(x + dx_, y + dy_, 1, 1), source_, QRect(x, y, 1, 1));
       copied_ = true;
     }
-    // Whether the pixels go straight into the bitmap: then copiers of different rows may work
-    // side by side on other threads.
-    bool Direct() const { return fast_; }
     // The pixels (xs[i], y) for i below n.
     void CopyRow(int y, const int32_t* xs, size_t n) {
       if (!fast_ || uint32_t(y - bounds_.y()) >= uint32_t(bounds_.height())) {

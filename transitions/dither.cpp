@@ -1,7 +1,5 @@
 // Random lines and pixel dither: whole rows or columns in random order without repetition, a
 // random column and row on each tick, and random pixels sprinkled in 36 passes.
-#include <QSemaphore>
-#include <QThreadPool>
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -130,11 +128,11 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
     ++v.pos;
     return false;
   }
-  auto& [draws, bandX, parts] = v.sprinkle;
+  auto& [draws, bandX, part] = v.sprinkle;
   // The tick's draws in the walk's order: for each pixel its column offset, then the row
   // advance; after each column band the band's advance. They come out in one batch (more should
-  // the walk need them); a first pass over them finds where each band begins and where it
-  // reaches the second part of the rows, and the generator goes on from the last draw taken.
+  // the walk need them); a first pass over them finds where each band begins, and the generator
+  // goes on from the last draw taken.
   const uint32_t first = CurrentRandSeed();
   uint32_t seed = first;
   size_t have = 0;
@@ -161,34 +159,21 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
       i += 2;
     }
   };
-  // A large picture's rows are sprinkled in two parts side by side, the second on another core.
-  TCanvas::TPixelCopier pixels(*v.target, *v.New, v.X, v.Y), pixels2(*v.target, *v.New, v.X, v.Y);
-  const bool split = int64_t(v.W) * v.H >= 256 * 1024 && v.H - v.pass >= 128 && pixels.Direct();
-  const int32_t middle = split ? v.pass + (v.H - v.pass) / 2 : v.H;
   bandX.clear();
-  for (TShowPictureVar::TSprinklePart& part : parts) part.at.clear(), part.y.clear();
+  part.at.clear(), part.y.clear();
   size_t i = 0;
   for (int32_t x = v.pos; x < v.W;) {
     bandX.push_back(x);
-    parts[0].at.push_back(i), parts[0].y.push_back(v.pass);
+    part.at.push_back(i), part.y.push_back(v.pass);
     int32_t y = v.pass;
-    walkRows(y, i, middle);
-    parts[1].at.push_back(i), parts[1].y.push_back(y);
     walkRows(y, i, v.H);
     if (i + 1 > have) more();
     x += draws[i++];
   }
   RandSeed(SeedAfter(first, i));
 
-  const uint8_t* d = draws.data();
-  QSemaphore done;
-  const bool queued = split && QThreadPool::globalInstance()->tryStart([&] {
-    SprinkleRows(d, bandX, parts[1], middle, v.H, pixels2);
-    done.release();
-  });
-  SprinkleRows(d, bandX, parts[0], v.pass, middle, pixels);
-  if (split && !queued) SprinkleRows(d, bandX, parts[1], middle, v.H, pixels2);  // no thread free
-  if (queued) done.acquire();
+  TCanvas::TPixelCopier pixels(*v.target, *v.New, v.X, v.Y);
+  SprinkleRows(draws.data(), bandX, part, v.pass, v.H, pixels);
   ++v.pass;
   return false;
 }

@@ -39,8 +39,8 @@ struct TShowPictureVar {
   std::array<uint8_t, 64> table1{}, table2{};
   std::vector<int32_t> work;   // pending rows, columns or cells
   std::vector<int32_t> pendingTop[2], pendingBottom[2];  // column ranges gathered in a tick
-  // Increase show's tick: its draws, each column band's column, and for each of the two parts
-  // of the rows the draw and row each band has reached and a block of rows' pixels.
+  // Increase show's tick: its draws, each column band's column, and the draw and row each band
+  // has reached with a block of rows' pixels.
   struct TSprinklePart {
     std::vector<size_t> at;
     std::vector<int32_t> y, rows;
@@ -48,7 +48,7 @@ struct TShowPictureVar {
   struct {
     std::vector<uint8_t> draws;
     std::vector<int32_t> bandX;
-    TSprinklePart parts[2];
+    TSprinklePart part;
   } sprinkle;
 
   // place(r): r shifted by (X, Y).
