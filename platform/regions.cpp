@@ -120,9 +120,13 @@ QRegion CreatePolyPolygonRgn(const std::vector<std::vector<QPoint>>& polygons) {
       y = edges[next].first;
     }
     while (next < edges.size() && edges[next].first == y) active.push_back({0, &edges[next++]});
-    for (TActive& a : active) a.at = a.edge->x + double(y - a.edge->first) * a.edge->step;
-    for (size_t i = 1; i < active.size(); ++i)
-      for (size_t k = i; k > 0 && active[k].at < active[k - 1].at; --k) std::swap(active[k], active[k - 1]);
+    for (size_t i = 0; i < active.size(); ++i) {
+      TActive a = active[i];
+      a.at = a.edge->x + double(y - a.edge->first) * a.edge->step;
+      size_t k = i;
+      for (; k > 0 && a.at < active[k - 1].at; --k) active[k] = active[k - 1];
+      active[k] = a;
+    }
     spans.clear();
     int winding = 0;
     double start = 0;

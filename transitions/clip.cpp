@@ -12,7 +12,9 @@ namespace {
 QRegion Polygon(std::initializer_list<QPoint> points) { return CreatePolygonRgn(std::vector<QPoint>(points)); }
 QRegion PictureRgn(const TShowPictureVar& v) { return CreateRectRgn(0, 0, v.W, v.H); }
 // The region intersected with the picture rectangle, drawn.
-void Reveal(TShowPictureVar& v, const QRegion& region) { v.RegionDraw(CombineRgn(region, PictureRgn(v), TRegionMode::And)); }
+void Reveal(TShowPictureVar& v, const QRegion& region, bool growing = false) {
+  v.RegionDraw(CombineRgn(region, PictureRgn(v), TRegionMode::And), growing);
+}
 // The picture rectangle minus the region, drawn.
 void RevealOutside(TShowPictureVar& v, const QRegion& region) {
   v.RegionDraw(CombineRgn(PictureRgn(v), region, TRegionMode::Diff));
@@ -142,7 +144,7 @@ bool StepMultiWipe(TShowPictureVar& v, int32_t dx, int32_t dy) {
       const QPoint at(column * v.cellW, row * v.cellH);
       cells.push_back({at, at + QPoint(dx * p, 0), at + QPoint(0, dy * e)});
     }
-  Reveal(v, CreatePolyPolygonRgn(cells));
+  Reveal(v, CreatePolyPolygonRgn(cells), true);  // p and e never shrink
   v.pos += 1;
   return false;
 }

@@ -66,11 +66,14 @@ struct TShowPictureVar {
   // Region draw: New at (X, Y) clipped to region (in picture coordinates). What a region draw
   // put on the target stays the new picture for the rest of the transition, so only the part of
   // the region no earlier region draw covered is copied: the target ends the same.
+  // A region that holds every earlier one of the transition (a growing reveal) is itself what
+  // has been revealed, which spares the union; should it not hold them, later draws only copy
+  // again what already shows the new picture.
   QRegion revealed;  // the union of this transition's region draws
-  void RegionDraw(const QRegion& region) {
+  void RegionDraw(const QRegion& region, bool growing = false) {
     const QRegion fresh = region.subtracted(revealed);
     if (fresh.isEmpty()) return;
-    revealed = revealed.united(fresh);
+    revealed = growing ? region : revealed.united(fresh);
     target->SelectClipRgn(fresh.translated(X, Y));
     target->Draw(X, Y, *New);
     target->ClearClip();
