@@ -78,31 +78,40 @@ namespace {
 // memory best, not a pixel a row down the columns. A row takes about one pixel from every other
 // band; should one fill its room (bands that stay on the row), its pixels go over at once: the
 // order of the copies does not matter.
-void SprinkleRows(const uint8_t* d, const std::vector<int32_t>& bandX, TShowPictureVar::TSprinklePart& part,
+[[gnu::noinline]] void SprinkleRows(const uint8_t* d, const std::vector<int32_t>& bandX, TShowPictureVar::TSprinklePart& part,
                   int32_t from, int32_t to, TCanvas::TPixelCopier& pixels) {
   constexpr int32_t kRows = 64;
-  const size_t room = bandX.size() + 64;
+  const size_t room = bandX.size() + 64, bands = bandX.size();
   part.rows.resize(room * kRows);
+  int32_t* const rows = part.rows.data();
+  const int32_t* const xs = bandX.data();
+  int32_t* const ys = part.y.data();
+  size_t* const at = part.at.data();
   size_t count[kRows];
+  // A full row goes over at once, away from the loop that fills the rows.
+  auto flush = [&](int32_t top, size_t r) {
+    pixels.CopyRow(top + int32_t(r), rows + r * room, count[r]);
+    count[r] = 0;
+  };
   for (int32_t top = from; top < to; top += kRows) {
     const int32_t bottom = std::min(to, top + kRows);
     std::fill(count, count + kRows, 0);
-    for (size_t b = 0; b < bandX.size(); ++b) {
-      int32_t y = part.y[b];
+    for (size_t b = 0; b < bands; ++b) {
+      int32_t y = ys[b];
       if (y >= bottom) continue;
-      size_t k = part.at[b];
-      const int32_t x = bandX[b];
+      size_t k = at[b];
+      const int32_t x = xs[b];
       do {
-        int32_t* row = part.rows.data() + size_t(y - top) * room;
-        size_t& n = count[y - top];
-        if (n == room) pixels.CopyRow(y, row, n), n = 0;
-        row[n++] = x + d[k];
+        const size_t r = size_t(y - top);
+        if (count[r] == room) [[unlikely]]
+          flush(top, r);
+        rows[r * room + count[r]++] = x + d[k];
         y += d[k + 1];
         k += 2;
       } while (y < bottom);
-      part.y[b] = y, part.at[b] = k;
+      ys[b] = y, at[b] = k;
     }
-    for (int32_t y = top; y < bottom; ++y) pixels.CopyRow(y, part.rows.data() + size_t(y - top) * room, count[y - top]);
+    for (size_t r = 0; r < size_t(bottom - top); ++r) flush(top, r);
   }
 }
 
