@@ -50,10 +50,49 @@ uint8_t Scaled(uint32_t seed, uint32_t range) { return uint8_t((uint64_t(seed) *
 // Thirty-two chains, each stepping 32 draws at a time, side by side.
 constexpr int kChains = 32;
 
+// The draws of n that fill whole batches of kChains.
+size_t WholeBatches(size_t n) { return n - n % kChains; }
+
+// The draws after the whole batches, one at a time; returns the seed after the last.
+uint32_t FinishDraws(uint32_t seed, uint8_t* out, size_t n, uint32_t range) {
+  const size_t whole = WholeBatches(n);
+  seed = StepTimes(whole)(seed);
+  for (size_t k = whole; k < n; ++k) out[k] = Scaled(seed = seed * kMultiplier + 1u, range);
+  return seed;
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// The whole batches: four vectors of eight seeds, so that the multiplies of one vector are under
+// way while the others are scaled and stored.
+__attribute__((target("avx2"))) void WholeBatchesAvx2(uint32_t seed, uint8_t* out, size_t whole, uint32_t range) {
+  alignas(32) uint32_t first[kChains];
+  for (uint32_t& c : first) c = seed = seed * kMultiplier + 1u;
+  const TStep jump = StepTimes(kChains);
+  const __m256i a = _mm256_set1_epi32(int(jump.a)), c = _mm256_set1_epi32(int(jump.c));
+  const __m256i scale = _mm256_set1_epi32(int(range));
+  // The low bytes of the four 64-bit halves, even draw then odd draw, to the front of each
+  // 128-bit lane; then the two lanes' four bytes side by side.
+  const __m256i gather = _mm256_setr_epi8(0, 1, 8, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                          0, 1, 8, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i join = _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1);
+  __m256i v[4];
+  for (int j = 0; j < 4; ++j) v[j] = _mm256_load_si256(reinterpret_cast<const __m256i*>(first) + j);
+  for (size_t k = 0; k < whole; k += kChains)
+    for (int j = 0; j < 4; ++j) {
+      const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(v[j], scale), 32);
+      const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(v[j], 32), scale);
+      const __m256i both = _mm256_or_si256(even, _mm256_slli_epi64(_mm256_srli_epi64(odd, 32), 8));
+      const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(both, gather), join);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k + size_t(8 * j)), _mm256_castsi256_si128(bytes));
+      v[j] = _mm256_add_epi32(_mm256_mullo_epi32(v[j], a), c);
+    }
+}
+#endif
+
 }  // namespace
 
 uint32_t RandomBytesPortable(uint32_t seed, uint8_t* out, size_t n, uint32_t range) {
-  const size_t whole = n - n % kChains;
+  const size_t whole = WholeBatches(n);
   if (whole > 0) {
     const TStep jump = StepTimes(kChains);
     uint32_t chain[kChains], s = seed;
@@ -63,56 +102,17 @@ uint32_t RandomBytesPortable(uint32_t seed, uint8_t* out, size_t n, uint32_t ran
         out[k + size_t(i)] = Scaled(chain[i], range);
         chain[i] = jump(chain[i]);
       }
-    seed = StepTimes(whole)(seed);
   }
-  for (size_t k = whole; k < n; ++k) out[k] = Scaled(seed = seed * kMultiplier + 1u, range);
-  return seed;
+  return FinishDraws(seed, out, n, range);
 }
-
-namespace {
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-// Four vectors of eight seeds: the multiplies of one vector are under way while the others are
-// scaled and stored.
-__attribute__((target("avx2"))) uint32_t RandomBytesAvx2(uint32_t seed, uint8_t* out, size_t n,
-                                                         uint32_t range) {
-  const size_t whole = n - n % kChains;
-  if (whole > 0) {
-    alignas(32) uint32_t first[kChains];
-    uint32_t s = seed;
-    for (uint32_t& c : first) c = s = s * kMultiplier + 1u;
-    const TStep jump = StepTimes(kChains);
-    const __m256i a = _mm256_set1_epi32(int(jump.a)), c = _mm256_set1_epi32(int(jump.c));
-    const __m256i scale = _mm256_set1_epi32(int(range));
-    // The low bytes of the four 64-bit halves, even draw then odd draw, to the front of each
-    // 128-bit lane; then the two lanes' four bytes side by side.
-    const __m256i gather = _mm256_setr_epi8(0, 1, 8, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                            0, 1, 8, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m256i join = _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1);
-    __m256i v[4];
-    for (int j = 0; j < 4; ++j) v[j] = _mm256_load_si256(reinterpret_cast<const __m256i*>(first) + j);
-    for (size_t k = 0; k < whole; k += kChains)
-      for (int j = 0; j < 4; ++j) {
-        const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(v[j], scale), 32);
-        const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(v[j], 32), scale);
-        const __m256i both = _mm256_or_si256(even, _mm256_slli_epi64(_mm256_srli_epi64(odd, 32), 8));
-        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(both, gather), join);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k + size_t(8 * j)), _mm256_castsi256_si128(bytes));
-        v[j] = _mm256_add_epi32(_mm256_mullo_epi32(v[j], a), c);
-      }
-    seed = StepTimes(whole)(seed);
-  }
-  for (size_t k = whole; k < n; ++k) out[k] = Scaled(seed = seed * kMultiplier + 1u, range);
-  return seed;
-}
-#endif
-
-}  // namespace
 
 uint32_t RandomBytes(uint32_t seed, uint8_t* out, size_t n, uint32_t range) {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
   static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2) return RandomBytesAvx2(seed, out, n, range);
+  if (avx2) {
+    if (WholeBatches(n) > 0) WholeBatchesAvx2(seed, out, WholeBatches(n), range);
+    return FinishDraws(seed, out, n, range);
+  }
 #endif
   return RandomBytesPortable(seed, out, n, range);
 }

@@ -28,6 +28,9 @@ struct TLine {
   qsizetype begin, end;  // the line's bytes without its newline
 };
 
+// The first line of a programs list that install writes where there is none.
+const QByteArray kNewList = "programs:\t\\";
+
 std::vector<TLine> SplitLines(const QByteArray& file) {
   std::vector<TLine> lines;
   qsizetype at = 0;
@@ -139,7 +142,7 @@ QByteArray AddSaverEntry(const QByteArray& file, const QString& name, const QStr
     QByteArray out = file;
     if (!out.isEmpty() && !out.endsWith('\n')) out += nl;
     if (!out.isEmpty()) out += nl;
-    return out + "programs:\t\\" + nl + line + nl + nl;
+    return out + kNewList + nl + line + nl + nl;
   }
   const QByteArray end = Text(file, lines[last]);
   const QByteArray rest = lines[last].end < file.size() ? file.mid(lines[last].end + 1) : QByteArray();
@@ -256,7 +259,7 @@ int CmdInstall(const QStringList& args, std::ostream& out, std::ostream& err) {
     if (copied && !QFile::rename(copyPath, aside)) return fail("cannot remove " + copyPath);
     // A file that held nothing but the list install wrote for it goes away with its last entry:
     // XScreenSaver with an empty list would have no savers at all, without the file it has its own.
-    const bool onlyOurs = newRc == "programs:\t\\\n\n";
+    const bool onlyOurs = newRc == kNewList + "\n\n";
     if (removed && onlyOurs && !QFile::remove(rcPath)) {
       if (copied) QFile::rename(aside, copyPath);
       return fail("cannot remove " + rcPath);

@@ -72,29 +72,29 @@ bool StepRandomCrossLines(TShowPictureVar& v, int32_t) {
 // would leave the same pixels, and the target reaches the screen only between ticks.
 namespace {
 
-// Copies the sprinkled pixels of the rows from `from` to `to`, which begin for each band at
-// part.at and part.y. They are gathered a block of rows at a time, band after band, and copied
-// row by row: the rows of both pictures are read from left to right, as the processor fetches
-// memory best, not a pixel a row down the columns. A row takes about one pixel from every other
-// band; should one fill its room (bands that stay on the row), its pixels go over at once: the
-// order of the copies does not matter.
-[[gnu::noinline]] void SprinkleRows(const uint8_t* d, const std::vector<int32_t>& bandX, TShowPictureVar::TSprinklePart& part,
-                  int32_t from, int32_t to, TCanvas::TPixelCopier& pixels) {
+// Copies the tick's sprinkled pixels, which begin for each band at bandAt and bandY. They are gathered a block of rows at a time, band after band, and copied row
+// by row: the rows of both pictures are read from left to right, as the processor fetches memory
+// best, not a pixel a row down the columns. A row takes about one pixel from every other band;
+// should one fill its room (bands that stay on the row), its pixels go over at once: the order
+// of the copies does not matter. Out of line, so that its loop has the registers to itself.
+[[gnu::noinline]] void SprinkleRows(TShowPictureVar& v, TCanvas::TPixelCopier& pixels) {
+  auto& sprinkle = v.sprinkle;
+  const uint8_t* const d = sprinkle.draws.data();
   constexpr int32_t kRows = 64;
-  const size_t room = bandX.size() + 64, bands = bandX.size();
-  part.rows.resize(room * kRows);
-  int32_t* const rows = part.rows.data();
-  const int32_t* const xs = bandX.data();
-  int32_t* const ys = part.y.data();
-  size_t* const at = part.at.data();
+  const size_t bands = sprinkle.bandX.size(), room = bands + 64;
+  sprinkle.rows.resize(room * kRows);
+  int32_t* const rows = sprinkle.rows.data();
+  const int32_t* const xs = sprinkle.bandX.data();
+  int32_t* const ys = sprinkle.bandY.data();
+  size_t* const at = sprinkle.bandAt.data();
   size_t count[kRows];
   // A full row goes over at once, away from the loop that fills the rows.
   auto flush = [&](int32_t top, size_t r) {
     pixels.CopyRow(top + int32_t(r), rows + r * room, count[r]);
     count[r] = 0;
   };
-  for (int32_t top = from; top < to; top += kRows) {
-    const int32_t bottom = std::min(to, top + kRows);
+  for (int32_t top = v.pass; top < v.H; top += kRows) {
+    const int32_t bottom = std::min(v.H, top + kRows);
     std::fill(count, count + kRows, 0);
     for (size_t b = 0; b < bands; ++b) {
       int32_t y = ys[b];
@@ -137,7 +137,7 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
     ++v.pos;
     return false;
   }
-  auto& [draws, bandX, part] = v.sprinkle;
+  auto& [draws, bandX, bandY, rows, bandAt] = v.sprinkle;
   // The tick's draws in the walk's order: for each pixel its column offset, then the row
   // advance; after each column band the band's advance. They come out in one batch (more should
   // the walk need them); a first pass over them finds where each band begins, and the generator
@@ -152,37 +152,31 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
     have += batch;
   };
   more();
-  // Walks a band's pixels from row y, draw i, until its row reaches `end`. Four pixels take at
-  // most 20 rows: while the fourth still lies above `end`, the four advances are added at once.
-  auto walkRows = [&, &draws = draws](int32_t& y, size_t& i, int32_t end) {
-    for (;;) {
-      while (i + 8 <= have && y + 15 < end) {
+  bandX.clear(), bandY.clear(), bandAt.clear();
+  size_t i = 0;
+  for (int32_t x = v.pos; x < v.W;) {
+    bandX.push_back(x), bandY.push_back(v.pass), bandAt.push_back(i);
+    // Down the band: four pixels take at most 20 rows, so while the fourth still lies above the
+    // bottom the four advances are added at once.
+    for (int32_t y = v.pass; y < v.H;) {
+      if (i + 8 <= have && y + 15 < v.H) {
         uint64_t word;
         std::memcpy(&word, draws.data() + i, 8);  // column offset, row advance, four times
         y += int32_t((((word >> 8) & 0x00ff00ff00ff00ffu) * 0x0001000100010001u) >> 48);
         i += 8;
+        continue;
       }
-      if (y >= end) return;
       if (i + 2 > have) more();
       y += draws[i + 1];
       i += 2;
     }
-  };
-  bandX.clear();
-  part.at.clear(), part.y.clear();
-  size_t i = 0;
-  for (int32_t x = v.pos; x < v.W;) {
-    bandX.push_back(x);
-    part.at.push_back(i), part.y.push_back(v.pass);
-    int32_t y = v.pass;
-    walkRows(y, i, v.H);
     if (i + 1 > have) more();
     x += draws[i++];
   }
   RandSeed(SeedAfter(first, i));
 
   TCanvas::TPixelCopier pixels(*v.target, *v.New, v.X, v.Y);
-  SprinkleRows(draws.data(), bandX, part, v.pass, v.H, pixels);
+  SprinkleRows(v, pixels);
   ++v.pass;
   return false;
 }

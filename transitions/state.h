@@ -39,16 +39,12 @@ struct TShowPictureVar {
   std::array<uint8_t, 64> table1{}, table2{};
   std::vector<int32_t> work;   // pending rows, columns or cells
   std::vector<int32_t> pendingTop[2], pendingBottom[2];  // column ranges gathered in a tick
-  // Increase show's tick: its draws, each column band's column, and the draw and row each band
-  // has reached with a block of rows' pixels.
-  struct TSprinklePart {
-    std::vector<size_t> at;
-    std::vector<int32_t> y, rows;
-  };
+  // Increase show's tick: its draws; each column band's column, and the draw and row it has
+  // reached; a block of rows' pixels.
   struct {
     std::vector<uint8_t> draws;
-    std::vector<int32_t> bandX;
-    TSprinklePart part;
+    std::vector<int32_t> bandX, bandY, rows;
+    std::vector<size_t> bandAt;
   } sprinkle;
 
   // place(r): r shifted by (X, Y).
