@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <QPainter>
 #include <cstring>
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -393,20 +395,68 @@ void TCanvas::CopyColumnRuns(const QImage& source, const std::vector<TColumnRun>
   }
 }
 
-TCanvas::TPixelCopier::TPixelCopier(TCanvas& canvas, const QImage& source, int dx, int dy)
-    : canvas_(canvas), source_(source), dx_(dx), dy_(dy) {
-  bounds_ = source.rect().intersected(canvas.bitmap_.rect().translated(-dx, -dy));
-  fast_ = source.format() == canvas.bitmap_.format() && source.depth() == 32 && &source != &canvas.bitmap_;
-  if (fast_ && !bounds_.isEmpty()) {
-    src_ = reinterpret_cast<const QRgb*>(source.constBits());
-    dst_ = reinterpret_cast<QRgb*>(canvas.bitmap_.bits());
-    srcStride_ = source.bytesPerLine() / 4;
-    dstStride_ = canvas.bitmap_.bytesPerLine() / 4;
+void TCanvas::CopyMarked(const QImage& source, int dx, int dy, const uint8_t* marks, qsizetype markStride, uint8_t key) {
+  const QRect bounds = source.rect().intersected(bitmap_.rect().translated(-dx, -dy));
+  if (bounds.isEmpty()) return;
+  if (bitmap_.depth() != 32) {  // pixel by pixel, converted as any copy
+    for (int y = bounds.top(); y <= bounds.bottom(); ++y)
+      for (int x = bounds.left(); x <= bounds.right(); ++x)
+        if (marks[y * markStride + x] == key) Blit(x + dx, y + dy, source, QRect(x, y, 1, 1));
+    return;
   }
+  if (&source == &bitmap_ || source.format() != bitmap_.format()) {
+    // A copy that shares the bitmap's pixels keeps them as they were when the bitmap changes.
+    CopyMarked(source.convertToFormat(bitmap_.format()), dx, dy, marks, markStride, key);
+    return;
+  }
+  const qsizetype dstStride = bitmap_.bytesPerLine() / 4, srcStride = source.bytesPerLine() / 4;
+  auto* dst = reinterpret_cast<QRgb*>(bitmap_.bits()) + (bounds.y() + dy) * dstStride + bounds.x() + dx;
+  const auto* src = reinterpret_cast<const QRgb*>(source.constBits()) + bounds.y() * srcStride + bounds.x();
+  const uint8_t* mark = marks + bounds.y() * markStride + bounds.x();
+  bool copied = false;
+  for (int y = 0; y < bounds.height(); ++y, dst += dstStride, src += srcStride, mark += markStride)
+    copied |= CopyMarkedRow(dst, src, mark, size_t(bounds.width()), key);
+  if (copied) Touch(bounds.translated(dx, dy));
 }
 
-TCanvas::TPixelCopier::~TPixelCopier() {
-  if (copied_ && fast_) canvas_.Touch(bounds_.translated(dx_, dy_));
+bool CopyMarkedRowPortable(QRgb* dst, const QRgb* src, const uint8_t* marks, size_t n, uint8_t key) {
+  uint32_t any = 0;
+  for (size_t i = 0; i < n; ++i) {  // without a branch that a sprinkle would mispredict
+    const uint32_t take = 0u - uint32_t(marks[i] == key);
+    dst[i] = (src[i] & take) | (dst[i] & ~take);
+    any |= take;
+  }
+  return any != 0;
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+namespace {
+// Eight pixels at a time: the marks widened to whole pixels choose between the two.
+__attribute__((target("avx2"))) bool CopyMarkedRowAvx2(QRgb* dst, const QRgb* src, const uint8_t* marks, size_t n,
+                                                       uint8_t key) {
+  const __m128i k = _mm_set1_epi8(char(key));
+  __m256i any = _mm256_setzero_si256();
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m128i eq = _mm_cmpeq_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(marks + i)), k);
+    const __m256i take = _mm256_cvtepi8_epi32(eq);
+    auto* d = reinterpret_cast<__m256i*>(dst + i);
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    _mm256_storeu_si256(d, _mm256_blendv_epi8(_mm256_loadu_si256(d), s, take));
+    any = _mm256_or_si256(any, take);
+  }
+  const bool tail = CopyMarkedRowPortable(dst + i, src + i, marks + i, n - i, key);
+  return tail || !_mm256_testz_si256(any, any);
+}
+}  // namespace
+#endif
+
+bool CopyMarkedRow(QRgb* dst, const QRgb* src, const uint8_t* marks, size_t n, uint8_t key) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (avx2) return CopyMarkedRowAvx2(dst, src, marks, n, key);
+#endif
+  return CopyMarkedRowPortable(dst, src, marks, n, key);
 }
 
 }  // namespace sf

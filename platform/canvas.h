@@ -53,49 +53,11 @@ class TCanvas {
     int32_t from, to, count, step;
   };
   void CopyColumnRuns(const QImage& source, const std::vector<TColumnRun>& runs, int top, int bottom, int dy);
-  // Single pixels, each from source onto the same place shifted by (dx, dy) and clipped as
-  // CopyRect, for effects that sprinkle hundreds of thousands of them a tick; the dirty
-  // rectangle takes the part of source the pixels may fall in when the copier goes.
-  class TPixelCopier {
-   public:
-    TPixelCopier(TCanvas& canvas, const QImage& source, int dx, int dy);
-    ~TPixelCopier();
-    TPixelCopier(const TPixelCopier&) = delete;
-    TPixelCopier& operator=(const TPixelCopier&) = delete;
-    void Copy(int x, int y) {
-      if (uint32_t(x - bounds_.x()) >= uint32_t(bounds_.width()) || uint32_t(y - bounds_.y()) >= uint32_t(bounds_.height()))
-        return;
-      if (fast_) dst_[(y + dy_) * dstStride_ + x + dx_] = src_[y * srcStride_ + x];
-      else canvas_.CopyRect(QRect(x + dx_, y + dy_, 1, 1), source_, QRect(x, y, 1, 1));
-      copied_ = true;
-    }
-    // The pixels (xs[i], y) for i below n.
-    void CopyRow(int y, const int32_t* xs, size_t n) {
-      if (!fast_ || uint32_t(y - bounds_.y()) >= uint32_t(bounds_.height())) {
-        for (size_t i = 0; i < n; ++i) Copy(xs[i], y);
-        return;
-      }
-      const QRgb* s = src_ + y * srcStride_;
-      QRgb* d = dst_ + (y + dy_) * dstStride_ + dx_;
-      const int left = bounds_.x();
-      const uint32_t width = uint32_t(bounds_.width());
-      for (size_t i = 0; i < n; ++i) {
-        const int x = xs[i];
-        if (uint32_t(x - left) < width) d[x] = s[x];
-      }
-      copied_ = copied_ || n > 0;
-    }
-
-   private:
-    TCanvas& canvas_;
-    const QImage& source_;
-    const int dx_, dy_;
-    QRect bounds_;  // the source pixels that land inside the bitmap
-    bool fast_ = false, copied_ = false;
-    const QRgb* src_ = nullptr;
-    QRgb* dst_ = nullptr;
-    qsizetype srcStride_ = 0, dstStride_ = 0;
-  };
+  // The pixels of source marked with `key` in `marks` (one byte a pixel of source, markStride
+  // bytes a row), each onto the same place shifted by (dx, dy); clipped as CopyRect, the clip
+  // region is not used. For effects that sprinkle hundreds of thousands of single pixels a tick:
+  // they mark them in whatever order they come, and the copy walks both bitmaps along their rows.
+  void CopyMarked(const QImage& source, int dx, int dy, const uint8_t* marks, qsizetype markStride, uint8_t key);
   // The whole of source with its top-left corner at (x, y) (Draw).
   void Draw(int x, int y, const QImage& source);
   // The whole of source scaled into dst, nearest neighbour (StretchDraw).
@@ -128,6 +90,11 @@ class TCanvas {
   QRegion clip_;
   bool clipped_ = false;
 };
+
+// One row of CopyMarked on 32-bit pixels: dst[i] = src[i] where marks[i] is key, i below n; true
+// when any was. The second without vector instructions: what a processor without AVX2 runs.
+bool CopyMarkedRow(QRgb* dst, const QRgb* src, const uint8_t* marks, size_t n, uint8_t key);
+bool CopyMarkedRowPortable(QRgb* dst, const QRgb* src, const uint8_t* marks, size_t n, uint8_t key);
 
 // The raster operations of the transparent draw, on 32-bit bitmaps: each pixel of the target
 // rectangle dst with the pixel of source at the same offset from srcOrigin. Source pixels outside

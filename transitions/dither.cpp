@@ -70,53 +70,11 @@ bool StepRandomCrossLines(TShowPictureVar& v, int32_t) {
 // Increase show: six passes of six sprinkles each. The pixels are sprinkled straight onto the
 // target: a scratch frame that copied the target, took the pixels and went back in one piece
 // would leave the same pixels, and the target reaches the screen only between ticks.
-namespace {
-
-// Copies the tick's sprinkled pixels, which begin for each band at bandAt and bandY. They are gathered a block of rows at a time, band after band, and copied row
-// by row: the rows of both pictures are read from left to right, as the processor fetches memory
-// best, not a pixel a row down the columns. A row takes about one pixel from every other band;
-// should one fill its room (bands that stay on the row), its pixels go over at once: the order
-// of the copies does not matter. Out of line, so that its loop has the registers to itself.
-[[gnu::noinline]] void SprinkleRows(TShowPictureVar& v, TCanvas::TPixelCopier& pixels) {
-  auto& sprinkle = v.sprinkle;
-  const uint8_t* const d = sprinkle.draws.data();
-  constexpr int32_t kRows = 64;
-  const size_t bands = sprinkle.bandX.size(), room = bands + 64;
-  sprinkle.rows.resize(room * kRows);
-  int32_t* const rows = sprinkle.rows.data();
-  const int32_t* const xs = sprinkle.bandX.data();
-  int32_t* const ys = sprinkle.bandY.data();
-  size_t* const at = sprinkle.bandAt.data();
-  size_t count[kRows];
-  // A full row goes over at once, away from the loop that fills the rows.
-  auto flush = [&](int32_t top, size_t r) {
-    pixels.CopyRow(top + int32_t(r), rows + r * room, count[r]);
-    count[r] = 0;
-  };
-  for (int32_t top = v.pass; top < v.H; top += kRows) {
-    const int32_t bottom = std::min(v.H, top + kRows);
-    std::fill(count, count + kRows, 0);
-    for (size_t b = 0; b < bands; ++b) {
-      int32_t y = ys[b];
-      if (y >= bottom) continue;
-      size_t k = at[b];
-      const int32_t x = xs[b];
-      do {
-        const size_t r = size_t(y - top);
-        if (count[r] == room) [[unlikely]]
-          flush(top, r);
-        rows[r * room + count[r]++] = x + d[k];
-        y += d[k + 1];
-        k += 2;
-      } while (y < bottom);
-      ys[b] = y, at[b] = k;
-    }
-    for (size_t r = 0; r < size_t(bottom - top); ++r) flush(top, r);
-  }
-}
-
-}  // namespace
-
+//
+// A tick first walks its bands as the draws say and marks each pixel it takes with the tick's
+// own number in a plane of one byte a pixel; then the marked pixels go over row by row. The walk
+// runs down the columns, which the bytes of the plane bear well and the pixels of two pictures
+// do not: a pixel a row down is a fresh memory line and page each time.
 void InitIncreaseShow(TShowPictureVar& v, int32_t) {
   v.TakePicture();
   v.pass = 0;  // sub
@@ -124,6 +82,10 @@ void InitIncreaseShow(TShowPictureVar& v, int32_t) {
   // A pass sprinkles about W x H / 6.25 pixels of two draws each: room for them once, for all
   // six passes (the draws grow should a pass take more).
   v.sprinkle.draws.resize(size_t(v.W) * size_t(v.H) / 3 + size_t(v.W) + 4096);
+  // A column offset reaches 5 columns past the band, which may begin at the last column: the
+  // plane's rows have room for them, and they are never copied.
+  v.sprinkle.stride = size_t(v.W) + 8;
+  v.sprinkle.marks.assign(v.sprinkle.stride * size_t(v.H), 0);
 }
 
 bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
@@ -137,11 +99,13 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
     ++v.pos;
     return false;
   }
-  auto& [draws, bandX, bandY, rows, bandAt] = v.sprinkle;
+  auto& [draws, marks, stride, key] = v.sprinkle;
+  // The 36 drawing ticks of a transition number their marks 1 to 36; a plane that ran out of
+  // numbers would start again clear.
+  if (++key == 0) std::fill(marks.begin(), marks.end(), uint8_t(key = 1));
   // The tick's draws in the walk's order: for each pixel its column offset, then the row
   // advance; after each column band the band's advance. They come out in one batch (more should
-  // the walk need them); a first pass over them finds where each band begins, and the generator
-  // goes on from the last draw taken.
+  // the walk need them), and the generator goes on from the last draw taken.
   const uint32_t first = CurrentRandSeed();
   uint32_t seed = first;
   size_t have = 0;
@@ -152,31 +116,34 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
     have += batch;
   };
   more();
-  bandX.clear(), bandY.clear(), bandAt.clear();
+  // Positions in the plane: a row advance of a steps a x stride bytes on. Below `clear` four
+  // pixels, which take at most 15 rows from the first, lie inside the picture.
+  size_t down[6];
+  for (size_t a = 0; a < 6; ++a) down[a] = a * stride;
+  const size_t end = size_t(v.H) * stride, clear = v.H > 15 ? size_t(v.H - 15) * stride : 0;
+  uint8_t* const plane = marks.data();
+  const uint8_t mark = key;
+  const uint8_t* d = draws.data();
   size_t i = 0;
   for (int32_t x = v.pos; x < v.W;) {
-    bandX.push_back(x), bandY.push_back(v.pass), bandAt.push_back(i);
-    // Down the band: four pixels take at most 20 rows, so while the fourth still lies above the
-    // bottom the four advances are added at once.
-    for (int32_t y = v.pass; y < v.H;) {
-      if (i + 8 <= have && y + 15 < v.H) {
-        uint64_t word;
-        std::memcpy(&word, draws.data() + i, 8);  // column offset, row advance, four times
-        y += int32_t((((word >> 8) & 0x00ff00ff00ff00ffu) * 0x0001000100010001u) >> 48);
-        i += 8;
-        continue;
+    size_t at = size_t(v.pass) * stride + size_t(x);
+    for (;;) {
+      for (; at < clear && i + 8 <= have; i += 8) {
+        plane[at + d[i]] = mark, at += down[d[i + 1]];
+        plane[at + d[i + 2]] = mark, at += down[d[i + 3]];
+        plane[at + d[i + 4]] = mark, at += down[d[i + 5]];
+        plane[at + d[i + 6]] = mark, at += down[d[i + 7]];
       }
-      if (i + 2 > have) more();
-      y += draws[i + 1];
+      if (at >= end) break;
+      if (i + 2 > have) more(), d = draws.data();
+      plane[at + d[i]] = mark, at += down[d[i + 1]];
       i += 2;
     }
-    if (i + 1 > have) more();
-    x += draws[i++];
+    if (i + 1 > have) more(), d = draws.data();
+    x += d[i++];
   }
   RandSeed(SeedAfter(first, i));
-
-  TCanvas::TPixelCopier pixels(*v.target, *v.New, v.X, v.Y);
-  SprinkleRows(v, pixels);
+  v.target->CopyMarked(*v.New, v.X, v.Y, plane, qsizetype(stride), mark);
   ++v.pass;
   return false;
 }

@@ -39,12 +39,12 @@ struct TShowPictureVar {
   std::array<uint8_t, 64> table1{}, table2{};
   std::vector<int32_t> work;   // pending rows, columns or cells
   std::vector<int32_t> pendingTop[2], pendingBottom[2];  // column ranges gathered in a tick
-  // Increase show's tick: its draws; each column band's column, and the draw and row it has
-  // reached; a block of rows' pixels.
+  // Increase show: a tick's draws; a plane of one byte a pixel (stride bytes a row) where each
+  // tick marks the pixels it takes with its own number, key.
   struct {
-    std::vector<uint8_t> draws;
-    std::vector<int32_t> bandX, bandY, rows;
-    std::vector<size_t> bandAt;
+    std::vector<uint8_t> draws, marks;
+    size_t stride = 0;
+    uint8_t key = 0;
   } sprinkle;
 
   // place(r): r shifted by (X, Y).

@@ -109,7 +109,7 @@ TEST(Regions, ScanConversionByPixelCentresAndBands) {
   EXPECT_TRUE(CreateEllipticRgn(5, 5, 5, 9).isEmpty());
 }
 
-TEST(Canvas, ColumnRunsAndSinglePixels) {
+TEST(Canvas, ColumnRuns) {
   QImage src(16, 4, QImage::Format_RGB32), dst(16, 4, QImage::Format_RGB32);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 16; ++x) src.setPixel(x, y, qRgb(x, y, 1));
@@ -126,19 +126,70 @@ TEST(Canvas, ColumnRunsAndSinglePixels) {
       EXPECT_EQ(dst.pixel(x, y), want) << x << "," << y;
     }
   EXPECT_EQ(c.TakeDirty(), ltrb(0, 0, 16, 4));
-  // Single pixels shifted by (2, 1), clipped to both pictures.
-  dst.fill(Qt::black);
-  {
-    TCanvas::TPixelCopier pixels(c, src, 2, 1);
-    pixels.Copy(0, 0);
-    pixels.Copy(15, 0);  // lands beyond the target
-    pixels.Copy(-1, 2);  // not in the source
-    pixels.Copy(3, 2);
+}
+
+TEST(Canvas, MarkedPixelsShiftedClippedAndConverted) {
+  // A 21 x 7 source whose marks hold the key on a scatter of pixels, other numbers elsewhere;
+  // copied shifted onto a 17 x 9 target, every target pixel is the source's exactly where the
+  // shifted mark is the key, for shifts that cut every side and rows of every length the
+  // vector path takes in eights and the rest.
+  const QImage src = Numbered(21, 7);
+  const qsizetype stride = 24;
+  std::vector<uint8_t> marks(size_t(stride) * 7);
+  for (size_t i = 0; i < marks.size(); ++i) marks[i] = uint8_t((i * 7919) % 5);  // key 3: a fifth
+  for (const QPoint shift : {QPoint(0, 0), QPoint(-3, 2), QPoint(2, -1), QPoint(-20, 5), QPoint(16, 8), QPoint(17, 0)}) {
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_RGB888}) {
+      QImage dst(17, 9, format);
+      dst.fill(Qt::black);
+      TCanvas c(dst);
+      c.CopyMarked(src, shift.x(), shift.y(), marks.data(), stride, 3);
+      QRect touched;
+      for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 17; ++x) {
+          const int sx = x - shift.x(), sy = y - shift.y();
+          const bool in = src.rect().contains(sx, sy) && marks[size_t(sy * stride + sx)] == 3;
+          if (in) touched |= QRect(x, y, 1, 1);
+          ASSERT_EQ(dst.pixel(x, y) | 0xff000000u, in ? src.pixel(sx, sy) : qRgb(0, 0, 0)) << shift.x() << "," << shift.y() << " at " << x << "," << y;
+        }
+      const QRect dirty = c.TakeDirty();
+      EXPECT_TRUE(touched.isEmpty() ? dirty.isEmpty() : dirty.contains(touched)) << shift.x() << "," << shift.y();
+    }
   }
-  EXPECT_EQ(dst.pixel(2, 1), qRgb(0, 0, 1));
-  EXPECT_EQ(dst.pixel(5, 3), qRgb(3, 2, 1));
-  EXPECT_EQ(dst.pixel(15, 1), qRgb(0, 0, 0));
-  EXPECT_TRUE(c.TakeDirty().contains(QRect(2, 1, 4, 3)));
+  // No pixel marked with the key: nothing is drawn and nothing repaints.
+  QImage dst(17, 9, QImage::Format_RGB32);
+  dst.fill(Qt::black);
+  TCanvas c(dst);
+  c.CopyMarked(src, 0, 0, marks.data(), stride, 9);
+  EXPECT_TRUE(c.TakeDirty().isEmpty());
+  EXPECT_EQ(dst.pixel(0, 0), qRgb(0, 0, 0));
+  // A copy within the bitmap reads the pixels as they were before it.
+  QImage self = Numbered(21, 7);
+  TCanvas own(self);
+  std::vector<uint8_t> all(size_t(stride) * 7, 1);
+  own.CopyMarked(self, 1, 0, all.data(), stride, 1);
+  EXPECT_EQ(self.pixel(5, 3), src.pixel(4, 3));
+  EXPECT_EQ(self.pixel(20, 6), src.pixel(19, 6));
+}
+
+TEST(Canvas, MarkedRowsVectorAndPortableAgree) {
+  // Rows of every length to 40 from every start: the vector path and the portable one copy
+  // exactly the marked pixels, touch nothing past the row, and say whether any was copied.
+  std::vector<QRgb> src(64), a(64), b(64);
+  std::vector<uint8_t> marks(64);
+  for (size_t i = 0; i < 64; ++i) src[i] = QRgb(0x01000000u * i + 0x10101u), marks[i] = uint8_t(i * 37 % 11 == 0 ? 200 : i % 3);
+  for (size_t start = 0; start < 8; ++start)
+    for (size_t n = 0; n <= 40; ++n)
+      for (const uint8_t key : {uint8_t(200), uint8_t(1), uint8_t(7)}) {
+        std::fill(a.begin(), a.end(), 0xdeadbeefu), std::fill(b.begin(), b.end(), 0xdeadbeefu);
+        bool want = false;
+        std::vector<QRgb> expected = a;
+        for (size_t i = start; i < start + n; ++i)
+          if (marks[i] == key) expected[i] = src[i], want = true;
+        EXPECT_EQ(CopyMarkedRow(a.data() + start, src.data() + start, marks.data() + start, n, key), want);
+        EXPECT_EQ(CopyMarkedRowPortable(b.data() + start, src.data() + start, marks.data() + start, n, key), want);
+        ASSERT_EQ(a, expected) << start << " " << n << " " << int(key);
+        ASSERT_EQ(b, expected) << start << " " << n << " " << int(key);
+      }
 }
 
 TEST(Canvas, RaggedColumnRangesShiftedAndClipped) {
