@@ -20,8 +20,10 @@ int32_t Random(int32_t n);
 // last. Thirty-two consecutive seeds are worked out side by side, so that the draws do not wait
 // on one another: for loops that draw hundreds of thousands of them.
 uint32_t RandomBytes(uint32_t seed, uint8_t* out, size_t n, uint32_t range);
-// The same without vector instructions: what a processor without AVX2 runs.
-uint32_t RandomBytesPortable(uint32_t seed, uint8_t* out, size_t n, uint32_t range);
+// The same with at most the given vector instructions (those the processor lacks are left out):
+// what a processor with less runs.
+enum class TVectorUnit { None, Avx2, Avx512 };
+uint32_t RandomBytesWith(TVectorUnit unit, uint32_t seed, uint8_t* out, size_t n, uint32_t range);
 
 // The seed after `draws` draws from seed.
 uint32_t SeedAfter(uint32_t seed, uint64_t draws);

@@ -75,13 +75,13 @@ bool StepRandomCrossLines(TShowPictureVar& v, int32_t) {
 // own number in a plane of one byte a pixel; then the marked pixels go over row by row. The walk
 // runs down the columns, which the bytes of the plane bear well and the pixels of two pictures
 // do not: a pixel a row down is a fresh memory line and page each time.
+constexpr size_t kSprinkleChunk = 16384;  // draws a chunk
+
 void InitIncreaseShow(TShowPictureVar& v, int32_t) {
   v.TakePicture();
   v.pass = 0;  // sub
   v.sprinkle = {};
-  // A pass sprinkles about W x H / 6.25 pixels of two draws each: room for them once, for all
-  // six passes (the draws grow should a pass take more).
-  v.sprinkle.draws.resize(size_t(v.W) * size_t(v.H) / 3 + size_t(v.W) + 4096);
+  v.sprinkle.draws.resize(kSprinkleChunk);
   // A column offset reaches 5 columns past the band, which may begin at the last column: the
   // plane's rows have room for them, and they are never copied.
   v.sprinkle.stride = size_t(v.W) + 8;
@@ -102,20 +102,26 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
   auto& [draws, marks, stride, key] = v.sprinkle;
   // The 36 drawing ticks of a transition number their marks 1 to 36; a plane that ran out of
   // numbers would start again clear.
-  if (++key == 0) std::fill(marks.begin(), marks.end(), uint8_t(key = 1));
+  if (++key == 0) {
+    std::fill(marks.begin(), marks.end(), uint8_t(0));
+    key = 1;
+  }
   // The tick's draws in the walk's order: for each pixel its column offset, then the row
-  // advance; after each column band the band's advance. They come out in one batch (more should
-  // the walk need them), and the generator goes on from the last draw taken.
+  // advance; after each column band the band's advance. They come out a chunk at a time, small
+  // enough to stay in the processor's nearest cache while the walk reads them, and the generator
+  // goes on from the last draw taken.
   const uint32_t first = CurrentRandSeed();
   uint32_t seed = first;
-  size_t have = 0;
-  auto more = [&, &draws = draws] {
-    const size_t batch = have == 0 ? std::max<size_t>(draws.size(), 4096) : have / 2;
-    if (draws.size() < have + batch) draws.resize(have + batch);
-    seed = RandomBytes(seed, draws.data() + have, batch, 6);
-    have += batch;
+  size_t have = 0, i = 0, taken = 0;  // draws in the chunk, the next one, those of earlier chunks
+  uint8_t* const d = draws.data();
+  auto refill = [&] {  // keeps the draws not taken yet
+    const size_t left = have - i;
+    std::memmove(d, d + i, left);
+    taken += i, i = 0;
+    seed = RandomBytes(seed, d + left, kSprinkleChunk - left, 6);
+    have = kSprinkleChunk;
   };
-  more();
+  refill();
   // Positions in the plane: a row advance of a steps a x stride bytes on. Below `clear` four
   // pixels, which take at most 15 rows from the first, lie inside the picture.
   size_t down[6];
@@ -123,8 +129,6 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
   const size_t end = size_t(v.H) * stride, clear = v.H > 15 ? size_t(v.H - 15) * stride : 0;
   uint8_t* const plane = marks.data();
   const uint8_t mark = key;
-  const uint8_t* d = draws.data();
-  size_t i = 0;
   for (int32_t x = v.pos; x < v.W;) {
     size_t at = size_t(v.pass) * stride + size_t(x);
     for (;;) {
@@ -135,14 +139,14 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
         plane[at + d[i + 6]] = mark, at += down[d[i + 7]];
       }
       if (at >= end) break;
-      if (i + 2 > have) more(), d = draws.data();
+      if (i + 2 > have) refill();
       plane[at + d[i]] = mark, at += down[d[i + 1]];
       i += 2;
     }
-    if (i + 1 > have) more(), d = draws.data();
+    if (i + 1 > have) refill();
     x += d[i++];
   }
-  RandSeed(SeedAfter(first, i));
+  RandSeed(SeedAfter(first, taken + i));
   v.target->CopyMarked(*v.New, v.X, v.Y, plane, qsizetype(stride), mark);
   ++v.pass;
   return false;

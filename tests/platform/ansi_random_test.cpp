@@ -61,22 +61,26 @@ TEST(TempDir, IsPrivateAndStable) {
 }
 
 TEST(Random, BytesAreWhatRandomDraws) {
-  // Counts around the 32 side-by-side seeds, the smallest and largest ranges, and a seed whose
-  // next draws sit on the edges of the range.
+  // Counts around the 32 and 64 side-by-side seeds, the smallest and largest ranges, and a seed
+  // whose next draws sit on the edges of the range; every vector path the processor has.
   for (const uint32_t range : {1u, 6u, 37u, 256u})
-    for (const size_t n : {size_t(0), size_t(1), size_t(31), size_t(32), size_t(33), size_t(100003)})
+    for (const size_t n : {size_t(0), size_t(1), size_t(31), size_t(32), size_t(33), size_t(63), size_t(64),
+                           size_t(65), size_t(100003)})
       for (const uint32_t start : {987654321u, 0u, 0xffffffffu}) {
         RandSeed(start);
         std::vector<uint8_t> plain(n);
         for (uint8_t& b : plain) b = uint8_t(Random(int32_t(range)));
         const uint32_t after = CurrentRandSeed();
-        std::vector<uint8_t> fast(n + 1, 0xee), portable(n + 1, 0xee);
-        EXPECT_EQ(RandomBytes(start, fast.data(), n, range), after) << range << " " << n;
-        EXPECT_EQ(RandomBytesPortable(start, portable.data(), n, range), after) << range << " " << n;
-        EXPECT_EQ(fast[n], 0xee) << "wrote past the end";
-        fast.pop_back(), portable.pop_back();
-        EXPECT_EQ(fast, plain) << range << " " << n;
-        EXPECT_EQ(portable, plain) << range << " " << n;
+        for (const TVectorUnit unit : {TVectorUnit::None, TVectorUnit::Avx2, TVectorUnit::Avx512}) {
+          std::vector<uint8_t> bytes(n + 1, 0xee);
+          EXPECT_EQ(RandomBytesWith(unit, start, bytes.data(), n, range), after) << range << " " << n;
+          EXPECT_EQ(bytes[n], 0xee) << "wrote past the end";
+          bytes.pop_back();
+          EXPECT_EQ(bytes, plain) << int(unit) << " " << range << " " << n;
+        }
+        std::vector<uint8_t> best(n);
+        RandomBytes(start, best.data(), n, range);
+        EXPECT_EQ(best, plain);
         EXPECT_EQ(SeedAfter(start, n), after);
       }
   EXPECT_EQ(SeedAfter(5, 0), 5u);

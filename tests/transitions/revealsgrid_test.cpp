@@ -77,6 +77,8 @@ TEST(DitherFamily, LinesAndPixels) {
           seed = sf::CurrentRandSeed();
         }
         sf::RandSeed(before);
+        // Once, the tick's number runs out: the plane of marks starts again clear.
+        if (pos == 2 && sub == 3) walked.engine.V.sprinkle.key = 255;
         ASSERT_FALSE(walked.Tick());
         ASSERT_EQ(walked.target, expected) << size.width() << "x" << size.height() << " pos " << pos << " sub " << sub;
         ASSERT_EQ(sf::CurrentRandSeed(), seed) << "the effect left the generator elsewhere";
