@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <system_error>
 
 #include "platform/random.h"
 #include "transitions/effects.h"
@@ -71,47 +72,97 @@ bool StepRandomCrossLines(TShowPictureVar& v, int32_t) {
 // target: a scratch frame that copied the target, took the pixels and went back in one piece
 // would leave the same pixels, and the target reaches the screen only between ticks.
 //
-// A tick first walks its bands as the draws say and marks each pixel it takes with the tick's
-// own number in a plane of one byte a pixel; then the marked pixels go over row by row. The walk
-// runs down the columns, which the bytes of the plane bear well and the pixels of two pictures
-// do not: a pixel a row down is a fresh memory line and page each time.
+// A tick walks its bands as the draws say and marks each pixel it takes in a plane of one byte a
+// pixel; then the marked pixels go over row by row. The walk runs down the columns, which the
+// bytes of the plane bear well and the pixels of two pictures do not: a pixel a row down is a
+// fresh memory line and page each time.
+namespace {
 constexpr size_t kSprinkleChunk = 16384;  // draws a chunk
-
-void InitIncreaseShow(TShowPictureVar& v, int32_t) {
-  v.TakePicture();
-  v.pass = 0;  // sub
-  v.sprinkle = {};
-  v.sprinkle.draws.resize(kSprinkleChunk);
-  // A column offset reaches 5 columns past the band, which may begin at the last column: the
-  // plane's rows have room for them, and they are never copied.
-  v.sprinkle.stride = size_t(v.W) + 8;
-  v.sprinkle.marks.assign(v.sprinkle.stride * size_t(v.H), 0);
 }
 
-bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
-  if (v.pos > 5) {
-    v.FullDraw();
-    v.sprinkle = {};
-    return true;
+TSprinkler::TSprinkler(int32_t w, int32_t h)
+    // A column offset reaches 5 columns past the band, which may begin at the last column: the
+    // plane's rows have room for them, and they are never copied.
+    : w_(w), h_(h), stride_(size_t(std::max(w, 0)) + 8) {
+  planes_[0].assign(stride_ * size_t(std::max(h, 0)), 0);
+  draws_[0].resize(kSprinkleChunk);
+  if (std::thread::hardware_concurrency() < 2) return;  // one core: every tick walks itself
+  planes_[1] = planes_[0];
+  draws_[1].resize(kSprinkleChunk);
+  try {
+    helper_ = std::thread(&TSprinkler::Helper, this);
+  } catch (const std::system_error&) {
+    planes_[1] = {}, draws_[1] = {};
   }
-  if (v.pass > 5) {
-    v.pass = 0;
-    ++v.pos;
-    return false;
+}
+
+TSprinkler::~TSprinkler() {
+  {
+    std::lock_guard lock(mutex_);
+    quit_ = true;
   }
-  auto& [draws, marks, stride, key] = v.sprinkle;
-  // The 36 drawing ticks of a transition number their marks 1 to 36; a plane that ran out of
-  // numbers would start again clear.
-  if (++key == 0) {
-    std::fill(marks.begin(), marks.end(), uint8_t(0));
-    key = 1;
+  changed_.notify_all();
+  if (helper_.joinable()) helper_.join();
+}
+
+void TSprinkler::Helper() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [&] { return busy_ || quit_; });
+    if (quit_) return;
+    TJob job = ahead_;
+    lock.unlock();
+    Run(job, draws_[1]);
+    lock.lock();
+    ahead_ = job;
+    busy_ = false;
+    changed_.notify_all();
   }
-  // The tick's draws in the walk's order: for each pixel its column offset, then the row
-  // advance; after each column band the band's advance. They come out a chunk at a time, small
-  // enough to stay in the processor's nearest cache while the walk reads them, and the generator
-  // goes on from the last draw taken.
-  const uint32_t first = CurrentRandSeed();
-  uint32_t seed = first;
+}
+
+// The walks into a plane number their marks 1, 2, ...; a plane that ran out of numbers starts
+// again clear. Only for a plane that no walk and no copy is using.
+uint8_t TSprinkler::NextKey(int plane) {
+  if (++keys_[plane] == 0) {
+    std::fill(planes_[plane].begin(), planes_[plane].end(), uint8_t(0));
+    keys_[plane] = 1;
+  }
+  return keys_[plane];
+}
+
+TSprinkler::TMarks TSprinkler::Walk(int32_t pos, int32_t sub) {
+  TJob now{pos, sub, CurrentRandSeed()};
+  bool walked = false;
+  if (helper_.joinable()) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !busy_; });
+    if (posted_ && ahead_.pos == pos && ahead_.sub == sub && ahead_.seed == now.seed) now = ahead_, walked = true;
+    posted_ = false;
+  }
+  if (!walked) {
+    now.key = NextKey(now.plane);
+    Run(now, draws_[0]);
+  }
+  RandSeed(now.seedAfter);
+  // The next drawing tick: the next row start, or after the tick that draws nothing the next
+  // column start; none after the last pass.
+  const int32_t nextPos = sub < 5 ? pos : pos + 1, nextSub = sub < 5 ? sub + 1 : 0;
+  if (helper_.joinable() && nextPos <= 5) {
+    {
+      std::lock_guard lock(mutex_);
+      ahead_ = {nextPos, nextSub, now.seedAfter, 0, NextKey(1 - now.plane), 1 - now.plane};
+      posted_ = busy_ = true;
+    }
+    changed_.notify_all();
+  }
+  return {planes_[now.plane].data(), stride_, now.key};
+}
+
+void TSprinkler::Run(TJob& job, std::vector<uint8_t>& draws) {
+  // The walk's draws in order: for each pixel its column offset, then the row advance; after
+  // each column band the band's advance. They come out a chunk at a time, small enough to stay
+  // in the processor's nearest cache while the walk reads them.
+  uint32_t seed = job.seed;
   size_t have = 0, i = 0, taken = 0;  // draws in the chunk, the next one, those of earlier chunks
   uint8_t* const d = draws.data();
   auto refill = [&] {  // keeps the draws not taken yet
@@ -125,12 +176,12 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
   // Positions in the plane: a row advance of a steps a x stride bytes on. Below `clear` four
   // pixels, which take at most 15 rows from the first, lie inside the picture.
   size_t down[6];
-  for (size_t a = 0; a < 6; ++a) down[a] = a * stride;
-  const size_t end = size_t(v.H) * stride, clear = v.H > 15 ? size_t(v.H - 15) * stride : 0;
-  uint8_t* const plane = marks.data();
-  const uint8_t mark = key;
-  for (int32_t x = v.pos; x < v.W;) {
-    size_t at = size_t(v.pass) * stride + size_t(x);
+  for (size_t a = 0; a < 6; ++a) down[a] = a * stride_;
+  const size_t end = size_t(std::max(h_, 0)) * stride_, clear = h_ > 15 ? size_t(h_ - 15) * stride_ : 0;
+  uint8_t* const plane = planes_[job.plane].data();
+  const uint8_t mark = job.key;
+  for (int32_t x = job.pos; x < w_;) {
+    size_t at = size_t(job.sub) * stride_ + size_t(x);
     for (;;) {
       for (; at < clear && i + 8 <= have; i += 8) {
         plane[at + d[i]] = mark, at += down[d[i + 1]];
@@ -146,8 +197,29 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
     if (i + 1 > have) refill();
     x += d[i++];
   }
-  RandSeed(SeedAfter(first, taken + i));
-  v.target->CopyMarked(*v.New, v.X, v.Y, plane, qsizetype(stride), mark);
+  job.seedAfter = SeedAfter(job.seed, taken + i);
+}
+
+void InitIncreaseShow(TShowPictureVar& v, int32_t) {
+  v.TakePicture();
+  v.pass = 0;  // sub
+  v.sprinkle = std::make_unique<TSprinkler>(v.W, v.H);
+}
+
+bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
+  if (v.pos > 5) {
+    v.FullDraw();
+    v.sprinkle.reset();
+    return true;
+  }
+  if (v.pass > 5) {
+    v.pass = 0;
+    ++v.pos;
+    return false;
+  }
+  if (!v.sprinkle) v.sprinkle = std::make_unique<TSprinkler>(v.W, v.H);
+  const TSprinkler::TMarks marks = v.sprinkle->Walk(v.pos, v.pass);
+  v.target->CopyMarked(*v.New, v.X, v.Y, marks.plane, qsizetype(marks.stride), marks.key);
   ++v.pass;
   return false;
 }

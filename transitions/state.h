@@ -7,11 +7,13 @@
 #include <QRegion>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/canvas.h"
 #include "platform/color.h"
 #include "platform/convert.h"
+#include "transitions/sprinkle.h"
 
 namespace sf {
 
@@ -39,13 +41,7 @@ struct TShowPictureVar {
   std::array<uint8_t, 64> table1{}, table2{};
   std::vector<int32_t> work;   // pending rows, columns or cells
   std::vector<int32_t> pendingTop[2], pendingBottom[2];  // column ranges gathered in a tick
-  // Increase show: a tick's draws; a plane of one byte a pixel (stride bytes a row) where each
-  // tick marks the pixels it takes with its own number, key.
-  struct {
-    std::vector<uint8_t> draws, marks;
-    size_t stride = 0;
-    uint8_t key = 0;
-  } sprinkle;
+  std::unique_ptr<effects::TSprinkler> sprinkle;  // Increase show's walks
 
   // place(r): r shifted by (X, Y).
   QRect Place(const QRect& r) const { return r.translated(X, Y); }

@@ -77,13 +77,40 @@ TEST(DitherFamily, LinesAndPixels) {
           seed = sf::CurrentRandSeed();
         }
         sf::RandSeed(before);
-        // Once, the tick's number runs out: the plane of marks starts again clear.
-        if (pos == 2 && sub == 3) walked.engine.V.sprinkle.key = 255;
         ASSERT_FALSE(walked.Tick());
         ASSERT_EQ(walked.target, expected) << size.width() << "x" << size.height() << " pos " << pos << " sub " << sub;
         ASSERT_EQ(sf::CurrentRandSeed(), seed) << "the effect left the generator elsewhere";
       }
     }
+  }
+}
+
+TEST(DitherFamily, SprinkleWalksAheadOnlyFromWhereTheGeneratorStands) {
+  // Twenty transitions' worth of walks on one sprinkler, so that the ticks' numbers run out and
+  // start again; before every fifth walk something else draws from the generator, and the walk
+  // made ahead from the old seed must give way. Each walk marks exactly the pixels of the walk as
+  // written, with its own number, and leaves the generator after its last draw.
+  const int w = 37, h = 23;
+  effects::TSprinkler sprinkler(w, h);
+  RandSeed(4242);
+  for (int n = 0; n < 20 * 36; ++n) {
+    const int pos = n / 6 % 6, sub = n % 6;
+    if (n % 5 == 4) Random(9);
+    const uint32_t from = CurrentRandSeed();
+    std::vector<bool> want(size_t(w * h));
+    for (int x = pos; x < w; x += Random(6))
+      for (int y = sub; y < h; y += Random(6)) {
+        const int o = x + Random(6);
+        if (o < w) want[size_t(y * w + o)] = true;
+      }
+    const uint32_t after = CurrentRandSeed();
+    RandSeed(from);
+    const effects::TSprinkler::TMarks marks = sprinkler.Walk(pos, sub);
+    ASSERT_EQ(CurrentRandSeed(), after) << n;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        ASSERT_EQ(marks.plane[size_t(y) * marks.stride + size_t(x)] == marks.key, want[size_t(y * w + x)])
+            << "walk " << n << " at " << x << "," << y;
   }
 }
 

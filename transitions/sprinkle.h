@@ -1,0 +1,60 @@
+// Increase show's walk: the pixels one tick sprinkles, marked in a plane of one byte a pixel with
+// a number of the tick's own, so that the canvas copies them along the rows.
+//
+// The walk of a tick depends on nothing but the generator's seed and the tick's column and row
+// start (pos and sub), and both are known when the tick before ends. So while a tick's pixels are
+// copied, another core walks the next tick's into a second plane; the next tick takes that walk
+// if the generator still stands where it began, and walks again otherwise.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace sf::effects {
+
+class TSprinkler {
+ public:
+  TSprinkler(int32_t w, int32_t h);
+  ~TSprinkler();  // waits for a walk under way
+  TSprinkler(const TSprinkler&) = delete;
+  TSprinkler& operator=(const TSprinkler&) = delete;
+
+  // The pixels of the tick at pos and sub, drawn from the generator, which is left after the
+  // last draw: in the returned plane (stride bytes a row) they hold key, no other byte does.
+  struct TMarks {
+    const uint8_t* plane;
+    size_t stride;
+    uint8_t key;
+  };
+  TMarks Walk(int32_t pos, int32_t sub);
+
+ private:
+  struct TJob {
+    int32_t pos = -1, sub = -1;
+    uint32_t seed = 0, seedAfter = 0;
+    uint8_t key = 0;
+    int plane = 0;
+  };
+  // Walks job into its plane with the given chunk of draws; sets its seedAfter.
+  void Run(TJob& job, std::vector<uint8_t>& draws);
+  uint8_t NextKey(int plane);
+  void Helper();
+
+  const int32_t w_, h_;
+  const size_t stride_;
+  std::vector<uint8_t> planes_[2], draws_[2];  // the draws: this thread's and the helper's
+  uint8_t keys_[2] = {0, 0};                    // the last number given to a walk into each plane
+
+  // The walk ahead, on the helper thread (none where the machine has one core).
+  std::thread helper_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  TJob ahead_;
+  bool posted_ = false, busy_ = false, quit_ = false;
+};
+
+}  // namespace sf::effects
