@@ -84,15 +84,16 @@ TSprinkler::TSprinkler(int32_t w, int32_t h)
     // A column offset reaches 5 columns past the band, which may begin at the last column: the
     // plane's rows have room for them, and they are never copied.
     : w_(w), h_(h), stride_(size_t(std::max(w, 0)) + 8) {
-  planes_[0].assign(stride_ * size_t(std::max(h, 0)), 0);
+  const size_t bytes = stride_ * size_t(std::max(h, 0));
+  planes_[0] = TScratch(bytes);
   draws_[0].resize(kSprinkleChunk);
   if (std::thread::hardware_concurrency() < 2) return;  // one core: every tick walks itself
-  planes_[1] = planes_[0];
+  planes_[1] = TScratch(bytes);
+  if (planes_[0].size() < bytes || planes_[1].size() < bytes) return;
   draws_[1].resize(kSprinkleChunk);
   try {
     helper_ = std::thread(&TSprinkler::Helper, this);
-  } catch (const std::system_error&) {
-    planes_[1] = {}, draws_[1] = {};
+  } catch (const std::system_error&) {  // walks every tick itself
   }
 }
 
@@ -124,13 +125,14 @@ void TSprinkler::Helper() {
 // again clear. Only for a plane that no walk and no copy is using.
 uint8_t TSprinkler::NextKey(int plane) {
   if (++keys_[plane] == 0) {
-    std::fill(planes_[plane].begin(), planes_[plane].end(), uint8_t(0));
+    std::fill(planes_[plane].data(), planes_[plane].data() + planes_[plane].size(), uint8_t(0));
     keys_[plane] = 1;
   }
   return keys_[plane];
 }
 
 TSprinkler::TMarks TSprinkler::Walk(int32_t pos, int32_t sub) {
+  if (planes_[0].size() < stride_ * size_t(std::max(h_, 0))) return {nullptr, stride_, 0};
   TJob now{pos, sub, CurrentRandSeed()};
   bool walked = false;
   if (helper_.joinable()) {
@@ -219,7 +221,7 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
   }
   if (!v.sprinkle) v.sprinkle = std::make_unique<TSprinkler>(v.W, v.H);
   const TSprinkler::TMarks marks = v.sprinkle->Walk(v.pos, v.pass);
-  v.target->CopyMarked(*v.New, v.X, v.Y, marks.plane, qsizetype(marks.stride), marks.key);
+  if (marks.plane != nullptr) v.target->CopyMarked(*v.New, v.X, v.Y, marks.plane, qsizetype(marks.stride), marks.key);
   ++v.pass;
   return false;
 }

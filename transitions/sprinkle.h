@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/scratch.h"
+
 namespace sf::effects {
 
 class TSprinkler {
@@ -24,7 +26,8 @@ class TSprinkler {
   TSprinkler& operator=(const TSprinkler&) = delete;
 
   // The pixels of the tick at pos and sub, drawn from the generator, which is left after the
-  // last draw: in the returned plane (stride bytes a row) they hold key, no other byte does.
+  // last draw: in the returned plane (stride bytes a row) they hold key, no other byte does. No
+  // plane (and no draw) where the memory for one was not there.
   struct TMarks {
     const uint8_t* plane;
     size_t stride;
@@ -46,7 +49,8 @@ class TSprinkler {
 
   const int32_t w_, h_;
   const size_t stride_;
-  std::vector<uint8_t> planes_[2], draws_[2];  // the draws: this thread's and the helper's
+  TScratch planes_[2];
+  std::vector<uint8_t> draws_[2];  // this thread's and the helper's
   uint8_t keys_[2] = {0, 0};                    // the last number given to a walk into each plane
 
   // The walk ahead, on the helper thread (none where the machine has one core).
