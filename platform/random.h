@@ -17,8 +17,8 @@ void Randomize();  // seeds from the clock
 int32_t Random(int32_t n);
 
 // n draws of Random(range), range 1 to 256, from seed on, as bytes; returns the seed after the
-// last. Thirty-two consecutive seeds are worked out side by side, so that the draws do not wait
-// on one another: for loops that draw hundreds of thousands of them.
+// last. Consecutive seeds are worked out side by side (32, or 64 with AVX-512), so that the
+// draws do not wait on one another: for loops that draw hundreds of thousands of them.
 uint32_t RandomBytes(uint32_t seed, uint8_t* out, size_t n, uint32_t range);
 // The same with at most the given vector instructions (those the processor lacks are left out):
 // what a processor with less runs.

@@ -89,12 +89,15 @@ TSprinkler::TSprinkler(int32_t w, int32_t h)
   draws_[0].resize(kSprinkleChunk);
   if (std::thread::hardware_concurrency() < 2) return;  // one core: every tick walks itself
   planes_[1] = TScratch(bytes);
-  if (planes_[0].size() < bytes || planes_[1].size() < bytes) return;
-  draws_[1].resize(kSprinkleChunk);
-  try {
-    helper_ = std::thread(&TSprinkler::Helper, this);
-  } catch (const std::system_error&) {  // walks every tick itself
+  if (planes_[0].size() == bytes && planes_[1].size() == bytes) {
+    draws_[1].resize(kSprinkleChunk);
+    try {
+      helper_ = std::thread(&TSprinkler::Helper, this);
+      return;
+    } catch (const std::system_error&) {  // walks every tick itself
+    }
   }
+  planes_[1] = TScratch(), draws_[1] = {};  // no helper: the second plane is not held
 }
 
 TSprinkler::~TSprinkler() {
