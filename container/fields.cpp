@@ -20,34 +20,34 @@ constexpr THeaderField S(uint8_t t, const char* n, QString H::*m) {
 }
 
 const THeaderField kHeader[] = {
-    {1, "MusicFiles", K::List, nullptr, nullptr, nullptr, &H::MusicFiles},
-    B(3, "RandomPosition", &H::RandomPosition),
-    B(4, "RandomOrder", &H::RandomOrder),
-    I(5, "DisplaySeconds", &H::DisplaySeconds),
-    B(6, "LoopMusic", &H::LoopMusic),
-    I(7, "MusicPauseTicks", &H::MusicPauseTicks),
-    B(8, "RandomMusic", &H::RandomMusic),
-    B(9, "ShowDialogPicture", &H::ShowDialogPicture),
-    B(15, "ShowAuthorInfo", &H::ShowAuthorInfo),
-    S(16, "AuthorName", &H::AuthorName),
-    B(17, "ShowWebSite", &H::ShowWebSite),
-    S(18, "WebSite", &H::WebSite),
-    B(19, "ShowEMail", &H::ShowEMail),
-    S(20, "EMail", &H::EMail),
-    B(24, "ShowHelpMenu", &H::ShowHelpMenu),
-    S(26, "Version", &H::Version),
-    S(27, "Copyright", &H::Copyright),
-    B(28, "ShowDescription", &H::ShowDescription),
-    S(29, "Description", &H::Description),
-    S(30, "ProjectName", &H::ProjectName),
-    S(31, "DialogPicture", &H::DialogPicture),
-    I(34, "MenuMode", &H::MenuMode),
-    B(38, "MediaEmbedded", &H::MediaEmbedded),
-    B(39, "PlayerMediaEmbedded", &H::PlayerMediaEmbedded),
-    I(40, "ScreenTransitionMode", &H::ScreenTransitionMode),
-    I(41, "FitMode", &H::FitMode),
-    {kFirstSettingTextTag, "Texts", K::SettingText},
-    B(93, "MediaBesideProgram", &H::MediaBesideProgram),
+    {hfMusicFiles, "MusicFiles", K::List, nullptr, nullptr, nullptr, &H::MusicFiles},
+    B(hfRandomPosition, "RandomPosition", &H::RandomPosition),
+    B(hfRandomOrder, "RandomOrder", &H::RandomOrder),
+    I(hfDisplaySeconds, "DisplaySeconds", &H::DisplaySeconds),
+    B(hfLoopMusic, "LoopMusic", &H::LoopMusic),
+    I(hfMusicPauseTicks, "MusicPauseTicks", &H::MusicPauseTicks),
+    B(hfRandomMusic, "RandomMusic", &H::RandomMusic),
+    B(hfShowDialogPicture, "ShowDialogPicture", &H::ShowDialogPicture),
+    B(hfShowAuthorInfo, "ShowAuthorInfo", &H::ShowAuthorInfo),
+    S(hfAuthorName, "AuthorName", &H::AuthorName),
+    B(hfShowWebSite, "ShowWebSite", &H::ShowWebSite),
+    S(hfWebSite, "WebSite", &H::WebSite),
+    B(hfShowEMail, "ShowEMail", &H::ShowEMail),
+    S(hfEMail, "EMail", &H::EMail),
+    B(hfShowHelpMenu, "ShowHelpMenu", &H::ShowHelpMenu),
+    S(hfVersion, "Version", &H::Version),
+    S(hfCopyright, "Copyright", &H::Copyright),
+    B(hfShowDescription, "ShowDescription", &H::ShowDescription),
+    S(hfDescription, "Description", &H::Description),
+    S(hfProjectName, "ProjectName", &H::ProjectName),
+    S(hfDialogPicture, "DialogPicture", &H::DialogPicture),
+    I(hfMenuMode, "MenuMode", &H::MenuMode),
+    B(hfMediaEmbedded, "MediaEmbedded", &H::MediaEmbedded),
+    B(hfPlayerMediaEmbedded, "PlayerMediaEmbedded", &H::PlayerMediaEmbedded),
+    I(hfScreenTransitionMode, "ScreenTransitionMode", &H::ScreenTransitionMode),
+    I(hfFitMode, "FitMode", &H::FitMode),
+    {hfTexts, "Texts", K::SettingText},
+    B(hfMediaBesideProgram, "MediaBesideProgram", &H::MediaBesideProgram),
 };
 
 constexpr TSlideField SB(uint8_t t, const char* n, bool P::*m) { return {t, n, K::Bool, 0, m}; }
@@ -55,63 +55,63 @@ constexpr TSlideField SI(uint8_t t, const char* n, int32_t P::*m) { return {t, n
 constexpr TSlideField SS(uint8_t t, const char* n, int cap, QString P::*m) {
   return {t, n, K::Text, cap, nullptr, nullptr, m};
 }
-constexpr TSlideField SF(uint8_t t, const char* n, K kind, TFontSpec P::*f) {
-  return {t, n, kind, 0, nullptr, nullptr, nullptr, f};
+constexpr TSlideField SF(int t, const char* n, K kind, TFontSpec P::*f) {
+  return {uint8_t(t), n, kind, 0, nullptr, nullptr, nullptr, f};
 }
 
 const TSlideField kSlide[] = {
-    SI(1, "ResourceIndex", &P::ResourceIndex),
-    SS(2, "FileName", 255, &P::FileName),
-    SI(3, "DataSize", &P::DataSize),
-    SB(5, "Transparent", &P::Transparent),
-    SB(6, "MusicDuringSlide", &P::MusicDuringSlide),
-    SB(7, "ShowCaption", &P::ShowCaption),
-    SS(8, "Caption", 100, &P::Caption),
-    SF(9, "CaptionFont", K::FontCharset, &P::CaptionFont),
-    SF(10, "CaptionFont", K::FontColor, &P::CaptionFont),
-    SF(11, "CaptionFont", K::FontHeight, &P::CaptionFont),
-    SF(12, "CaptionFont", K::FontName, &P::CaptionFont),
-    SF(13, "CaptionFont", K::FontStyle, &P::CaptionFont),
-    SI(14, "CaptionPosition", &P::CaptionPosition),
-    SI(15, "CaptionX", &P::CaptionX),
-    SI(16, "CaptionY", &P::CaptionY),
-    SB(17, "ShowText", &P::ShowText),
-    SF(19, "TextFont", K::FontCharset, &P::TextFont),
-    SF(20, "TextFont", K::FontColor, &P::TextFont),
-    SF(21, "TextFont", K::FontHeight, &P::TextFont),
-    SF(22, "TextFont", K::FontName, &P::TextFont),
-    SF(23, "TextFont", K::FontStyle, &P::TextFont),
-    SS(24, "Text", 4097, &P::Text),
-    SI(25, "TextPosition", &P::TextPosition),
-    SI(26, "TextX", &P::TextX),
-    SI(27, "TextY", &P::TextY),
-    SB(34, "RandomEffect", &P::RandomEffect),
-    SI(35, "EffectSpeed", &P::EffectSpeed),
-    SS(36, "EffectList", 1024, &P::EffectList),
-    SI(45, "FormatCode", &P::FormatCode),
-    SS(46, "BackgroundKinds", 10, &P::BackgroundKinds),
-    SI(47, "SolidColor", &P::SolidColor),
-    SI(48, "GradientColor1", &P::GradientColor1),
-    SI(49, "GradientColor2", &P::GradientColor2),
-    SS(50, "GradientStyles", 50, &P::GradientStyles),
-    SI(52, "SlideKind", &P::SlideKind),
-    SI(53, "VideoSizeMode", &P::VideoSizeMode),
-    SI(54, "FlashAlignMode", &P::FlashAlignMode),
-    SI(55, "FlashScaleMode", &P::FlashScaleMode),
-    SI(56, "FlashBackgroundColor", &P::FlashBackgroundColor),
-    SS(57, "BackgroundPictureSources", 10, &P::BackgroundPictureSources),
-    SS(58, "BackgroundPictureList", 300, &P::BackgroundPictureList),
-    SB(59, "RandomGradientColors", &P::RandomGradientColors),
-    SB(60, "RandomBackgroundColor", &P::RandomBackgroundColor),
-    SI(61, "BackgroundPictureLayout", &P::BackgroundPictureLayout),
-    SI(62, "TileCount", &P::TileCount),
-    SB(63, "IsBackgroundPicture", &P::IsBackgroundPicture),
-    SB(64, "RandomTileCount", &P::RandomTileCount),
-    SI(65, "FlashEndMode", &P::FlashEndMode),
-    SI(66, "FlashEndFrame", &P::FlashEndFrame),
-    SI(69, "FlashEndSeconds", &P::FlashEndSeconds),
-    SB(70, "FlashMouseMove", &P::FlashMouseMove),
-    SB(71, "FlashMouseClick", &P::FlashMouseClick),
+    SI(pfResourceIndex, "ResourceIndex", &P::ResourceIndex),
+    SS(pfFileName, "FileName", 255, &P::FileName),
+    SI(pfDataSize, "DataSize", &P::DataSize),
+    SB(pfTransparent, "Transparent", &P::Transparent),
+    SB(pfMusicDuringSlide, "MusicDuringSlide", &P::MusicDuringSlide),
+    SB(pfShowCaption, "ShowCaption", &P::ShowCaption),
+    SS(pfCaption, "Caption", 100, &P::Caption),
+    SF(pfCaptionFont, "CaptionFont", K::FontCharset, &P::CaptionFont),
+    SF(pfCaptionFont + 1, "CaptionFont", K::FontColor, &P::CaptionFont),
+    SF(pfCaptionFont + 2, "CaptionFont", K::FontHeight, &P::CaptionFont),
+    SF(pfCaptionFont + 3, "CaptionFont", K::FontName, &P::CaptionFont),
+    SF(pfCaptionFont + 4, "CaptionFont", K::FontStyle, &P::CaptionFont),
+    SI(pfCaptionPosition, "CaptionPosition", &P::CaptionPosition),
+    SI(pfCaptionX, "CaptionX", &P::CaptionX),
+    SI(pfCaptionY, "CaptionY", &P::CaptionY),
+    SB(pfShowText, "ShowText", &P::ShowText),
+    SF(pfTextFont, "TextFont", K::FontCharset, &P::TextFont),
+    SF(pfTextFont + 1, "TextFont", K::FontColor, &P::TextFont),
+    SF(pfTextFont + 2, "TextFont", K::FontHeight, &P::TextFont),
+    SF(pfTextFont + 3, "TextFont", K::FontName, &P::TextFont),
+    SF(pfTextFont + 4, "TextFont", K::FontStyle, &P::TextFont),
+    SS(pfText, "Text", 4097, &P::Text),
+    SI(pfTextPosition, "TextPosition", &P::TextPosition),
+    SI(pfTextX, "TextX", &P::TextX),
+    SI(pfTextY, "TextY", &P::TextY),
+    SB(pfRandomEffect, "RandomEffect", &P::RandomEffect),
+    SI(pfEffectSpeed, "EffectSpeed", &P::EffectSpeed),
+    SS(pfEffectList, "EffectList", 1024, &P::EffectList),
+    SI(pfFormatCode, "FormatCode", &P::FormatCode),
+    SS(pfBackgroundKinds, "BackgroundKinds", 10, &P::BackgroundKinds),
+    SI(pfSolidColor, "SolidColor", &P::SolidColor),
+    SI(pfGradientColor1, "GradientColor1", &P::GradientColor1),
+    SI(pfGradientColor2, "GradientColor2", &P::GradientColor2),
+    SS(pfGradientStyles, "GradientStyles", 50, &P::GradientStyles),
+    SI(pfSlideKind, "SlideKind", &P::SlideKind),
+    SI(pfVideoSizeMode, "VideoSizeMode", &P::VideoSizeMode),
+    SI(pfFlashAlignMode, "FlashAlignMode", &P::FlashAlignMode),
+    SI(pfFlashScaleMode, "FlashScaleMode", &P::FlashScaleMode),
+    SI(pfFlashBackgroundColor, "FlashBackgroundColor", &P::FlashBackgroundColor),
+    SS(pfBackgroundPictureSources, "BackgroundPictureSources", 10, &P::BackgroundPictureSources),
+    SS(pfBackgroundPictureList, "BackgroundPictureList", 300, &P::BackgroundPictureList),
+    SB(pfRandomGradientColors, "RandomGradientColors", &P::RandomGradientColors),
+    SB(pfRandomBackgroundColor, "RandomBackgroundColor", &P::RandomBackgroundColor),
+    SI(pfBackgroundPictureLayout, "BackgroundPictureLayout", &P::BackgroundPictureLayout),
+    SI(pfTileCount, "TileCount", &P::TileCount),
+    SB(pfIsBackgroundPicture, "IsBackgroundPicture", &P::IsBackgroundPicture),
+    SB(pfRandomTileCount, "RandomTileCount", &P::RandomTileCount),
+    SI(pfFlashEndMode, "FlashEndMode", &P::FlashEndMode),
+    SI(pfFlashEndFrame, "FlashEndFrame", &P::FlashEndFrame),
+    SI(pfFlashEndSeconds, "FlashEndSeconds", &P::FlashEndSeconds),
+    SB(pfFlashMouseMove, "FlashMouseMove", &P::FlashMouseMove),
+    SB(pfFlashMouseClick, "FlashMouseClick", &P::FlashMouseClick),
 };
 
 template <typename Field, size_t N>
@@ -121,15 +121,15 @@ std::array<const Field*, 256> IndexByTag(const Field (&fields)[N]) {
   return index;
 }
 
-QString Cut(std::string_view v, int capacity) {
-  if (capacity > 0 && v.size() > size_t(capacity)) v = v.substr(0, size_t(capacity));
-  return AnsiToUnicode(v);
-}
-
 // An integer field whose value does not convert keeps the value it had.
 void SetInt(int32_t& field, std::string_view v) { TryStrToInt(v, field); }
 
 }  // namespace
+
+QString StoredText(std::string_view v, int capacity) {
+  if (capacity > 0 && v.size() > size_t(capacity)) v = v.substr(0, size_t(capacity));
+  return AnsiToUnicode(v);
+}
 
 std::span<const THeaderField> HeaderFields() { return kHeader; }
 std::span<const TSlideField> SlideFields() { return kSlide; }
@@ -144,6 +144,28 @@ const THeaderField* FindHeaderField(uint8_t tag) {
 const TSlideField* FindSlideField(uint8_t tag) {
   static const auto index = IndexByTag(kSlide);
   return index[tag];
+}
+
+const THeaderField* FindHeaderField(std::string_view name) {
+  for (const THeaderField& f : kHeader)
+    if (name == f.name) return &f;
+  return nullptr;
+}
+
+const TSlideField* FindSlideField(std::string_view name) {
+  for (const TSlideField& f : kSlide)
+    if (f.kind < K::FontCharset && name == f.name) return &f;
+  return nullptr;
+}
+
+std::span<const TFontStyleFlag> FontStyleFlags() {
+  static const TFontStyleFlag flags[] = {
+      {"Bold", '1', &TFontSpec::Bold},
+      {"Italic", '2', &TFontSpec::Italic},
+      {"Underline", '3', &TFontSpec::Underline},
+      {"StrikeOut", '4', &TFontSpec::StrikeOut},
+  };
+  return flags;
 }
 
 const char* FontPartName(TFieldKind kind) {
@@ -176,7 +198,7 @@ void ApplySlideField(TPictureInfo& p, uint8_t tag, std::string_view v) {
   switch (f->kind) {
     case K::Bool: p.*f->b = FieldBool(v); break;
     case K::Int: SetInt(p.*f->i, v); break;
-    case K::Text: p.*f->s = Cut(v, f->capacity); break;
+    case K::Text: p.*f->s = StoredText(v, f->capacity); break;
     case K::FontCharset: SetInt((p.*f->font).Charset, v); break;
     case K::FontColor: SetInt((p.*f->font).Color, v); break;
     case K::FontHeight: SetInt((p.*f->font).Height, v); break;
@@ -184,10 +206,8 @@ void ApplySlideField(TPictureInfo& p, uint8_t tag, std::string_view v) {
     case K::FontStyle: {
       // The style digits add to the font's current style, in any order.
       TFontSpec& font = p.*f->font;
-      if (v.find('1') != v.npos) font.Bold = true;
-      if (v.find('2') != v.npos) font.Italic = true;
-      if (v.find('3') != v.npos) font.Underline = true;
-      if (v.find('4') != v.npos) font.StrikeOut = true;
+      for (const TFontStyleFlag& flag : FontStyleFlags())
+        if (HasStyleDigit(v, flag)) font.*flag.flag = true;
       break;
     }
     default: break;

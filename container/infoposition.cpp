@@ -12,24 +12,40 @@ void TInfoPosition::Clear() { *this = TInfoPosition(); }
 void TInfoPosition::ParseTable(std::string_view text) {
   ForEachField(UpToNul(text), [&](uint8_t tag, std::string_view value) {
     switch (tag) {
-      case '1':
+      case kTableResource:
       case '2':
       case '3':
         ResourceOffsets.push_back(StrToInt(value));
         break;
-      case '4':
+      case kTableMusic:
         MusicOffsets.push_back(StrToInt(value));
         break;
-      case '5':
+      case kTableSlideList:
         SlideListStart = StrToInt(value);
         break;
-      case '6':
+      case kTableHeader:
         HeaderStart = StrToInt(value);
         break;
       default:
         break;
     }
   });
+}
+
+std::string TInfoPosition::TableText() const {
+  std::string text;
+  auto record = [&](char tag, int32_t value) { AppendField(text, uint8_t(tag), std::to_string(value)); };
+  for (int32_t v : ResourceOffsets) record(kTableResource, v);
+  for (int32_t v : MusicOffsets) record(kTableMusic, v);
+  record(kTableSlideList, SlideListStart);
+  record(kTableHeader, HeaderStart);
+  return text;
+}
+
+std::string LengthFieldText(int32_t n) {
+  std::string field = std::to_string(n);
+  field.resize(kLengthFieldSize, ' ');
+  return field;
 }
 
 QString TInfoPosition::ReadTable(TFileHandle& file) {

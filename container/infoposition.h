@@ -13,6 +13,12 @@ namespace sf {
 constexpr int32_t kMaxTableText = 102400;
 constexpr int kLengthFieldSize = 10;
 
+// The tags of the table's records ("2" and "3" are read as "1").
+constexpr char kTableResource = '1';
+constexpr char kTableMusic = '4';
+constexpr char kTableSlideList = '5';
+constexpr char kTableHeader = '6';
+
 class TInfoPosition {
  public:
   std::vector<int32_t> ResourceOffsets;
@@ -29,8 +35,14 @@ class TInfoPosition {
 
   // Parses the table text itself (tags "1" to "6"); EConvertError on a value that is no integer.
   void ParseTable(std::string_view text);
+  // The table text that ParseTable reads back to these positions: a "1" record for each resource
+  // entry, a "4" for each music entry, then "5" and "6", in that order.
+  std::string TableText() const;
 
   void Clear();
 };
+
+// The ten-byte length field of a table of n bytes: the number, left-aligned, blanks after it.
+std::string LengthFieldText(int32_t n);
 
 }  // namespace sf

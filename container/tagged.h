@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace sf {
@@ -26,6 +27,14 @@ void ForEachField(std::string_view text, F&& f) {
     if (end > start) f(uint8_t(text[start]), text.substr(start + 1, end - start - 1));
     start = end + 1;
   }
+}
+
+// Writes one field as ForEachField reads it: the tag, the value and 0x80. The value must hold
+// neither 0x80 nor NUL (nor 0x7F inside a slide record).
+inline void AppendField(std::string& out, uint8_t tag, std::string_view value) {
+  out += char(tag);
+  out += value;
+  out += kFieldEnd;
 }
 
 }  // namespace sf

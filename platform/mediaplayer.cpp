@@ -226,6 +226,14 @@ bool TMediaPlayer::HasVideoTrack() const {
   return selected;
 }
 
+bool TMediaPlayer::HasSound() const {
+  if (mode_ == TMode::NotOpen || !mpv_) return false;
+  char* aid = mpv_get_property_string(mpv_, "aid");
+  const bool selected = aid != nullptr && std::strcmp(aid, "no") != 0;
+  mpv_free(aid);
+  return selected;
+}
+
 void TMediaPlayer::Unload() {
   if (mode_ == TMode::NotOpen || !mpv_) return;
   const char* stop[] = {"stop", nullptr};

@@ -66,6 +66,8 @@ class TMediaPlayer : public QObject {
 
   // The video's own display size; empty for sound.
   QSize VideoSize() const { return videoSize_; }
+  // Whether the open file has a sound track.
+  bool HasSound() const;
   // The size the video is shown at: frames are scaled to it.
   void SetDisplaySize(QSize size);
   // The latest frame, at the display size.

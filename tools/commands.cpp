@@ -3,13 +3,14 @@
 #include <QFileInfo>
 #include <memory>
 
+#include "authoring/showfile.h"
 #include "container/projectinfo.h"
 #include "platform/convert.h"
 #include "platform/random.h"
 #include "platform/registry.h"
 #include "settings/rwsetting.h"
 #include "tools/describe.h"
-#include "tools/json.h"
+#include "authoring/json.h"
 #include "tools/effectcmd.h"
 #include "tools/install.h"
 #include "tools/pack.h"
@@ -24,14 +25,24 @@ const char kUsage[] =
     "                                  file name such as Sunset.scr, or a show file)\n"
     "  pack MANIFEST.json -o SHOW.scr [--player PATH]\n"
     "                                  a show: the player with the manifest's project appended\n"
+    "  new PICTURE_OR_FOLDER... -o SHOW.scr [--music FILE_OR_FOLDER]... [--name NAME]\n"
+    "      [--seconds N] [--effects random|all|LIST] [--speed S] [--caption-from-name]\n"
+    "      [--recursive] [--player PATH]\n"
+    "                                  a show of the pictures, clips and movies given (folders\n"
+    "                                  in natural order); files it cannot play are left out\n"
     "  extract SHOW.scr -d DIR         the show's media and a manifest that packs it again\n"
+    "  rehost SHOW.scr -o OUT.scr [--player PATH]\n"
+    "                                  the show's project behind our player, its own program\n"
+    "                                  left out\n"
     "  decode PICTURE [--code N] -o OUT.png\n"
     "                                  a picture decoded as the player decodes it\n"
     "  effect (--index N | --name NAME) [--size WxH] [--speed S] [--seed K] [--old PIC] [--new PIC]\n"
     "         -o OUT                   one transition, a PNG per tick into the folder OUT or an\n"
     "                                  animated OUT.gif; prints the tick count (--list: the table)\n"
-    "  install [--remove] SHOW.scr     copies the show to ~/.local/share/showforge/shows and adds it\n"
-    "                                  to the programs of ~/.xscreensaver (--remove: takes both away)\n";
+    "  install [--remove] [--player PATH] SHOW.scr\n"
+    "                                  puts the show's project behind our player in\n"
+    "                                  ~/.local/share/showforge/shows and adds it to the programs\n"
+    "                                  of ~/.xscreensaver (--remove: takes both away)\n";
 
 struct TArgs {
   QStringList positional;
@@ -61,27 +72,6 @@ TArgs ParseArgs(const QStringList& args, bool takesSeed) {
   return a;
 }
 
-// Reads FILE's project whole; gives null and a message when it carries none that is readable.
-std::unique_ptr<TProjectInfo> OpenProject(const QString& path, QString& error) {
-  try {
-    auto project = std::make_unique<TProjectInfo>(path);
-    if (!project->FileOpened()) {
-      error = "cannot open " + path;
-      return nullptr;
-    }
-    project->ReadHeader();
-    if (project->LoadError().isEmpty()) project->ReadSlides();
-    if (!project->LoadError().isEmpty()) {
-      error = path + ": the project is damaged: " + project->LoadError();
-      return nullptr;
-    }
-    return project;
-  } catch (const EConvertError& e) {
-    error = path + ": " + QString::fromStdString(e.what());
-    return nullptr;
-  }
-}
-
 }  // namespace
 
 int CmdInfo(const QStringList& args, std::ostream& out, std::ostream& err) {
@@ -94,7 +84,7 @@ int CmdInfo(const QStringList& args, std::ostream& out, std::ostream& err) {
   if (a.seeded) RandSeed(a.seed);
   else Randomize();
   QString error;
-  auto project = OpenProject(a.positional[0], error);
+  auto project = OpenShow(a.positional[0], error);
   if (!project) {
     err << "showforge-tool: " << error.toStdString() << "\n";
     return 1;
@@ -116,7 +106,7 @@ int CmdSettings(const QStringList& args, std::ostream& out, std::ostream& err) {
   QString name = a.positional[0];
   if (QFileInfo(name).isFile()) {
     QString ignored;
-    if (auto project = OpenProject(name, ignored)) name = project->ProjectName;
+    if (auto project = OpenShow(name, ignored)) name = project->ProjectName;
   }
   TRWSetting settings(name);
   const QString file = TRegistry().KeyFile(settings.SubKey());
@@ -160,7 +150,9 @@ int ToolMain(const QStringList& args, std::ostream& out, std::ostream& err) {
   if (cmd == "info") return CmdInfo(rest, out, err);
   if (cmd == "settings") return CmdSettings(rest, out, err);
   if (cmd == "pack") return CmdPack(rest, out, err);
+  if (cmd == "new") return CmdNew(rest, out, err);
   if (cmd == "extract") return CmdExtract(rest, out, err);
+  if (cmd == "rehost") return CmdRehost(rest, out, err);
   if (cmd == "decode") return CmdDecode(rest, out, err);
   if (cmd == "effect") return CmdEffect(rest, out, err);
   if (cmd == "install") return CmdInstall(rest, out, err);

@@ -1,7 +1,6 @@
 #include "tools/describe.h"
 
-#include "platform/mediaplayer.h"
-#include "swf/movie.h"
+#include "authoring/newshow.h"
 
 namespace sf {
 namespace {
@@ -72,8 +71,8 @@ TJson DescribeSlide(const TPictureInfo& p) {
   return o;
 }
 
-TMediaFacts ProbeMedia(TProjectInfo& project, size_t n) {
-  TMediaFacts facts;
+TProbedMedia ProbeMedia(TProjectInfo& project, size_t n) {
+  TProbedMedia facts;
   const TPictureInfo& slide = project.Slides[n];
   if (slide.SlideKind != 1 && slide.SlideKind != 2) return facts;
   facts.probed = true;
@@ -83,27 +82,13 @@ TMediaFacts ProbeMedia(TProjectInfo& project, size_t n) {
     facts.error = "its file cannot be fetched";
     return facts;
   }
-  if (facts.movie) {  // a flash movie: its stage, frame rate and frames
-    try {
-      const auto movie = swf::TSwfMovie::LoadFile(path);
-      facts.width = movie->StageSize().width();
-      facts.height = movie->StageSize().height();
-      facts.frameRate = movie->frameRate;
-      facts.frames = movie->FrameCount();
-    } catch (const swf::ESwfError& e) {
-      facts.error = QString::fromStdString(e.what());
-    }
-    return facts;
-  }
-  TMediaPlayer player(TMediaPlayer::TUse::Probe);
-  player.FileName = path;
-  if (!player.Open()) {
-    facts.error = player.LastError();
-    return facts;
-  }
-  facts.width = player.VideoSize().width();
-  facts.height = player.VideoSize().height();
-  facts.lengthMs = player.Length();
+  const TMediaFacts f = facts.movie ? ExamineMovie(path) : ExamineClip(path);
+  facts.error = f.error;
+  facts.width = f.width;
+  facts.height = f.height;
+  facts.lengthMs = f.lengthMs;
+  facts.frameRate = f.frameRate;
+  facts.frames = f.frames;
   return facts;
 }
 
@@ -115,7 +100,7 @@ TJson DescribeProject(const TProjectInfo& project, const TMediaList* media) {
   for (size_t n = 0; n < project.Slides.size(); ++n) {
     TJson slide = DescribeSlide(project.Slides[n]);
     if (media && n < media->size() && (*media)[n].probed) {
-      const TMediaFacts& f = (*media)[n];
+      const TProbedMedia& f = (*media)[n];
       TJson m = TJson::MakeObject();
       if (!f.error.isEmpty()) {
         m.Set("Error", f.error);
@@ -225,7 +210,7 @@ std::string SummarizeProject(const TProjectInfo& project, const TMediaList* medi
       }
     }
     if (media && n < media->size() && (*media)[n].probed) {
-      const TMediaFacts& m = (*media)[n];
+      const TProbedMedia& m = (*media)[n];
       char facts[96];
       if (m.movie)
         std::snprintf(facts, sizeof facts, "stage %d x %d, %g frames a second, %d frames", m.width, m.height, m.frameRate,

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "container/projectinfo.h"
-#include "tools/json.h"
+#include "authoring/json.h"
 
 namespace sf {
 
 // What a slide's clip (or movie) tells of itself when its file can be read.
-struct TMediaFacts {
+struct TProbedMedia {
   bool probed = false;  // the record is a clip or movie and was looked at
   bool movie = false;   // a flash movie (its stage, frame rate and frames), else a video clip
   QString error;        // why its file could not be read; empty when it could
@@ -22,8 +22,8 @@ struct TMediaFacts {
 };
 // Looks at the clip or movie of record n (a video or flash slide): a clip's size and length, a
 // movie's stage, frame rate and frame count. Other records give nothing.
-TMediaFacts ProbeMedia(TProjectInfo& project, size_t n);
-using TMediaList = std::vector<TMediaFacts>;
+TProbedMedia ProbeMedia(TProjectInfo& project, size_t n);
+using TMediaList = std::vector<TProbedMedia>;
 
 TJson DescribeTable(const TInfoPosition& table);
 TJson DescribeHeader(const TProjectHeader& header);

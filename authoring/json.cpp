@@ -1,4 +1,4 @@
-#include "tools/json.h"
+#include "authoring/json.h"
 
 #include <cmath>
 #include <cstdio>

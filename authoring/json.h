@@ -1,4 +1,5 @@
-// A small JSON value that keeps the order of its object members, for the tool's listings.
+// A small JSON value that keeps the order of its object members: the tool's listings and the
+// manifests are written with it.
 #pragma once
 
 #include <QString>
@@ -24,6 +25,8 @@ class TJson {
   TJson(const char* s) : v_(QString::fromUtf8(s)) {}
   static TJson MakeObject() { TJson j; j.v_ = Object{}; return j; }
   static TJson MakeArray() { TJson j; j.v_ = Array{}; return j; }
+
+  bool IsNull() const { return std::holds_alternative<std::nullptr_t>(v_); }
 
   TJson& Set(const std::string& key, TJson value);  // on an object
   TJson& Push(TJson value);                          // on an array
