@@ -267,14 +267,17 @@ TResult NewShowDocument(const QStringList& inputs, const QStringList& music, con
   if (QString why = CheckHeaderValue(hfProjectName, options.name); !why.isEmpty())
     return Failure(FieldMessage("the name " + options.name, why));
   TShowDocument doc;
-  for (const QString& path : CollectFiles(inputs, options.recursive, leftOut)) {
-    const TMediaFacts facts = ExamineMedia(path);
-    if (facts.kind == TMediaFacts::Sound)
-      leftOut(path, "a sound without pictures: it can only be music");
-    else if (!facts.error.isEmpty())
-      leftOut(path, facts.error);
-    else
-      doc.slides.push_back(MakeSlide(path, facts, options));
+  // One input at a time, so that what is left out is told in the order of the files.
+  for (const QString& input : inputs) {
+    for (const QString& path : CollectFiles({input}, options.recursive, leftOut)) {
+      const TMediaFacts facts = ExamineMedia(path);
+      if (facts.kind == TMediaFacts::Sound)
+        leftOut(path, "a sound without pictures: it can only be music");
+      else if (!facts.error.isEmpty())
+        leftOut(path, facts.error);
+      else
+        doc.slides.push_back(MakeSlide(path, facts, options));
+    }
   }
   QStringList names;
   for (const QString& path : CollectFiles(music, options.recursive, leftOut)) {

@@ -122,19 +122,23 @@ void ExtractSlides(const TProjectInfo& project, std::string_view slideList, cons
   std::string_view list = UpToNul(slideList);
   for (size_t i = 0, end; (end = list.find(kRecordEnd)) != std::string_view::npos; list.remove_prefix(end + 1), ++i) {
     TSlideEntry slide{{}, SlideFieldsFromStored(list.substr(0, end))};
-    TFieldSet& fields = slide.fields;
     const TPictureInfo& info = project.Slides[i];
+    // Packing fills these fields in from the file and its place: they are written only where
+    // the player read something else (a stored value, or its default when none was stored).
+    auto filledIn = [&](uint8_t tag, const TFieldValue& read, const TFieldValue& filled) {
+      if (read == filled) slide.fields.Remove(tag);
+      else slide.fields.Set(tag, read);
+    };
     if (project.MediaEmbedded) {
       TOutMedium m{names.Take(info.FileName, QString("slide%1").arg(i + 1))};
       if (info.DataSize > 0) m = {m.name, project.Position.ResourceOffsets[i], info.DataSize};
       x.media.push_back(m);
       slide.file = QDir(folder).filePath(m.name);
-      // Packing fills these in from the file and its place: they stay only where they differ.
-      if (fields.Int(pfDataSize, -1) == m.length) fields.Remove(pfDataSize);
-      if (fields.Text(pfFileName) == m.name) fields.Remove(pfFileName);
-      if (fields.Int(pfFormatCode, fcUnknown - 1) == FormatFromExtension(m.name)) fields.Remove(pfFormatCode);
+      filledIn(pfFileName, info.FileName, m.name);
+      filledIn(pfFormatCode, info.FormatCode, FormatFromExtension(m.name));
+      filledIn(pfDataSize, info.DataSize, int32_t(m.length));
     }
-    if (fields.Int(pfResourceIndex, -1) == int32_t(i)) fields.Remove(pfResourceIndex);
+    filledIn(pfResourceIndex, info.ResourceIndex, int32_t(i));
     x.document.slides.push_back(std::move(slide));
   }
 }
@@ -182,6 +186,9 @@ TResult Extract(const QString& show, const QString& folder, TShowDocument* docum
   QStringList moves;
   for (const TOutMedium& m : x.media) moves << m.name;
   moves << "manifest.json";
+  for (const QString& name : moves)
+    if (QFileInfo(QDir(target).filePath(name)).isDir())
+      return Failure("cannot write " + QDir(target).filePath(name) + ": a folder of that name is in the way");
   for (const QString& name : moves) {
     const QByteArray from = QDir(staging.path()).filePath(name).toLocal8Bit(), to = QDir(target).filePath(name).toLocal8Bit();
     if (std::rename(from.constData(), to.constData()) != 0)

@@ -99,11 +99,13 @@ const char kNewUsage[] =
     "         [--seconds N] [--effects random|all|LIST] [--speed S] [--caption-from-name] [--recursive]\n"
     "         [--player PATH]\n";
 
-// A whole number from low to high.
+// A whole number from low to high into value; false, value untouched, for anything else.
 bool NumberIn(const QString& text, int32_t low, int32_t high, int32_t& value) {
   bool ok = false;
-  value = text.toInt(&ok);
-  return ok && value >= low && value <= high;
+  const int32_t n = text.toInt(&ok);
+  if (!ok || n < low || n > high) return false;
+  value = n;
+  return true;
 }
 
 // --effects: "random" (all 161 at random), "all" (all 161 in turn) or a comma-separated list of
