@@ -39,7 +39,7 @@ const char kUsage[] =
     "  effect (--index N | --name NAME) [--size WxH] [--speed S] [--seed K] [--old PIC] [--new PIC]\n"
     "         -o OUT                   one transition, a PNG per tick into the folder OUT or an\n"
     "                                  animated OUT.gif; prints the tick count (--list: the table)\n"
-    "  install [--remove] [--player PATH] SHOW.scr\n"
+    "  install [--remove] SHOW.scr [--player PATH]\n"
     "                                  puts the show's project behind our player in\n"
     "                                  ~/.local/share/showforge/shows and adds it to the programs\n"
     "                                  of ~/.xscreensaver (--remove: takes both away)\n";

@@ -5,7 +5,7 @@
 namespace sf {
 namespace {
 
-const char kInstallUsage[] = "usage: showforge-tool install [--remove] [--player PATH] SHOW.scr\n";
+const char kInstallUsage[] = "usage: showforge-tool install [--remove] SHOW.scr [--player PATH]\n";
 
 }  // namespace
 

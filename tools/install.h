@@ -8,7 +8,7 @@
 
 namespace sf {
 
-// showforge-tool install [--remove] [--player PATH] SHOW.scr
+// showforge-tool install [--remove] SHOW.scr [--player PATH]
 int CmdInstall(const QStringList& args, std::ostream& out, std::ostream& err);
 
 }  // namespace sf

@@ -36,6 +36,20 @@ int Failed(std::ostream& err, const TResult& r) {
   return 1;
 }
 
+// One input and options that each take a value, in any order; false for anything else or no
+// input.
+bool InputAndOptions(const QStringList& args, QString& input, std::initializer_list<std::pair<const char*, QString*>> options) {
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    bool taken = false;
+    for (const auto& [name, value] : options)
+      if (args[i] == name && i + 1 < args.size()) *value = args[++i], taken = true;
+    if (taken) continue;
+    if (!input.isEmpty() || args[i].startsWith('-')) return false;
+    input = args[i];
+  }
+  return !input.isEmpty();
+}
+
 // The player a show is written behind; false, with the message given, when there is none.
 bool FindPlayer(QString& player, std::ostream& err) {
   if (player.isEmpty()) player = DefaultPlayer();
@@ -48,16 +62,7 @@ bool FindPlayer(QString& player, std::ostream& err) {
 
 int CmdPack(const QStringList& args, std::ostream& out, std::ostream& err) {
   QString manifest, output, player;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
-    else if (args[i] == "--player" && i + 1 < args.size()) player = args[++i];
-    else if (manifest.isEmpty() && !args[i].startsWith('-')) manifest = args[i];
-    else {
-      manifest.clear();
-      break;
-    }
-  }
-  if (manifest.isEmpty() || output.isEmpty()) {
+  if (!InputAndOptions(args, manifest, {{"-o", &output}, {"--player", &player}}) || output.isEmpty()) {
     err << "usage: showforge-tool pack MANIFEST.json -o SHOW.scr [--player PATH]\n";
     return 2;
   }
@@ -74,15 +79,7 @@ int CmdPack(const QStringList& args, std::ostream& out, std::ostream& err) {
 
 int CmdExtract(const QStringList& args, std::ostream& out, std::ostream& err) {
   QString show, dir;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    if (args[i] == "-d" && i + 1 < args.size()) dir = args[++i];
-    else if (show.isEmpty() && !args[i].startsWith('-')) show = args[i];
-    else {
-      show.clear();
-      break;
-    }
-  }
-  if (show.isEmpty() || dir.isEmpty()) {
+  if (!InputAndOptions(args, show, {{"-d", &dir}}) || dir.isEmpty()) {
     err << "usage: showforge-tool extract SHOW.scr -d DIR\n";
     return 2;
   }
@@ -185,16 +182,7 @@ int CmdNew(const QStringList& args, std::ostream& out, std::ostream& err) {
 
 int CmdRehost(const QStringList& args, std::ostream& out, std::ostream& err) {
   QString show, output, player;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
-    else if (args[i] == "--player" && i + 1 < args.size()) player = args[++i];
-    else if (show.isEmpty() && !args[i].startsWith('-')) show = args[i];
-    else {
-      show.clear();
-      break;
-    }
-  }
-  if (show.isEmpty() || output.isEmpty()) {
+  if (!InputAndOptions(args, show, {{"-o", &output}, {"--player", &player}}) || output.isEmpty()) {
     err << "usage: showforge-tool rehost SHOW.scr -o OUT.scr [--player PATH]\n";
     return 2;
   }

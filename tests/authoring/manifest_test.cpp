@@ -90,6 +90,14 @@ TEST(Manifest, ReadsEveryKindOfFieldAndWritesTheSameBytesAgain) {
   TShowDocument fromThere;
   ASSERT_TRUE(sf::ParseManifest(moved, "m.json", "/shows/other/deeper", fromThere).Ok());
   EXPECT_EQ(fromThere, doc);
+
+  // A path that names the manifest's own folder is written so that it reads back.
+  const TShowDocument self = Parse(R"({"slides": [{"file": "./"}], "music": ["sub/.."]})");
+  const QByteArray selfText = sf::ManifestText(self, "/shows/sunset");
+  EXPECT_NE(selfText.indexOf("\"file\": \".\""), -1) << selfText.toStdString();
+  TShowDocument selfAgain;
+  ASSERT_TRUE(sf::ParseManifest(selfText, "m.json", "/shows/sunset", selfAgain).Ok());
+  EXPECT_EQ(selfAgain, self);
 }
 
 TEST(Manifest, ANewDocumentWrittenToDiskReadsBackAndAFailedWriteKeepsTheOldFile) {

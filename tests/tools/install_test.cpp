@@ -9,6 +9,7 @@
 #include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
 #include "tools/install.h"
+#include "tools/pack.h"
 
 using namespace sftest;
 
@@ -226,6 +227,22 @@ TEST(InstallCommand, AMissingFileIsWrittenAndBadShowsAndHomesChangeNothing) {
   EXPECT_NE(r.err.find(taken.Copy().toStdString()), std::string::npos) << r.err;
   EXPECT_EQ(Read(taken.Rc()), kWritten);
 
+}
+
+TEST(InstallCommand, AShowBehindThePlayerItselfIsInstalledAsItIs) {
+  THome h("install-ours");
+  // The same project behind the player: its rehosted copy is the file, byte for byte.
+  const QString ours = h.home + "/ours.scr";
+  std::ostringstream out, err;
+  ASSERT_EQ(sf::CmdRehost({h.show, "-o", ours, "--player", SHOWFORGE_BIN}, out, err), 0) << err.str();
+  const TInstall r = Install({ours});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const QString copy = h.home + "/.local/share/showforge/shows/ours.scr";
+  EXPECT_EQ(Read(copy), Read(ours));
+  EXPECT_EQ(r.out.find("Rehosted"), std::string::npos) << r.out;
+  // A file without a project is refused before anything is made.
+  EXPECT_EQ(Install({SHOWFORGE_BIN}).code, 1);
+  EXPECT_EQ(sf::SaverPrograms(Read(h.Rc())), QStringList{copy});
 }
 
 TEST(InstallCommand, AReadOnlyHomeChangesNothing) {
