@@ -64,6 +64,13 @@ struct TShowDocument {
   bool operator==(const TShowDocument&) const = default;
 };
 
+// A file's path as Qt must be given it: a relative path that begins with ':', which Qt would take
+// for one of its resources, gets "./" before it.
+inline QString DiskPath(const QString& path) { return path.startsWith(':') ? "./" + path : path; }
+// A file's path in a folder. Unlike QDir::filePath, a name that begins with ':' or '/' stays in
+// the folder, as every name read from a show or a folder must.
+inline QString InFolder(const QString& folder, const QString& name) { return folder + "/" + name; }
+
 // Where a field stands in a manifest, as messages name it: "header.DisplaySeconds",
 // "header.Texts.49", "header.MusicFiles", "slides[2].Caption", "slides[0].CaptionFont.Name".
 QString HeaderFieldPath(uint8_t tag);

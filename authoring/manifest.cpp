@@ -42,9 +42,12 @@ QString JsonString(const QJsonValue& v, const QString& where) {
   return v.toString();
 }
 
+// A path from the manifest's folder. Qt would take a name that begins with ':' for one of its
+// resources, so relative paths are joined to the folder by hand.
 QString JsonPath(const QDir& folder, const QJsonValue& v, const QString& where) {
-  if (!v.isString() || v.toString().isEmpty()) throw EManifest(where + ": must be a file path");
-  return QDir::cleanPath(folder.absoluteFilePath(v.toString()));
+  const QString path = v.toString();
+  if (!v.isString() || path.isEmpty()) throw EManifest(where + ": must be a file path");
+  return QDir::cleanPath(path.startsWith('/') ? path : folder.path() + "/" + path);
 }
 
 // A value of the JSON kind a field of this kind takes.

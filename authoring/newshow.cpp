@@ -165,11 +165,10 @@ bool IsCutPalette(const QFileInfo& file, const QStringList& names) {
 void CollectFolder(const QString& folder, bool recursive, std::set<QString>& visited, QStringList& files) {
   // A folder met again through a link is not walked twice (nor for ever).
   if (!visited.insert(QFileInfo(folder).canonicalFilePath()).second) return;
-  const QDir dir(folder);
-  QStringList names = dir.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+  QStringList names = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
   std::sort(names.begin(), names.end(), NaturalLess);
   for (const QString& name : names) {
-    const QFileInfo info(dir.filePath(name));
+    const QFileInfo info(InFolder(folder, name));
     if (info.isDir()) {
       if (recursive) CollectFolder(info.filePath(), recursive, visited, files);
     } else if (!IsCutPalette(info, names)) {
@@ -183,11 +182,12 @@ void CollectFolder(const QString& folder, bool recursive, std::set<QString>& vis
 QStringList CollectFiles(const QStringList& paths, bool recursive, const TLeftOut& leftOut) {
   QStringList files;
   std::set<QString> visited;
-  for (const QString& path : paths) {
+  for (const QString& given : paths) {
+    const QString path = DiskPath(given);
     const QFileInfo info(path);
     if (info.isDir()) CollectFolder(path, recursive, visited, files);
     else if (info.isFile()) files << path;
-    else leftOut(path, "no such file or folder");
+    else leftOut(given, "no such file or folder");
   }
   return files;
 }

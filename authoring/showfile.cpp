@@ -96,7 +96,7 @@ void ExtractMusic(const TProjectInfo& project, const QString& folder, TMediumNam
         m.length = end - m.start;
       }
       x.media.push_back(m);
-      x.document.music << QDir(folder).filePath(name);
+      x.document.music << InFolder(folder, name);
     }
   }
   if (!namesDiffer) header.Remove(hfMusicFiles);
@@ -112,7 +112,7 @@ TResult ExtractDialog(const TProjectInfo& project, const QString& folder, TMediu
   TOutMedium m{names.Take(stored, "dialog"), res[res.size() - 2], int64_t(res.back()) - res[res.size() - 2]};
   if (m.length < 0) return Failure("cannot read the dialog picture: it ends before it starts");
   x.media.push_back(m);
-  x.document.dialogPicture = QDir(folder).filePath(m.name);
+  x.document.dialogPicture = InFolder(folder, m.name);
   if (m.name == stored) header.Remove(hfDialogPicture);
   return {};
 }
@@ -133,7 +133,7 @@ void ExtractSlides(const TProjectInfo& project, std::string_view slideList, cons
       TOutMedium m{names.Take(info.FileName, QString("slide%1").arg(i + 1))};
       if (info.DataSize > 0) m = {m.name, project.Position.ResourceOffsets[i], info.DataSize};
       x.media.push_back(m);
-      slide.file = QDir(folder).filePath(m.name);
+      slide.file = InFolder(folder, m.name);
       filledIn(pfFileName, info.FileName, m.name);
       filledIn(pfFormatCode, info.FormatCode, FormatFromExtension(m.name));
       filledIn(pfDataSize, info.DataSize, int32_t(m.length));
@@ -148,7 +148,7 @@ TResult WriteExtraction(const TProjectInfo& project, const TExtraction& x, const
   QFile show(project.ProgramPath());
   if (!show.open(QIODevice::ReadOnly)) return Failure("cannot read " + show.fileName() + ": " + show.errorString());
   for (const TOutMedium& m : x.media) {
-    TAtomicFile out(QDir(staging).filePath(m.name));
+    TAtomicFile out(InFolder(staging, m.name));
     if (TResult r = out.Open(); !r.Ok()) return r;
     if (!show.seek(m.start)) return Failure("cannot read " + show.fileName() + ": " + show.errorString());
     if (TResult r = out.Copy(show, m.length); !r.Ok()) return r;
@@ -176,10 +176,10 @@ TResult Extract(const QString& show, const QString& folder, TShowDocument* docum
   if (TResult r = ExtractDialog(*project, target, names, x); !r.Ok()) return r;
   ExtractSlides(*project, slideList, target, names, x);
 
-  QTemporaryDir staging(QDir(target).filePath(".showforge-extract-XXXXXX"));
+  QTemporaryDir staging(InFolder(target, ".showforge-extract-XXXXXX"));
   if (!staging.isValid()) return Failure("cannot write into " + folder + ": " + staging.errorString());
   if (TResult r = WriteExtraction(*project, x, staging.path()); !r.Ok()) return r;
-  if (TResult r = WriteFileAtomically(QDir(staging.path()).filePath("manifest.json"), ManifestText(x.document, target));
+  if (TResult r = WriteFileAtomically(InFolder(staging.path(), "manifest.json"), ManifestText(x.document, target));
       !r.Ok())
     return r;
   // Every file is whole: they replace what the folder held under their names, the manifest last.
@@ -187,12 +187,12 @@ TResult Extract(const QString& show, const QString& folder, TShowDocument* docum
   for (const TOutMedium& m : x.media) moves << m.name;
   moves << "manifest.json";
   for (const QString& name : moves)
-    if (QFileInfo(QDir(target).filePath(name)).isDir())
-      return Failure("cannot write " + QDir(target).filePath(name) + ": a folder of that name is in the way");
+    if (QFileInfo(InFolder(target, name)).isDir())
+      return Failure("cannot write " + InFolder(target, name) + ": a folder of that name is in the way");
   for (const QString& name : moves) {
-    const QByteArray from = QDir(staging.path()).filePath(name).toLocal8Bit(), to = QDir(target).filePath(name).toLocal8Bit();
+    const QByteArray from = InFolder(staging.path(), name).toLocal8Bit(), to = InFolder(target, name).toLocal8Bit();
     if (std::rename(from.constData(), to.constData()) != 0)
-      return Failure("cannot write " + QDir(target).filePath(name) + ": " + QString::fromLocal8Bit(strerror(errno)));
+      return Failure("cannot write " + InFolder(target, name) + ": " + QString::fromLocal8Bit(strerror(errno)));
   }
   if (document) *document = std::move(x.document);
   return {};

@@ -16,11 +16,11 @@ int CmdInstall(const QStringList& args, std::ostream& out, std::ostream& err) {
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == "--remove") remove = true;
-    else if (a == "--player" && i + 1 < args.size()) player = args[++i];
+    else if (a == "--player" && i + 1 < args.size()) player = DiskPath(args[++i]);
     else if (a.startsWith("--")) {
       err << "showforge-tool: unknown option " << a.toStdString() << "\n" << kInstallUsage;
       return 2;
-    } else shows << a;
+    } else shows << DiskPath(a);
   }
   if (shows.size() != 1) {
     err << "install takes one SHOW.scr\n" << kInstallUsage;

@@ -42,10 +42,10 @@ bool InputAndOptions(const QStringList& args, QString& input, std::initializer_l
   for (qsizetype i = 0; i < args.size(); ++i) {
     bool taken = false;
     for (const auto& [name, value] : options)
-      if (args[i] == name && i + 1 < args.size()) *value = args[++i], taken = true;
+      if (args[i] == name && i + 1 < args.size()) *value = DiskPath(args[++i]), taken = true;
     if (taken) continue;
     if (!input.isEmpty() || args[i].startsWith('-')) return false;
-    input = args[i];
+    input = DiskPath(args[i]);
   }
   return !input.isEmpty();
 }
@@ -136,8 +136,8 @@ int CmdNew(const QStringList& args, std::ostream& out, std::ostream& err) {
   for (qsizetype i = 0; i < args.size() && bad.empty(); ++i) {
     const QString& a = args[i];
     const bool value = i + 1 < args.size();
-    if (a == "-o" && value) output = args[++i];
-    else if (a == "--player" && value) player = args[++i];
+    if (a == "-o" && value) output = DiskPath(args[++i]);
+    else if (a == "--player" && value) player = DiskPath(args[++i]);
     else if (a == "--music" && value) music << args[++i];
     else if (a == "--name" && value) options.name = args[++i], named = true;
     else if (a == "--seconds" && value) {
@@ -157,6 +157,7 @@ int CmdNew(const QStringList& args, std::ostream& out, std::ostream& err) {
     }
   }
   if (bad.empty() && (inputs.isEmpty() || output.isEmpty())) bad = "new takes pictures or folders and -o SHOW.scr";
+  if (bad.empty() && named && options.name.trimmed().isEmpty()) bad = "--name takes a name";
   if (!bad.empty()) {
     err << "showforge-tool: " << bad << "\n" << kNewUsage;
     return 2;

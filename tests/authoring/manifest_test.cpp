@@ -91,8 +91,10 @@ TEST(Manifest, ReadsEveryKindOfFieldAndWritesTheSameBytesAgain) {
   ASSERT_TRUE(sf::ParseManifest(moved, "m.json", "/shows/other/deeper", fromThere).Ok());
   EXPECT_EQ(fromThere, doc);
 
-  // A path that names the manifest's own folder is written so that it reads back.
-  const TShowDocument self = Parse(R"({"slides": [{"file": "./"}], "music": ["sub/.."]})");
+  // A path that names the manifest's own folder, or a file whose name Qt would take for one of
+  // its resources, is written so that it reads back.
+  const TShowDocument self = Parse(R"({"slides": [{"file": "./"}], "music": ["sub/..", ":tune.wav"]})");
+  EXPECT_EQ(self.music[1], "/shows/sunset/:tune.wav");
   const QByteArray selfText = sf::ManifestText(self, "/shows/sunset");
   EXPECT_NE(selfText.indexOf("\"file\": \".\""), -1) << selfText.toStdString();
   TShowDocument selfAgain;

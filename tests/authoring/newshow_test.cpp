@@ -143,6 +143,7 @@ TEST(NewShow, CommandLinesItCannotTakeAreRefusedBeforeAnythingIsRead) {
       {{"x.png", "-o", "s.scr", "--effects", "161"}, "no effect is numbered or named \"161\""},
       {{"x.png", "-o", "s.scr", "--effects", ""}, "no effect is numbered or named \"\""},
       {{"x.png", "-o", "s.scr", "--colour", "red"}, "unknown option --colour"},
+      {{"x.png", "-o", "s.scr", "--name", " "}, "--name takes a name"},
       {{"x.png", "-o", "s.scr", "--music"}, "a value must follow --music"},
       {{"x.png"}, "new takes pictures or folders and -o SHOW.scr"},
   };
@@ -195,7 +196,7 @@ TEST(NewShow, NaturalOrderIsTotalAndCountsDigitsAsNumbers) {
 
 TEST(NewShow, FoldersAreWalkedInOrderPassingOverHiddenFilesPalettesAndLinkLoops) {
   const std::string dir = ScratchDir("new-collect");
-  for (const char* f : {"b10.jpg", "b9.jpg", ".hidden.jpg", "pic.cut", "pic.PAL", "lone.pal", "sub2/x.jpg",
+  for (const char* f : {"b10.jpg", "b9.jpg", ":colon.jpg", ".hidden.jpg", "pic.cut", "pic.PAL", "lone.pal", "sub2/x.jpg",
                         "sub10/y.jpg", "sub2/deeper/z.jpg", ".git/config"}) {
     QDir().mkpath(QFileInfo(Q(dir + "/" + f)).path());
     Write(dir + "/" + f, "x");
@@ -207,9 +208,10 @@ TEST(NewShow, FoldersAreWalkedInOrderPassingOverHiddenFilesPalettesAndLinkLoops)
     for (QString& f : files) f = f.mid(qsizetype(dir.size()) + 1);
     return files;
   };
-  EXPECT_EQ(rel(sf::CollectFiles({Q(dir)}, false, leftOut)), (QStringList{"b9.jpg", "b10.jpg", "lone.pal", "pic.cut"}));
-  EXPECT_EQ(rel(sf::CollectFiles({Q(dir)}, true, leftOut)),
-            (QStringList{"b9.jpg", "b10.jpg", "lone.pal", "pic.cut", "sub2/deeper/z.jpg", "sub2/x.jpg", "sub10/y.jpg"}));
+  EXPECT_EQ(rel(sf::CollectFiles({Q(dir)}, false, leftOut)),
+            (QStringList{":colon.jpg", "b9.jpg", "b10.jpg", "lone.pal", "pic.cut"}));
+  EXPECT_EQ(rel(sf::CollectFiles({Q(dir)}, true, leftOut)), (QStringList{":colon.jpg", "b9.jpg", "b10.jpg", "lone.pal", "pic.cut",
+                                                                         "sub2/deeper/z.jpg", "sub2/x.jpg", "sub10/y.jpg"}));
   EXPECT_TRUE(left.isEmpty());
   // Files as given, in the order given; a hidden one named on its own is taken.
   EXPECT_EQ(rel(sf::CollectFiles({Q(dir + "/b10.jpg"), Q(dir + "/nothing"), Q(dir + "/.hidden.jpg")}, false, leftOut)),

@@ -162,18 +162,23 @@ TEST(Extract, WhatThePlayerReadsOfAForeignShowPacksAgain) {
   b.AddResource("BBB");
   b.AddResource("");
   b.AddResource("DD");
+  b.AddResource("E");
   b.AddResource("");  // the dialog picture's two entries
   b.AddResource("");
   b.header = F(30, "Odd.scr") + F(5, "soon") + F(4, "0");
   b.slideList = Rec(F(2, "C:\\pics\\a.jpg") + F(3, "4") + F(8, std::string(150, 'c')) + F(13, "41") + F(35, "fast")) +
                 Rec(F(2, "A.JPG") + F(3, "3") + F(45, "2") + F(1, "7")) + Rec(F(2, "manifest.json") + F(3, "0")) +
-                Rec(F(2, "..") + F(3, "2"));
+                Rec(F(2, "..") + F(3, "2")) + Rec(F(2, ":colon.jpg") + F(3, "1"));
   const std::string show = dir + "/odd.scr";
   Write(show, b.Build());
   sf::TShowDocument doc;
   ASSERT_TRUE(sf::Extract(Q(show), Q(dir + "/out"), &doc).Ok());
   EXPECT_EQ(Media(dir + "/out"), (std::map<QString, std::string>{
-                                     {"a.jpg", "AAAA"}, {"slide2.JPG", "BBB"}, {"slide3.json", ""}, {"slide4.", "DD"}}));
+                                     {"a.jpg", "AAAA"}, {"slide2.JPG", "BBB"}, {"slide3.json", ""}, {"slide4.", "DD"},
+                                     {":colon.jpg", "E"}}));
+  // A name that Qt would take for one of its resources stays a file in the folder.
+  EXPECT_FALSE(QFile::exists(Q(QDir::currentPath().toStdString() + "/:colon.jpg")));
+  EXPECT_FALSE(QFile::exists("/:colon.jpg"));
   // The manifest reads back as the document extract gave, and packs.
   sf::TShowDocument back;
   ASSERT_TRUE(sf::ReadManifest(Q(dir + "/out/manifest.json"), back).Ok());
