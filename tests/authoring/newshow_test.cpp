@@ -32,9 +32,9 @@ NewRun New(QStringList args) {
   return {code, out.str(), err.str()};
 }
 
-bool Convert(const std::string& spec, const std::string& path) {
+bool Convert(const std::string& canvas, const std::string& path) {
   QProcess p;
-  p.start("convert", {"-size", "40x30", Q(spec), Q(path)});
+  p.start("convert", {"-size", "40x30", Q(canvas), Q(path)});
   return p.waitForFinished(30000) && p.exitCode() == 0;
 }
 
