@@ -127,6 +127,17 @@ QImage Lossless(TReader& r, bool alpha, size_t tagSize) {
 
 }  // namespace
 
+bool Opaque(const QImage& bitmap) {
+  if (bitmap.isNull() || bitmap.format() != QImage::Format_ARGB32_Premultiplied) return false;
+  for (int y = 0; y < bitmap.height(); ++y) {
+    const auto* line = reinterpret_cast<const uint32_t*>(bitmap.constScanLine(y));
+    uint32_t all = 0xFF000000u;
+    for (int x = 0; x < bitmap.width(); ++x) all &= line[x];
+    if ((all >> 24) != 0xFF) return false;
+  }
+  return true;
+}
+
 QImage ReadBitmap(TReader& r, int tag, const QByteArray& jpegTables) {
   const size_t tagSize = r.Left() + 2;
   auto rest = [&r] { return QByteArray(reinterpret_cast<const char*>(r.Here()), qsizetype(r.Left())); };

@@ -3,11 +3,11 @@
 // changes to the display list and the actions to run when it is shown. Playing a movie is a
 // cursor over this description (timeline.h); drawing a frame is render.h.
 //
-// What is read: the FWS, CWS (zlib) and ZWS (LZMA) headers; SetBackgroundColor; PlaceObject 1
-// to 3, RemoveObject 1 and 2, ShowFrame, FrameLabel; DefineShape 1 to 4; DefineBits with
-// JPEGTables, DefineBitsJPEG 2 to 4, DefineBitsLossless 1 and 2; DefineSprite; DoAction as far
-// as stop, play, gotoFrame, gotoLabel, nextFrame and prevFrame. Every other tag is passed over by
-// its length.
+// What is read: the FWS, CWS (zlib) and ZWS (LZMA) headers; SetBackgroundColor (the first one
+// counts); PlaceObject 1 to 3, RemoveObject 1 and 2, ShowFrame, FrameLabel; DefineShape 1 to 4;
+// DefineBits with JPEGTables, DefineBitsJPEG 2 to 4, DefineBitsLossless 1 and 2; DefineSprite;
+// DoAction as far as stop, play, gotoFrame, gotoLabel, nextFrame and prevFrame. Every other tag is
+// passed over by its length.
 #pragma once
 
 #include <QByteArray>
@@ -43,13 +43,14 @@ struct TColorTransform {
   TColorTransform After(const TColorTransform& inner) const;
 };
 
-// One fill or line style.
+// One fill style, or the fill of a line.
 struct TFillStyle {
   enum TKind : uint8_t { Solid, Linear, Radial, Focal, Bitmap } kind = Solid;
   QColor color;                        // Solid
   QTransform matrix;                   // gradient space or bitmap pixels to shape twips
   std::vector<std::pair<uint8_t, QColor>> stops;  // ratio 0 to 255 and colour
   uint8_t spread = 0;                  // 0 pad, 1 reflect, 2 repeat
+  bool linearRgb = false;              // the stops are mixed in linear light, not in sRGB codes
   float focal = 0;                     // Focal: -1 to 1
   uint16_t bitmapId = 0;
   bool repeat = true, smooth = true;   // Bitmap
@@ -60,20 +61,39 @@ struct TLineStyle {
   QColor color;
   bool hasFill = false;
   TFillStyle fill;    // DefineShape4 lines filled with a style
+  // DefineShape4: the width does not follow the shape's horizontal or vertical scale.
+  bool noHScale = false, noVScale = false;
+  bool noClose = false;  // a line that ends where it began keeps its caps
+  uint8_t cap = 0;       // 0 round, 1 none, 2 square
+  uint8_t join = 0;      // 0 round, 1 bevel, 2 miter
+  double miterLimit = 3;
 };
 
-// A shape ready to draw: its fills and strokes in the order they are drawn, in twips. Each set
-// of styles a shape brings draws its fills, then its lines.
+// A shape as the movie gives it, in twips: one group for each set of styles the shape brings.
+// A group's fills are drawn in one pass over its edges, each edge carrying the fill on its left
+// and on its right, so that fills which meet share the pixels along their edge; then its lines,
+// one style after another, over the fills.
 struct TSwfShape {
-  struct TPart {
-    bool stroke = false;
-    QPainterPath path;     // a fill's closed contours (odd-even rule), or a stroke's lines
-    QPainterPath outline;  // a stroke's area at its width (non-zero rule)
-    TFillStyle fill;
+  struct TEdge {
+    float ax, ay, cx, cy, bx, by;  // from a to b, through the control point c when curved
+    uint16_t fill0 = 0, fill1 = 0;  // the fill styles on the left and on the right (1-based; 0 none)
+    bool curve = false;
+  };
+  struct TStroke {
     TLineStyle line;
+    QPainterPath path;     // the line's edges, joined where they meet
+    QPainterPath outline;  // its area at its width (non-zero rule); empty for a line that does
+                           // not scale, whose area is made where it is drawn
+  };
+  struct TGroup {
+    std::vector<TFillStyle> fills;
+    std::vector<TEdge> edges;  // the edges with a fill on either side
+    QRectF fillBounds;         // of those edges with their control points
+    std::vector<TStroke> strokes;
   };
   QRectF bounds;
-  std::vector<TPart> parts;
+  bool nonZero = false;  // DefineShape4 may fill by the non-zero rule; else even-odd
+  std::vector<TGroup> groups;
 };
 
 // A change to a display list, as PlaceObject and RemoveObject tags give them.
@@ -118,6 +138,7 @@ struct TCharacter {
   enum TKind : uint8_t { Shape, Bitmap, Sprite } kind;
   TSwfShape shape;
   QImage bitmap;  // ARGB32 premultiplied
+  bool opaque = false;  // every pixel of the bitmap has full alpha
   TTimeline sprite;
 };
 
@@ -144,8 +165,9 @@ class TSwfMovie {
   const TCharacter* Character(uint16_t id, int32_t frame = INT32_MAX) const;
 };
 
-// The bytes of a movie after its compression is undone (the 8-byte header kept), limited so that
-// no file inflates to more than it can justify.
+// The bytes of a movie after its compression is undone (the 8-byte header kept): exactly the
+// length the header gives. The output grows as the data really inflates, so a header's claim
+// allocates nothing by itself; data that ends before the claimed length is refused.
 QByteArray Uncompressed(const QByteArray& file);
 
 }  // namespace sf::swf

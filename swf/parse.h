@@ -2,6 +2,7 @@
 // the tag readers of each concern.
 #pragma once
 
+#include <QPainterPath>
 #include <cstdint>
 #include <string>
 
@@ -48,7 +49,10 @@ class TReader {
 
 // The readers of the tags, each in the source of its concern.
 TCharacter ReadShape(TReader& r, int tag);                                   // shapes.cpp
+// The area of a path stroked with a line style's caps and join at a width (in the path's units).
+QPainterPath LineArea(const TLineStyle& line, double width, const QPainterPath& path);  // shapes.cpp
 QImage ReadBitmap(TReader& r, int tag, const QByteArray& jpegTables);        // bitmaps.cpp
+bool Opaque(const QImage& bitmap);  // every pixel at full alpha                bitmaps.cpp
 std::vector<TAction> ReadActions(TReader& r);                                // actions.cpp
 
 // The deepest sprites may nest in one another, and the most objects a display list draws.

@@ -98,4 +98,9 @@ QTransform StageTransform(const QRectF& stageTwips, QSize view, int scaleMode, i
 // player shows it after playing from the first frame.
 QImage RenderFrame(std::shared_ptr<const TSwfMovie> movie, int32_t frame);
 
+// What the flash window shows after `ticks` ticks from the start (1: the first frame), at the
+// stage's size with its background: every timeline, the movie's and each sprite's, one frame a
+// tick, the frame actions run as they come.
+QImage RenderTicks(std::shared_ptr<const TSwfMovie> movie, int64_t ticks);
+
 }  // namespace sf::swf

@@ -1,19 +1,23 @@
-// Our scanline rasterizer: a path's exact area coverage per device pixel, and the paints that fill
-// it (a solid colour, a gradient through a 256-entry table, a bitmap) blended source-over into a
-// 32-bit premultiplied image, each pixel by its coverage.
+// Our scanline rasterizer and the paints it feeds.
 //
-// Coverage is computed by signed area: every edge, walked row by row, adds to each pixel of the
-// row the part of the pixel's area that lies to the right of it (negative for edges running up);
-// a running sum along the row then gives each pixel the area inside the outline, counted by
-// winding. The even-odd rule folds that count, the non-zero rule clamps it.
+// A pass draws a set of fills at once, as a shape's edges give them: every edge carries the fill
+// on its left and the fill on its right (0 for none). Walked row by row, an edge adds to each
+// pixel of the row the signed part of the pixel's area that lies to its right, for the fill on
+// its right, and takes the same from the fill on its left. Summed along the row, fill by fill,
+// that gives each pixel the area each fill covers, by winding; the even-odd rule folds the count,
+// the non-zero rule clamps it. Two fills that meet along an edge so share the pixels of that edge
+// and together cover them whole: no seam. The cells are kept sparse, row by row, so that a pass
+// costs by its edges, not by its fills.
+//
+// The paints fill the coverage (a solid colour, a gradient through a 256-entry table, a bitmap),
+// blended source-over into a 32-bit premultiplied image; where fills share a pixel their colours,
+// each by its share, are summed first and the sum blended once.
 #pragma once
 
 #include <QImage>
 #include <QPainterPath>
 #include <QRect>
 #include <QTransform>
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -21,37 +25,126 @@
 
 namespace sf::swf {
 
+// The part of a pixel one fill covers, 0 to 255.
+struct TShare {
+  uint16_t fill;
+  uint8_t coverage;
+};
+
+// Where a pass's coverage goes, row by row, top to bottom, each row left to right.
+class TCoverageSink {
+ public:
+  // n pixels from x of row y that one fill alone covers, each by its coverage (1 to 255).
+  virtual void Run(int y, int x, int n, uint16_t fill, const uint8_t* coverage) = 0;
+  // n pixels from x of row y that several fills share, each pixel the same shares.
+  virtual void Mixed(int y, int x, int n, const TShare* shares, int count) = 0;
+
+ protected:
+  ~TCoverageSink() = default;
+};
+
 class TRasterizer {
  public:
-  // Starts a shape whose coverage is wanted inside `area` (device pixels).
-  void Begin(const QRect& area);
-  // The path's contours mapped to device pixels, curves flattened to a fraction of a pixel; each
-  // contour is closed.
-  void AddPath(const QPainterPath& path, const QTransform& toDevice);
-  void AddLine(double x0, double y0, double x1, double y1);
+  // A pass over `area` (device pixels): `edges(*this)` adds its edges with AddLine, AddQuad and
+  // AddPath; the coverage goes to `sink`. A pass of more cells than a rasterizer keeps at once
+  // is drawn again in halves of its rows.
+  template <class TEdges>
+  void Pass(const QRect& area, bool evenOdd, TEdges&& edges, TCoverageSink& sink);
 
-  // Calls span(y, x, n, coverage) for each row that has coverage: n pixels from x, coverage 0 to
-  // 255 each; the rows come top to bottom. Leaves the rasterizer empty.
-  template <class TSpan>
-  void Sweep(bool evenOdd, TSpan&& span);
+  // An edge in device pixels from a to b, with the fill on its left and on its right.
+  void AddLine(QPointF a, QPointF b, uint16_t left, uint16_t right);
+  // A quadratic curve from a through the control point c to b, flattened to a tenth of a pixel.
+  void AddQuad(QPointF a, QPointF c, QPointF b, uint16_t left, uint16_t right);
+  // A path's contours mapped to device pixels, each closed, with `fill` on the right of every
+  // edge (for the non-zero rule the side does not matter).
+  void AddPath(const QPainterPath& path, const QTransform& toDevice, uint16_t fill = 1);
+
+  // The most cells a rasterizer holds before a pass is split.
+  static constexpr size_t kMaxCells = size_t(1) << 20;
 
  private:
-  void Deposit(double x0, double y0, double x1, double y1);
-  template <bool kEvenOdd>
-  static void Accumulate(float* row, int lo, int last, uint8_t* coverage);
-  void AddFlattened(const QPointF& a, const QPointF& b);
+  // A pixel's change: the pixel gets `area` of its fills, the pixels right of it `cover`; `right`
+  // gains, `left` loses.
+  struct TCell {
+    int32_t x;
+    float area, cover;
+    uint16_t left, right;
+  };
+
+  void Begin(const QRect& area);
+  void Clear();
+  void Sweep(bool evenOdd, TCoverageSink& sink);
+  void SweepRow(int r, bool evenOdd, TCoverageSink& sink);
+  void Deposit(double x0, double y0, double x1, double y1, uint16_t left, uint16_t right);
+  void Add(int r, int x, float area, float cover, uint16_t left, uint16_t right);
+  void Touch(uint16_t fill, double area, double cover);
 
   QRect area_;
   int w_ = 0, h_ = 0;
-  std::vector<float> cells_;  // h rows of w + 2: the coverage differences
-  std::vector<int> rowMin_, rowMax_;
+  std::vector<std::vector<TCell>> rows_;
+  int rowMin_ = 0, rowMax_ = -1;
+  size_t cells_ = 0;
+  bool overflowed_ = false;
+  uint16_t maxFill_ = 0;
+  // The sweep's state by fill: the running sum, the value of the pixel at hand, the event that
+  // last touched it, and the fills whose sum is not zero.
+  std::vector<double> sum_, pixel_;
+  std::vector<uint32_t> mark_;
+  std::vector<uint8_t> active_;
+  std::vector<uint16_t> actives_;
+  std::vector<TShare> shares_;
+  uint32_t event_ = 0;
   std::vector<uint8_t> coverage_;
-  QPointF first_, last_;
-  bool open_ = false;
 };
 
 // A colour transform applied to premultiplied pixels.
 uint32_t TransformPixel(uint32_t premultiplied, const TColorTransform& cx);
+
+class TPaint;
+
+// A mask in force: the coverage of each pixel of its area, row by row; no data, no mask.
+struct TMaskPlane {
+  const uint8_t* data = nullptr;
+  QRect area;
+  const uint8_t* At(int y, int x) const {
+    return data ? data + size_t(y - area.top()) * size_t(area.width()) + size_t(x - area.left()) : nullptr;
+  }
+};
+
+// Coverage drawn in colours into 32-bit premultiplied pixels: each fill's paint by its coverage
+// and the mask's, source over; where fills share pixels, their colours summed by their shares,
+// then blended once. The paint of each fill is the subclass's.
+class TColourSink : public TCoverageSink {
+ public:
+  TColourSink(uint32_t* pixels, qsizetype stride, TMaskPlane mask) : pixels_(pixels), stride_(stride), mask_(mask) {}
+  void Run(int y, int x, int n, uint16_t fill, const uint8_t* coverage) override;
+  void Mixed(int y, int x, int n, const TShare* shares, int count) override;
+
+ protected:
+  ~TColourSink() = default;
+  // The paint of a fill; an empty paint draws nothing.
+  virtual const TPaint& Paint(uint16_t fill) = 0;
+
+ private:
+  uint32_t* pixels_;
+  qsizetype stride_;
+  TMaskPlane mask_;
+};
+
+// Coverage drawn as a mask: the plane's pixels gain the area the fills cover (whatever their
+// paint), within the mask in force.
+class TMaskSink final : public TCoverageSink {
+ public:
+  TMaskSink(uint8_t* plane, const QRect& area, TMaskPlane mask) : plane_(plane), area_(area), mask_(mask) {}
+  void Run(int y, int x, int n, uint16_t fill, const uint8_t* coverage) override;
+  void Mixed(int y, int x, int n, const TShare* shares, int count) override;
+
+ private:
+  void Gain(int y, int x, int n, const uint8_t* coverage, int constant);
+  uint8_t* plane_;
+  QRect area_;
+  TMaskPlane mask_;
+};
 
 // What fills a shape: the colour of each pixel of a span.
 class TPaint {
@@ -60,27 +153,33 @@ class TPaint {
   static TPaint Solid(const QColor& c, const TColorTransform& cx);
   static TPaint Gradient(const TFillStyle& f, const TColorTransform& cx, const QTransform& toDevice);
   // A bitmap whose pixels `toDevice` maps to device pixels; null when nothing can be drawn.
+  // `opaque` tells that every pixel of it has full alpha.
   static TPaint Bitmap(const QImage* image, bool repeat, bool smooth, const TColorTransform& cx,
-                       const QTransform& toDevice);
+                       const QTransform& toDevice, bool opaque = false);
 
   bool Empty() const { return kind_ == TKind::None; }
   // Blends the paint over `row` (premultiplied 32-bit pixels of device row y) from x for n
   // pixels, each by its coverage (0 to 255) and, when given, by a mask's coverage at the same
   // pixels.
   void Blend(uint32_t* row, int x, int n, int y, const uint8_t* coverage, const uint8_t* mask) const;
+  // The paint's premultiplied colours of n pixels from x in row y.
+  void Fetch(int y, int x, int n, uint32_t* out) const;
 
  private:
   enum class TKind : uint8_t { None, Solid, Linear, Radial, Focal, Bitmap } kind_ = TKind::None;
-  void Fetch(int y, int x, int n, uint32_t* out) const;
   void FetchBitmap(double u, double v, double du, double dv, int n, uint32_t* out) const;
+  // The bitmap's own pixels for a span when they lie one to one on the device's, or null.
+  const uint32_t* Direct(int y, int x, int n) const;
 
   uint32_t colour_ = 0;               // Solid, premultiplied
   std::vector<uint32_t> table_;       // gradients: 256 premultiplied colours
   uint8_t spread_ = 0;
   double focal_ = 0;                  // on the unit circle's x axis
-  QTransform fromDevice_;             // device pixel centres to the unit gradient square or bitmap pixels
+  QTransform fromDevice_;             // device pixels to the unit gradient square or bitmap pixels
   const QImage* image_ = nullptr;     // Bitmap, premultiplied ARGB
-  bool repeat_ = true, smooth_ = true;
+  bool repeat_ = true, smooth_ = true, opaque_ = false;
+  bool direct_ = false;               // the bitmap's pixels sit on the device's: an offset of
+  int dx_ = 0, dy_ = 0;               // whole pixels
   TColorTransform cx_;
   bool cxIdentity_ = true;
   mutable std::vector<uint32_t> row_;
@@ -88,49 +187,19 @@ class TPaint {
 
 // --- template body ---
 
-template <class TSpan>
-void TRasterizer::Sweep(bool evenOdd, TSpan&& span) {
-  if (open_) AddFlattened(last_, first_);
-  open_ = false;
-  for (int r = 0; r < h_; ++r) {
-    int lo = rowMin_[size_t(r)], hi = rowMax_[size_t(r)];
-    if (lo > hi) continue;
-    rowMin_[size_t(r)] = INT32_MAX, rowMax_[size_t(r)] = -1;
-    float* row = cells_.data() + size_t(r) * size_t(w_ + 2);
-    const int last = std::min(hi, w_ - 1);
-    if (evenOdd) Accumulate<true>(row, lo, last, coverage_.data());
-    else Accumulate<false>(row, lo, last, coverage_.data());
-    for (int x = last + 1; x <= hi; ++x) row[x] = 0;  // beyond the area: cleared only
-    // Trim the pixels the outline only touches at zero.
-    while (lo <= last && coverage_[size_t(lo)] == 0) ++lo;
-    int end = last;
-    while (end >= lo && coverage_[size_t(end)] == 0) --end;
-    if (lo <= end) span(area_.top() + r, area_.left() + lo, end - lo + 1, coverage_.data() + lo);
+template <class TEdges>
+void TRasterizer::Pass(const QRect& area, bool evenOdd, TEdges&& edges, TCoverageSink& sink) {
+  if (area.isEmpty()) return;
+  Begin(area);
+  edges(*this);
+  if (overflowed_ && area.height() > 1) {
+    Clear();
+    const int half = area.height() / 2;
+    Pass(QRect(area.left(), area.top(), area.width(), half), evenOdd, edges, sink);
+    Pass(QRect(area.left(), area.top() + half, area.width(), area.height() - half), evenOdd, edges, sink);
+    return;
   }
-}
-
-// The running sum of a row's cells from lo to last, each pixel's coverage by the fill rule; the
-// cells are cleared on the way.
-template <bool kEvenOdd>
-void TRasterizer::Accumulate(float* row, int lo, int last, uint8_t* coverage) {
-  float sum = 0;
-  uint8_t c = 0;
-  for (int x = lo; x <= last; ++x) {
-    // Between the cells an outline passes through the coverage stays as it was.
-    if (row[x] != 0) {
-      sum += row[x];
-      row[x] = 0;
-      float v = std::fabs(sum);
-      if (kEvenOdd) {
-        v -= 2.0f * float(int(v * 0.5f));
-        v = std::min(v, 2.0f - v);
-      } else {
-        v = std::min(v, 1.0f);
-      }
-      c = uint8_t(int(v * 255.0f + 0.5f));
-    }
-    coverage[x] = c;
-  }
+  Sweep(evenOdd, sink);  // a single row still too full draws the cells it could keep
 }
 
 }  // namespace sf::swf

@@ -163,51 +163,92 @@ const TCharacter* TSwfMovie::Character(uint16_t id, int32_t frame) const {
 
 namespace {
 
-// A movie is never taken as larger than this once uncompressed, nor larger than its compressed
-// data could hold (deflate and LZMA pack at most about a thousand bytes into one).
+// No movie is taken as larger than this once uncompressed.
 constexpr uint64_t kMaxMovieBytes = uint64_t(256) << 20;
-constexpr uint64_t kMaxPacking = 1100;
+// The output starts at this size, or at a few times the compressed data, and doubles as the data
+// really inflates: never more than twice what it gave.
+constexpr size_t kFirstOutput = size_t(64) << 10;
 
-QByteArray Inflate(const uint8_t* data, size_t size, size_t expected) {
-  QByteArray out;
-  out.resize(qsizetype(expected));
+[[noreturn]] void EndsBefore(uint64_t length, size_t produced) {
+  Fail("the movie's data ends before the length its header gives (" + std::to_string(length) + " bytes, " +
+       std::to_string(produced + 8) + " there)");
+}
+
+// The buffer for a movie's bytes: its 8-byte header, then room for the first of its body.
+QByteArray Output(const uint8_t* header, size_t expected, size_t compressed) {
+  QByteArray out(reinterpret_cast<const char*>(header), 8);
+  out.resize(qsizetype(8 + std::min(expected, std::max(kFirstOutput, compressed * 4))));
+  return out;
+}
+
+// More room, up to the expected length; gives the room there is after `produced` bytes.
+size_t Grow(QByteArray& out, size_t produced, size_t expected) {
+  const size_t capacity = size_t(out.size()) - 8;
+  if (produced == capacity) out.resize(qsizetype(8 + std::min(expected, capacity * 2)));
+  return size_t(out.size()) - 8 - produced;
+}
+
+QByteArray Inflate(const uint8_t* header, const uint8_t* data, size_t size, uint64_t length) {
+  const size_t expected = size_t(length - 8);
+  QByteArray out = Output(header, expected, size);
   z_stream z{};
   if (inflateInit(&z) != Z_OK) Fail("the movie cannot be inflated");
   z.next_in = const_cast<Bytef*>(data);
   z.avail_in = uInt(std::min<size_t>(size, UINT32_MAX));
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = uInt(expected);
-  const int result = inflate(&z, Z_FINISH);
-  const size_t produced = expected - z.avail_out;
+  size_t produced = 0;
+  int result = Z_OK;
+  while (produced < expected) {
+    const size_t room = Grow(out, produced, expected);
+    z.next_out = reinterpret_cast<Bytef*>(out.data()) + 8 + produced;
+    z.avail_out = uInt(std::min<size_t>(room, UINT32_MAX));
+    const uInt before = z.avail_out, had = z.avail_in;
+    result = inflate(&z, Z_NO_FLUSH);
+    produced += before - z.avail_out;
+    if (result == Z_STREAM_END || (z.avail_out > 0 && z.avail_in == 0)) break;  // the data ends
+    if ((result != Z_OK && result != Z_BUF_ERROR) || (z.avail_out == before && z.avail_in == had)) break;
+  }
   inflateEnd(&z);
-  // A stream cut short keeps what it gave: the tags read so far still play.
-  if (result != Z_STREAM_END && result != Z_BUF_ERROR && result != Z_OK && produced == 0)
-    Fail("the movie's zlib data is damaged");
-  out.resize(qsizetype(produced));
+  if (produced < expected) {
+    if (result == Z_DATA_ERROR || result == Z_NEED_DICT || result == Z_MEM_ERROR) Fail("the movie's zlib data is damaged");
+    EndsBefore(length, produced);
+  }
   return out;
 }
 
-QByteArray Unlzma(const uint8_t* data, size_t size, size_t expected) {
+QByteArray Unlzma(const uint8_t* header, const uint8_t* data, size_t size, uint64_t length) {
   // ZWS: the compressed length (4 bytes), the LZMA properties (5 bytes), then the raw stream.
   // liblzma reads it as an .lzma stream whose header is the properties and the unpacked size.
-  if (size < 9) Fail("the movie's LZMA header is cut short");
-  QByteArray alone(reinterpret_cast<const char*>(data + 4), 5);
-  for (int i = 0; i < 8; ++i) alone.append(char((uint64_t(expected) >> (8 * i)) & 0xFF));
-  alone.append(reinterpret_cast<const char*>(data + 9), qsizetype(size - 9));
+  if (size < 9) Fail("the movie's data ends before its LZMA header is whole");
+  const size_t expected = size_t(length - 8);
+  uint8_t alone[13];
+  std::memcpy(alone, data + 4, 5);
+  for (int i = 0; i < 8; ++i) alone[5 + i] = uint8_t((uint64_t(expected) >> (8 * i)) & 0xFF);
   lzma_stream s = LZMA_STREAM_INIT;
   if (lzma_alone_decoder(&s, 64u << 20) != LZMA_OK) Fail("the movie cannot be unpacked");
-  QByteArray out;
-  out.resize(qsizetype(expected));
-  s.next_in = reinterpret_cast<const uint8_t*>(alone.constData());
-  s.avail_in = size_t(alone.size());
-  s.next_out = reinterpret_cast<uint8_t*>(out.data());
-  s.avail_out = expected;
-  const lzma_ret ret = lzma_code(&s, LZMA_FINISH);
-  const size_t produced = expected - s.avail_out;
+  QByteArray out = Output(header, expected, size);
+  s.next_in = alone;
+  s.avail_in = sizeof alone;
+  bool streamGiven = false;
+  size_t produced = 0;
+  lzma_ret result = LZMA_OK;
+  while (produced < expected) {
+    if (s.avail_in == 0 && !streamGiven) s.next_in = data + 9, s.avail_in = size - 9, streamGiven = true;
+    const size_t room = Grow(out, produced, expected);
+    s.next_out = reinterpret_cast<uint8_t*>(out.data()) + 8 + produced;
+    s.avail_out = room;
+    result = lzma_code(&s, streamGiven ? LZMA_FINISH : LZMA_RUN);
+    produced += room - s.avail_out;
+    if (result != LZMA_OK) break;  // the end of the stream, of its data, or damage
+  }
   lzma_end(&s);
-  if (ret != LZMA_STREAM_END && ret != LZMA_OK && ret != LZMA_BUF_ERROR && produced == 0)
-    Fail("the movie's LZMA data is damaged");
-  out.resize(qsizetype(produced));
+  if (produced < expected) {
+    // A stream that marks its end before the length is a short one too; damage stops it with
+    // data still unread.
+    const bool damaged = result == LZMA_DATA_ERROR ? s.avail_in > 0 : result != LZMA_OK && result != LZMA_BUF_ERROR &&
+                                                                          result != LZMA_STREAM_END;
+    if (damaged) Fail("the movie's LZMA data is damaged");
+    EndsBefore(length, produced);
+  }
   return out;
 }
 
@@ -221,10 +262,9 @@ QByteArray Uncompressed(const QByteArray& file) {
   if (p[0] == 'F') return file;
   const uint64_t length = uint64_t(p[4]) | uint64_t(p[5]) << 8 | uint64_t(p[6]) << 16 | uint64_t(p[7]) << 24;
   if (length < 8) Fail("the movie's length is smaller than its header");
-  const uint64_t expected = std::min({length - 8, kMaxMovieBytes, uint64_t(size) * kMaxPacking});
-  const QByteArray body =
-      p[0] == 'C' ? Inflate(p + 8, size - 8, size_t(expected)) : Unlzma(p + 8, size - 8, size_t(expected));
-  return file.left(8) + body;
+  if (length - 8 > kMaxMovieBytes)
+    Fail("the movie's header gives a length of " + std::to_string(length) + " bytes, more than a movie may have");
+  return p[0] == 'C' ? Inflate(p, p + 8, size - 8, length) : Unlzma(p, p + 8, size - 8, length);
 }
 
 namespace {
@@ -233,6 +273,7 @@ struct TLoader {
   TSwfMovie& movie;
   QByteArray jpegTables;
   int nesting = 0;
+  bool backgroundSet = false;
 
   // Reads the tags of a timeline (the movie's, or a sprite's) into it.
   void Tags(TReader& r, TTimeline& timeline, int32_t declaredFrames) {
@@ -267,8 +308,8 @@ struct TLoader {
         timeline.frames.push_back(std::move(current));
         current = TFrame();
         return false;
-      case 9:  // SetBackgroundColor
-        if (nesting == 0) movie.background = t.Rgb();
+      case 9:  // SetBackgroundColor: the first one counts
+        if (nesting == 0 && !backgroundSet) movie.background = t.Rgb(), backgroundSet = true;
         return false;
       case 43:  // FrameLabel
         current.label = QString::fromUtf8(t.String().c_str());
@@ -297,7 +338,8 @@ struct TLoader {
         return false;
       case 6: case 21: case 35: case 90: case 20: case 36: {  // the bitmaps
         const uint16_t id = t.U16();
-        TCharacter c{TCharacter::Bitmap, {}, ReadBitmap(t, code, jpegTables), {}};
+        TCharacter c{TCharacter::Bitmap, {}, ReadBitmap(t, code, jpegTables), false, {}};
+        c.opaque = Opaque(c.bitmap);
         Define(id, std::move(c));
         return false;
       }
@@ -305,7 +347,7 @@ struct TLoader {
         const uint16_t id = t.U16();
         const uint16_t frames = t.U16();
         if (nesting >= kMaxNesting) return false;
-        TCharacter c{TCharacter::Sprite, {}, {}, {}};
+        TCharacter c{TCharacter::Sprite, {}, {}, false, {}};
         ++nesting;
         Tags(t, c.sprite, frames);
         --nesting;
@@ -374,7 +416,7 @@ std::shared_ptr<const TSwfMovie> TSwfMovie::Load(const QByteArray& file) {
   const uint16_t rate = r.U16();
   movie->frameRate = rate / 256.0;
   const uint16_t frames = r.U16();
-  TLoader loader{*movie, {}, 0};
+  TLoader loader{*movie, {}, 0, false};
   loader.Tags(r, movie->root, frames);
   return movie;
 }

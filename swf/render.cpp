@@ -1,6 +1,7 @@
 // Drawing a frame: the display list, deepest first, each object with its matrix and colour
-// transform joined to those of the sprites it stands in, its fills and lines rasterized by our
-// own rasterizer; masks clip the depths they name.
+// transform joined to those of the sprites it stands in. A shape's fills are drawn by one pass
+// over each of its style groups' edges, then its lines over them; masks (a shape, a bitmap or a
+// sprite with all it draws) clip the depths they name.
 #include <QSemaphore>
 #include <QThreadPool>
 #include <algorithm>
@@ -16,7 +17,7 @@ namespace {
 
 // Masks nested deeper than this hide what they clip, so that a hostile movie of masks cannot
 // claim a screen-sized buffer for each of its depths.
-constexpr size_t kMaxMasks = 8;
+constexpr int kMaxMasks = 8;
 
 // The device pixels a shape's box covers inside the clip, or an empty rectangle.
 QRect DeviceBox(const QRectF& shapeBox, const QTransform& toDevice, const QRect& clip) {
@@ -29,90 +30,148 @@ QRect DeviceBox(const QRectF& shapeBox, const QTransform& toDevice, const QRect&
                QPoint(int(std::ceil(right)) - 1, int(std::ceil(bottom)) - 1));
 }
 
+// Lines sit on the format's pixel grid: the coordinate of a line of one pixel names the pixel it
+// covers, so its area is drawn half a pixel right and down of where it is.
+const QTransform kLineGrid = QTransform::fromTranslate(0.5, 0.5);
+
+struct TRenderer;
+
+// The paints of a group's fill styles, each made when the pass first meets its fill.
+class TStylePaints final : public TColourSink {
+ public:
+  TStylePaints(const TRenderer& r, const std::vector<TFillStyle>& fills, const TColorTransform& cx,
+               const QTransform& toDevice, uint32_t* pixels, qsizetype stride, TMaskPlane mask)
+      : TColourSink(pixels, stride, mask), r_(r), fills_(fills), cx_(cx), toDevice_(toDevice), paints_(fills.size()),
+        made_(fills.size(), false) {}
+
+ private:
+  const TPaint& Paint(uint16_t fill) override;
+  const TRenderer& r_;
+  const std::vector<TFillStyle>& fills_;
+  const TColorTransform& cx_;
+  const QTransform& toDevice_;
+  std::vector<TPaint> paints_;
+  std::vector<bool> made_;
+};
+
+// One paint for all a pass covers (a line).
+class TOnePaint final : public TColourSink {
+ public:
+  TOnePaint(const TPaint& paint, uint32_t* pixels, qsizetype stride, TMaskPlane mask)
+      : TColourSink(pixels, stride, mask), paint_(paint) {}
+
+ private:
+  const TPaint& Paint(uint16_t) override { return paint_; }
+  const TPaint& paint_;
+};
+
 struct TRenderer {
-  uint32_t* const pixels;  // the target's, row by row
+  uint32_t* const pixels;  // the target's, row by row; null when the renderer draws a mask
   const qsizetype stride;
+  uint8_t* const plane;    // the mask being drawn: the clip's pixels row by row
   const TSwfMovie& movie;
-  const int32_t frame;  // the movie's frame: which bitmap an id names
+  const int32_t frame;     // the movie's frame: which bitmap an id names
   const QRect clip;
   TRasterizer& raster;
-  // The masks in force, each the coverage of the clip's pixels row by row; an empty one hides
-  // everything.
-  std::vector<std::vector<uint8_t>> masks;
+  const double stageScale;  // device pixels a twip of the stage: lines that do not scale keep to it
+  int& planes;              // the mask planes alive, here and in the masks being drawn
+  // The masks in force, each the coverage of the clip's pixels row by row within the ones before;
+  // an empty one hides everything.
+  std::vector<std::vector<uint8_t>> masks = {};
 
-  const TCharacter* Bitmap(uint16_t id) const {
-    const TCharacter* c = movie.Character(id, frame);
-    return c && c->kind == TCharacter::Bitmap && !c->bitmap.isNull() ? c : nullptr;
-  }
-
-  const uint8_t* MaskAt(int y, int x) const {
-    if (masks.empty()) return nullptr;
-    return masks.back().data() + size_t(y - clip.top()) * size_t(clip.width()) + size_t(x - clip.left());
-  }
-
-  void FillPath(const QPainterPath& path, const QTransform& toDevice, bool evenOdd, const TPaint& paint) {
-    if (paint.Empty()) return;
-    const QRect box = DeviceBox(path.controlPointRect(), toDevice, clip);
-    if (box.isEmpty()) return;
-    raster.Begin(box);
-    raster.AddPath(path, toDevice);
-    raster.Sweep(evenOdd, [&](int y, int x, int n, const uint8_t* coverage) {
-      paint.Blend(pixels + y * stride, x, n, y, coverage, MaskAt(y, x));
-    });
-  }
+  TMaskPlane Mask() const { return masks.empty() ? TMaskPlane{} : TMaskPlane{masks.back().data(), clip}; }
 
   TPaint Paint(const TFillStyle& f, const TColorTransform& cx, const QTransform& toDevice) const {
     switch (f.kind) {
       case TFillStyle::Solid: return TPaint::Solid(f.color, cx);
       case TFillStyle::Bitmap: {
-        const TCharacter* c = Bitmap(f.bitmapId);
-        return TPaint::Bitmap(c ? &c->bitmap : nullptr, f.repeat, f.smooth, cx, f.matrix * toDevice);
+        const TCharacter* c = movie.Character(f.bitmapId, frame);
+        if (!c || c->kind != TCharacter::Bitmap || c->bitmap.isNull()) return {};
+        return TPaint::Bitmap(&c->bitmap, f.repeat, f.smooth, cx, f.matrix * toDevice, c->opaque);
       }
       default: return TPaint::Gradient(f, cx, toDevice);
     }
   }
 
-  void Stroke(const TSwfShape::TPart& part, const TColorTransform& cx, const QTransform& toDevice) {
-    const TLineStyle& l = part.line;
-    const TPaint paint = l.hasFill ? Paint(l.fill, cx, toDevice) : TPaint::Solid(l.color, cx);
-    const double scale = std::sqrt(std::abs(toDevice.determinant()));
-    if (l.width * scale >= 1.0) {
-      FillPath(part.outline, toDevice, false, paint);
-      return;
+  // A pass of a path's area (non-zero rule) in one paint.
+  void FillPath(const QPainterPath& path, const QTransform& toDevice, const TPaint& paint) {
+    if (!plane && paint.Empty()) return;
+    const QRect box = DeviceBox(path.controlPointRect(), toDevice, clip);
+    auto edges = [&](TRasterizer& r) { r.AddPath(path, toDevice); };
+    if (plane) {
+      TMaskSink sink(plane, clip, Mask());
+      raster.Pass(box, false, edges, sink);
+    } else {
+      TOnePaint sink(paint, pixels, stride, Mask());
+      raster.Pass(box, false, edges, sink);
     }
-    // A line thinner than a pixel on the device is drawn one pixel wide, as flash draws it.
-    QPainterPathStroker hairline;
-    hairline.setWidth(1.0);
-    hairline.setCapStyle(Qt::RoundCap);
-    hairline.setJoinStyle(Qt::RoundJoin);
-    const QPainterPath device = toDevice.map(part.path);
-    if (DeviceBox(device.controlPointRect().adjusted(-1, -1, 1, 1), QTransform(), clip).isEmpty()) return;
-    FillPath(hairline.createStroke(device), QTransform(), false, paint);
   }
 
-  // A mask: the area its shape fills, within the masks already in force.
-  void PushMask(const TDisplayObject& o, const QTransform& toDevice) {
-    if (masks.size() >= kMaxMasks || (!masks.empty() && masks.back().empty())) {
+  // The fills of a style group: one pass over its edges.
+  void Fills(const TSwfShape::TGroup& g, bool evenOdd, const TColorTransform& cx, const QTransform& toDevice) {
+    if (g.edges.empty()) return;
+    const QRect box = DeviceBox(g.fillBounds, toDevice, clip);
+    const double m11 = toDevice.m11(), m12 = toDevice.m12(), m21 = toDevice.m21(), m22 = toDevice.m22();
+    const double dx = toDevice.dx(), dy = toDevice.dy();
+    auto at = [&](float x, float y) { return QPointF(m11 * x + m21 * y + dx, m12 * x + m22 * y + dy); };
+    auto edges = [&](TRasterizer& r) {
+      for (const TSwfShape::TEdge& e : g.edges) {
+        if (e.curve) r.AddQuad(at(e.ax, e.ay), at(e.cx, e.cy), at(e.bx, e.by), e.fill0, e.fill1);
+        else r.AddLine(at(e.ax, e.ay), at(e.bx, e.by), e.fill0, e.fill1);
+      }
+    };
+    if (plane) {
+      TMaskSink sink(plane, clip, Mask());
+      raster.Pass(box, evenOdd, edges, sink);
+    } else {
+      TStylePaints sink(*this, g.fills, cx, toDevice, pixels, stride, Mask());
+      raster.Pass(box, evenOdd, edges, sink);
+    }
+  }
+
+  void Stroke(const TSwfShape::TStroke& s, const TColorTransform& cx, const QTransform& toDevice) {
+    const TLineStyle& l = s.line;
+    const TPaint paint = l.hasFill ? Paint(l.fill, cx, toDevice) : TPaint::Solid(l.color, cx);
+    if (paint.Empty()) return;
+    // The line's width on the device: scaled with its shape, or kept to the stage where the line
+    // does not scale (in one direction: the shape's scale in the other).
+    double width;
+    if (l.noHScale && l.noVScale) width = l.width * stageScale;
+    else if (l.noHScale) width = l.width * std::hypot(toDevice.m21(), toDevice.m22());
+    else if (l.noVScale) width = l.width * std::hypot(toDevice.m11(), toDevice.m12());
+    else if (l.width * std::sqrt(std::abs(toDevice.determinant())) >= 1.0) return FillPath(s.outline, toDevice * kLineGrid, paint);
+    else width = 1;
+    // Drawn from its path on the device, never thinner than a pixel (a hairline, as flash draws
+    // one), when it does not scale or would be thinner.
+    if (!std::isfinite(width)) return;
+    const QPainterPath device = toDevice.map(s.path);
+    const double reach = std::max(width, 1.0) + 1;
+    if (DeviceBox(device.controlPointRect().adjusted(-reach, -reach, reach, reach), QTransform(), clip).isEmpty()) return;
+    FillPath(LineArea(l, std::clamp(width, 1.0, 1e6), device), kLineGrid, paint);
+  }
+
+  // A mask: the area the object fills (a shape's fills, a bitmap's box, all a sprite draws at its
+  // frame), within the masks already in force.
+  void PushMask(const TDisplayObject& o, const QTransform& toDevice, int nesting) {
+    if (planes >= kMaxMasks || (!masks.empty() && masks.back().empty())) {
       masks.emplace_back();
       return;
     }
     std::vector<uint8_t> area(size_t(clip.width()) * size_t(clip.height()), 0);
-    const TCharacter* c = o.character;
-    if (c && c->kind == TCharacter::Shape)
-      for (const TSwfShape::TPart& part : c->shape.parts) {
-        if (part.stroke) continue;
-        const QRect box = DeviceBox(part.path.controlPointRect(), toDevice, clip);
-        if (box.isEmpty()) continue;
-        raster.Begin(box);
-        raster.AddPath(part.path, toDevice);
-        raster.Sweep(true, [&](int y, int x, int n, const uint8_t* coverage) {
-          uint8_t* row = area.data() + size_t(y - clip.top()) * size_t(clip.width()) + size_t(x - clip.left());
-          for (int i = 0; i < n; ++i) row[i] = std::max(row[i], coverage[i]);
-        });
-      }
+    ++planes;
+    TRenderer mask{nullptr, 0, area.data(), movie, frame, clip, raster, stageScale, planes};
+    mask.Object(o, toDevice, TColorTransform(), nesting);
+    mask.PopMasks(0);
     if (!masks.empty())
       for (size_t i = 0; i < area.size(); ++i) area[i] = uint8_t((area[i] * masks.back()[i] + 127) / 255);
     masks.push_back(std::move(area));
+  }
+
+  void PopMasks(size_t keep) {
+    while (masks.size() > keep) {
+      if (!masks.back().empty()) --planes;
+      masks.pop_back();
+    }
   }
 
   void List(const TTimelineInstance& instance, const QTransform& parent, const TColorTransform& outer, int nesting) {
@@ -120,17 +179,17 @@ struct TRenderer {
     const size_t base = masks.size();
     std::vector<uint16_t> until;  // the last depth each of this list's masks clips
     for (const auto& [depth, o] : instance.List()) {
-      while (!until.empty() && depth > until.back()) masks.pop_back(), until.pop_back();
+      while (!until.empty() && depth > until.back()) PopMasks(masks.size() - 1), until.pop_back();
       const QTransform toDevice = o.matrix * parent;
       if (o.clipDepth > 0) {  // a mask: not drawn, it clips the depths above it up to its own
-        PushMask(o, toDevice);
+        PushMask(o, toDevice, nesting);
         until.push_back(o.clipDepth);
         continue;
       }
       if (!masks.empty() && masks.back().empty()) continue;  // hidden by masks too deep
       Object(o, toDevice, o.colorTransform.After(outer), nesting);
     }
-    masks.resize(base);
+    PopMasks(base);
   }
 
   void Object(const TDisplayObject& o, const QTransform& toDevice, const TColorTransform& cx, int nesting) {
@@ -144,17 +203,26 @@ struct TRenderer {
       if (c->bitmap.isNull()) return;
       QPainterPath box;
       box.addRect(0, 0, c->bitmap.width() * 20.0, c->bitmap.height() * 20.0);
-      FillPath(box, toDevice, true,
-               TPaint::Bitmap(&c->bitmap, false, false, cx, QTransform::fromScale(20, 20) * toDevice));
+      FillPath(box, toDevice,
+               TPaint::Bitmap(&c->bitmap, false, false, cx, QTransform::fromScale(20, 20) * toDevice, c->opaque));
       return;
     }
     if (c->kind != TCharacter::Shape) return;
-    for (const TSwfShape::TPart& part : c->shape.parts) {
-      if (part.stroke) Stroke(part, cx, toDevice);
-      else FillPath(part.path, toDevice, true, Paint(part.fill, cx, toDevice));
+    for (const TSwfShape::TGroup& g : c->shape.groups) {
+      Fills(g, !c->shape.nonZero, cx, toDevice);
+      if (plane) continue;  // a mask is the area of the fills
+      for (const TSwfShape::TStroke& s : g.strokes) Stroke(s, cx, toDevice);
     }
   }
 };
+
+const TPaint& TStylePaints::Paint(uint16_t fill) {
+  static const TPaint kNone;
+  if (fill == 0 || fill > fills_.size()) return kNone;
+  const size_t i = fill - 1u;
+  if (!made_[i]) paints_[i] = r_.Paint(fills_[i], cx_, toDevice_), made_[i] = true;
+  return paints_[i];
+}
 
 }  // namespace
 
@@ -165,11 +233,13 @@ void Render(QImage& target, const TSwfPlayer& player, const QTransform& toDevice
   if (area.isEmpty()) return;
   auto* pixels = reinterpret_cast<uint32_t*>(target.bits());
   const qsizetype stride = target.bytesPerLine() / 4;
+  const double stageScale = std::sqrt(std::abs(toDevice.determinant()));
   auto band = [&](const QRect& rows) {
     // One rasterizer for every frame a thread draws: its buffers grow to the largest shape seen
     // and stay.
     static thread_local TRasterizer raster;
-    TRenderer r{pixels, stride, player.Movie(), player.CurrentFrame(), rows, raster, {}};
+    int planes = 0;
+    TRenderer r{pixels, stride, nullptr, player.Movie(), player.CurrentFrame(), rows, raster, stageScale, planes};
     r.List(player.Root(), toDevice, TColorTransform(), 0);
   };
   // A large frame is drawn in horizontal bands, one a core (up to four): each band walks the
@@ -217,6 +287,19 @@ QTransform StageTransform(const QRectF& stage, QSize view, int scaleMode, int al
   return t;
 }
 
+namespace {
+
+// The player's state at the stage's size on the movie's background.
+QImage Snapshot(const TSwfPlayer& player) {
+  const QSize size = player.Movie().StageSize();
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(player.Movie().background);
+  Render(image, player, StageTransform(player.Movie().stage, size, 3, 1 | 4), image.rect());
+  return image;
+}
+
+}  // namespace
+
 QImage RenderFrame(std::shared_ptr<const TSwfMovie> movie, int32_t frame) {
   TSwfPlayer player(movie);
   // Played from the first frame: the sprites move on as they would in the show.
@@ -225,11 +308,13 @@ QImage RenderFrame(std::shared_ptr<const TSwfMovie> movie, int32_t frame) {
     player.Advance();
   }
   if (player.CurrentFrame() != frame) player.GotoFrame(frame);
-  const QSize size = player.Movie().StageSize();
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(player.Movie().background);
-  Render(image, player, StageTransform(player.Movie().stage, size, 3, 1 | 4), image.rect());
-  return image;
+  return Snapshot(player);
+}
+
+QImage RenderTicks(std::shared_ptr<const TSwfMovie> movie, int64_t ticks) {
+  TSwfPlayer player(movie);
+  for (int64_t t = 1; t < ticks; ++t) player.Advance();
+  return Snapshot(player);
 }
 
 }  // namespace sf::swf

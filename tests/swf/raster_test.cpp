@@ -20,20 +20,36 @@ using sftest::TShapeRecords;
 
 namespace {
 
+// Collects a pass's coverage by pixel, the fills' shares of a pixel summed; checks that rows come
+// top to bottom and, within a row, left to right, once each pixel.
+struct TCollect final : TCoverageSink {
+  QRect area;
+  std::map<std::pair<int, int>, int> out;
+  int lastY = INT32_MIN, lastX = INT32_MIN;
+  void Pixel(int y, int x, int c) {
+    EXPECT_TRUE(y > lastY || (y == lastY && x > lastX)) << x << "," << y;
+    EXPECT_TRUE(area.contains(x, y)) << x << "," << y;
+    lastY = y, lastX = x;
+    out[{x, y}] += c;
+  }
+  void Run(int y, int x, int n, uint16_t, const uint8_t* c) override {
+    for (int i = 0; i < n; ++i) Pixel(y, x + i, c[i]);
+  }
+  void Mixed(int y, int x, int n, const TShare* shares, int count) override {
+    EXPECT_GT(count, 1);
+    int sum = 0;
+    for (int k = 0; k < count; ++k) sum += shares[k].coverage;
+    for (int i = 0; i < n; ++i) Pixel(y, x + i, sum);
+  }
+};
+
 // The coverage of each pixel of `area` that a path gets, by (x, y).
 std::map<std::pair<int, int>, int> Coverage(const QPainterPath& path, QRect area, bool evenOdd = true) {
   TRasterizer r;
-  r.Begin(area);
-  r.AddPath(path, QTransform());
-  std::map<std::pair<int, int>, int> out;
-  int lastY = INT32_MIN;
-  r.Sweep(evenOdd, [&](int y, int x, int n, const uint8_t* c) {
-    EXPECT_GT(y, lastY);  // rows top to bottom, once each
-    lastY = y;
-    EXPECT_TRUE(area.contains(QRect(x, y, n, 1)));
-    for (int i = 0; i < n; ++i) out[{x + i, y}] = c[i];
-  });
-  return out;
+  TCollect collect;
+  collect.area = area;
+  r.Pass(area, evenOdd, [&](TRasterizer& ras) { ras.AddPath(path, QTransform()); }, collect);
+  return collect.out;
 }
 
 int At(const std::map<std::pair<int, int>, int>& c, int x, int y) {
@@ -104,19 +120,22 @@ TEST(SwfRaster, FillRulesAndEdgesOutsideTheArea) {
   // Hostile coordinates: nothing crashes, and the rasterizer stays clean for the next shape.
   const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
   TRasterizer r;
-  r.Begin(QRect(0, 0, 16, 16));
-  r.AddLine(nan, 0, 5, 5);
-  r.AddLine(0, -inf, 5, inf);
-  r.AddLine(-1e300, 1, 1e300, 9);
-  r.AddLine(1e12, -1e12, -1e12, 1e12);
-  r.Sweep(false, [](int, int, int, const uint8_t*) {});
-  r.Begin(QRect(0, 0, 16, 16));
-  r.AddPath(Polygon({{1, 1}, {3, 1}, {3, 3}, {1, 3}}), QTransform());
-  int covered = 0;
-  r.Sweep(true, [&](int, int, int n, const uint8_t* cov) {
-    for (int i = 0; i < n; ++i) covered += cov[i] == 255;
-  });
-  EXPECT_EQ(covered, 4);
+  TCollect hostile;
+  hostile.area = QRect(0, 0, 16, 16);
+  r.Pass(hostile.area, false, [&](TRasterizer& ras) {
+    ras.AddLine({nan, 0}, {5, 5}, 0, 1);
+    ras.AddLine({0, -inf}, {5, inf}, 0, 1);
+    ras.AddLine({-1e300, 1}, {1e300, 9}, 0, 1);
+    ras.AddLine({1e12, -1e12}, {-1e12, 1e12}, 0, 1);
+    ras.AddQuad({nan, 1}, {1e308, -1e308}, {3, 3}, 1, 0);
+    ras.AddQuad({-1e300, 1}, {1e300, 1e300}, {3, 3}, 1, 0);
+  }, hostile);
+  TCollect square;
+  square.area = QRect(0, 0, 16, 16);
+  r.Pass(square.area, true, [&](TRasterizer& ras) { ras.AddPath(Polygon({{1, 1}, {3, 1}, {3, 3}, {1, 3}}), QTransform()); },
+         square);
+  EXPECT_EQ(square.out.size(), 4u);
+  for (const auto& [xy, c] : square.out) EXPECT_EQ(c, 255);
 }
 
 TEST(SwfRaster, RandomPolygonsCoverTheirArea) {
@@ -169,19 +188,17 @@ TEST(SwfRaster, PaintsBlendByCoverage) {
   g.matrix = QTransform::fromScale(32.0 / 32768, 32.0 / 32768) * QTransform::fromTranslate(16, 0);
   uint32_t line[48];
   const std::vector<uint8_t> all(48, 255);
-  // Pixel x's centre lies at t = (x + 0.5) / 32.
+  // A gradient takes its colour at the pixel's coordinate: pixel x lies at t = x / 32.
   auto blue = [](uint32_t p) { return int(p & 0xFF); };
   for (uint8_t spread : {0, 1, 2}) {
     g.spread = spread;
     std::fill(line, line + 48, 0xFF000000u);
     TPaint::Gradient(g, TColorTransform(), QTransform()).Blend(line, 0, 48, 0, all.data(), nullptr);
-    EXPECT_EQ(blue(line[0]), 4) << int(spread);
-    EXPECT_EQ(int(line[0] >> 16 & 0xFF), 251) << int(spread);
-    EXPECT_EQ(blue(line[16]), 131) << int(spread);
-    const int beyond = blue(line[40]);  // t = 1.27
-    if (spread == 0) EXPECT_EQ(line[40], 0xFF0000FFu);
-    if (spread == 1) EXPECT_EQ(beyond, 187);  // reflected: 0.73
-    if (spread == 2) EXPECT_EQ(beyond, 68);   // repeated: 0.27
+    EXPECT_EQ(line[0], 0xFFFF0000u) << int(spread);
+    EXPECT_EQ(blue(line[8]), 64) << int(spread);  // a quarter: 63.75
+    EXPECT_EQ(blue(line[16]), 128) << int(spread);
+    const int beyond = blue(line[40]);  // t = 1.25
+    EXPECT_EQ(beyond, spread == 0 ? 255 : spread == 1 ? 191 : 64);  // padded, reflected (0.75), repeated (0.25)
   }
 
   // A 2 x 1 bitmap: at its size every pixel centre takes a pixel exactly, smoothed or not;

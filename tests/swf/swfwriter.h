@@ -238,6 +238,102 @@ inline std::string Move(int depth, int32_t tx, int32_t ty) {
   return Tag(26, b.Data());
 }
 
+// PlaceObject2 of a character that masks the depths above it up to `clipDepth`.
+inline std::string PlaceClip(int depth, int id, int clipDepth, int32_t tx, int32_t ty) {
+  TBits b;
+  b.U8(0x46);  // a clip depth, a matrix, a character
+  b.U16(depth), b.U16(id);
+  b.Translate(tx, ty);
+  b.U16(clipDepth);
+  return Tag(26, b.Data());
+}
+
+// PlaceObject2 of a character with a whole matrix.
+inline std::string PlaceMatrix(int depth, int id, double sx, double sy, int32_t tx, int32_t ty) {
+  TBits b;
+  b.U8(0x06);
+  b.U16(depth), b.U16(id);
+  b.Matrix(sx, sy, 0, 0, tx, ty);
+  return Tag(26, b.Data());
+}
+
+// DefineSprite: its frame count and its own tags (an End tag is added).
+inline std::string Sprite(int id, int frames, const std::string& tags) {
+  TBits b;
+  b.U16(id), b.U16(frames);
+  b.Bytes(tags + EndTag());
+  return Tag(39, b.Data(), true);
+}
+
+// DoAction with the given action records (the end flag is added); the one-byte actions.
+inline std::string DoAction(const std::string& records) { return Tag(12, records + std::string(1, '\0')); }
+inline std::string StopAction() { return std::string(1, '\x07'); }
+inline std::string PlayAction() { return std::string(1, '\x06'); }
+
+// A gradient fill: its type (0x10 linear, 0x12 radial), the matrix from the gradient square
+// (-16384 to 16384) to shape twips, the spread (0 pad, 1 reflect, 2 repeat) and interpolation
+// (0 RGB, 1 linear RGB) modes, and the stops as ratio and 0xAARRGGBB; `alpha` writes RGBA
+// colours (DefineShape3 and 4).
+struct TStop {
+  int ratio;
+  uint32_t argb;
+};
+inline std::string GradientFill(int type, double sx, double sy, int32_t tx, int32_t ty, int spread, int interpolation,
+                                const std::vector<TStop>& stops, bool alpha = true) {
+  TBits g;
+  g.U8(type);
+  g.Matrix(sx, sy, 0, 0, tx, ty);
+  g.UB(uint32_t(spread), 2), g.UB(uint32_t(interpolation), 2), g.UB(uint32_t(stops.size()), 4);
+  for (const TStop& s : stops) {
+    g.U8(s.ratio);
+    if (alpha) g.Rgba(s.argb & 0xFFFFFF, int(s.argb >> 24));
+    else g.Rgb(s.argb & 0xFFFFFF);
+  }
+  return g.Data();
+}
+// A linear gradient that runs along x from `x0` for `length` twips (and is the same at every y).
+inline std::string LinearAlongX(int32_t x0, int32_t length, int spread, int interpolation, const std::vector<TStop>& stops,
+                                bool alpha = true) {
+  return GradientFill(0x10, length / 32768.0, length / 32768.0, x0 + length / 2, 0, spread, interpolation, stops, alpha);
+}
+
+// LINESTYLE2 (DefineShape4) with a colour: caps 0 round, 1 none, 2 square; joins 0 round,
+// 1 bevel, 2 miter (with its limit).
+struct TLine2 {
+  int width = 20;
+  uint32_t argb = 0xFF000000;
+  bool noHScale = false, noVScale = false;
+  int startCap = 0, endCap = 0, join = 0;
+  double miterLimit = 3;
+};
+inline std::string LineStyle2(const TLine2& l) {
+  TBits b;
+  b.U16(l.width);
+  b.UB(uint32_t(l.startCap), 2), b.UB(uint32_t(l.join), 2);
+  b.UB(0, 1);  // no fill: a colour
+  b.UB(l.noHScale, 1), b.UB(l.noVScale, 1);
+  b.UB(0, 1), b.UB(0, 5), b.UB(0, 1);  // no pixel hinting, reserved, closed
+  b.UB(uint32_t(l.endCap), 2);
+  if (l.join == 2) b.U16(int(std::lround(l.miterLimit * 256)));
+  b.Rgba(l.argb & 0xFFFFFF, int(l.argb >> 24));
+  return b.Data();
+}
+
+// DefineShape4: id, bounds (also given as the edge bounds), whether its fills go by the
+// non-zero rule, styles, the index bits, the records.
+inline std::string DefineShape4(int id, int32_t w, int32_t h, bool nonZero, const std::string& styles, int fillBits,
+                                int lineBits, const std::string& records) {
+  TBits b;
+  b.U16(id);
+  b.Rect(0, w, 0, h);
+  b.Rect(0, w, 0, h);
+  b.UB(0, 5), b.UB(nonZero, 1), b.UB(0, 1), b.UB(1, 1);
+  b.Bytes(styles);
+  b.UB(uint32_t(fillBits), 4), b.UB(uint32_t(lineBits), 4);
+  b.Bytes(records);
+  return Tag(83, b.Data(), true);
+}
+
 inline std::string Zlib(const std::string& raw) {
   std::string out(compressBound(uLong(raw.size())), '\0');
   uLongf n = uLongf(out.size());
