@@ -51,6 +51,7 @@ struct TFillStyle {
   std::vector<std::pair<uint8_t, QColor>> stops;  // ratio 0 to 255 and colour
   uint8_t spread = 0;                  // 0 pad, 1 reflect, 2 repeat
   bool linearRgb = false;              // the stops are mixed in linear light, not in sRGB codes
+  std::vector<uint32_t> table;         // gradients: the 256 colours between the stops, premultiplied
   float focal = 0;                     // Focal: -1 to 1
   uint16_t bitmapId = 0;
   bool repeat = true, smooth = true;   // Bitmap
@@ -89,6 +90,7 @@ struct TSwfShape {
     std::vector<TFillStyle> fills;
     std::vector<TEdge> edges;  // the edges with a fill on either side
     QRectF fillBounds;         // of those edges with their control points
+    uint16_t onlyFill = 0;     // the one fill every edge has on one side, against none; else 0
     std::vector<TStroke> strokes;
   };
   QRectF bounds;

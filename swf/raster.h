@@ -34,8 +34,11 @@ struct TShare {
 // Where a pass's coverage goes, row by row, top to bottom, each row left to right.
 class TCoverageSink {
  public:
-  // n pixels from x of row y that one fill alone covers, each by its coverage (1 to 255).
+  // n pixels from x of row y that one fill alone covers, each by its coverage (0 to 255).
   virtual void Run(int y, int x, int n, uint16_t fill, const uint8_t* coverage) = 0;
+  // n pixels from x of row y that one fill alone covers, all by the same coverage (1 to 255): the
+  // inside of a fill.
+  virtual void Span(int y, int x, int n, uint16_t fill, uint8_t coverage) = 0;
   // n pixels from x of row y that several fills share, each pixel the same shares.
   virtual void Mixed(int y, int x, int n, const TShare* shares, int count) = 0;
 
@@ -47,9 +50,11 @@ class TRasterizer {
  public:
   // A pass over `area` (device pixels): `edges(*this)` adds its edges with AddLine, AddQuad and
   // AddPath; the coverage goes to `sink`. A pass of more cells than a rasterizer keeps at once
-  // is drawn again in halves of its rows.
+  // is drawn again in halves of its rows. `only`, when not 0, tells that every edge has that fill
+  // on one side and none on the other (a line, a shape of one style): the pass then sums its
+  // cells in place, row by row, without keeping them apart by fill.
   template <class TEdges>
-  void Pass(const QRect& area, bool evenOdd, TEdges&& edges, TCoverageSink& sink);
+  void Pass(const QRect& area, bool evenOdd, TEdges&& edges, TCoverageSink& sink, uint16_t only = 0);
 
   // An edge in device pixels from a to b, with the fill on its left and on its right.
   void AddLine(QPointF a, QPointF b, uint16_t left, uint16_t right);
@@ -59,8 +64,10 @@ class TRasterizer {
   // edge (for the non-zero rule the side does not matter).
   void AddPath(const QPainterPath& path, const QTransform& toDevice, uint16_t fill = 1);
 
-  // The most cells a rasterizer holds before a pass is split.
+  // The most cells a rasterizer holds before a pass is split, and the largest area (in pixels)
+  // whose cells of one fill it sums in place.
   static constexpr size_t kMaxCells = size_t(1) << 20;
+  static constexpr size_t kMaxDense = size_t(1) << 20;
 
  private:
   // A pixel's change: the pixel gets `area` of its fills, the pixels right of it `cover`; `right`
@@ -71,10 +78,11 @@ class TRasterizer {
     uint16_t left, right;
   };
 
-  void Begin(const QRect& area);
+  void Begin(const QRect& area, uint16_t only);
   void Clear();
   void Sweep(bool evenOdd, TCoverageSink& sink);
   void SweepRow(int r, bool evenOdd, TCoverageSink& sink);
+  void SweepDense(int r, bool evenOdd, TCoverageSink& sink);
   void Deposit(double x0, double y0, double x1, double y1, uint16_t left, uint16_t right);
   void Add(int r, int x, float area, float cover, uint16_t left, uint16_t right);
   void Touch(uint16_t fill, double area, double cover);
@@ -82,6 +90,10 @@ class TRasterizer {
   QRect area_;
   int w_ = 0, h_ = 0;
   std::vector<std::vector<TCell>> rows_;
+  // A pass of one fill: its cells summed in place, h rows of w + 2, each row's first and last.
+  uint16_t only_ = 0;
+  std::vector<float> dense_;
+  std::vector<int> denseLo_, denseHi_;
   int rowMin_ = 0, rowMax_ = -1;
   size_t cells_ = 0;
   bool overflowed_ = false;
@@ -99,6 +111,9 @@ class TRasterizer {
 
 // A colour transform applied to premultiplied pixels.
 uint32_t TransformPixel(uint32_t premultiplied, const TColorTransform& cx);
+
+// A gradient's colour at each of its 256 ratios, premultiplied, its stops transformed first.
+std::vector<uint32_t> GradientTable(const TFillStyle& f, const TColorTransform& cx);
 
 class TPaint;
 
@@ -118,6 +133,7 @@ class TColourSink : public TCoverageSink {
  public:
   TColourSink(uint32_t* pixels, qsizetype stride, TMaskPlane mask) : pixels_(pixels), stride_(stride), mask_(mask) {}
   void Run(int y, int x, int n, uint16_t fill, const uint8_t* coverage) override;
+  void Span(int y, int x, int n, uint16_t fill, uint8_t coverage) override;
   void Mixed(int y, int x, int n, const TShare* shares, int count) override;
 
  protected:
@@ -137,6 +153,7 @@ class TMaskSink final : public TCoverageSink {
  public:
   TMaskSink(uint8_t* plane, const QRect& area, TMaskPlane mask) : plane_(plane), area_(area), mask_(mask) {}
   void Run(int y, int x, int n, uint16_t fill, const uint8_t* coverage) override;
+  void Span(int y, int x, int n, uint16_t, uint8_t coverage) override { Gain(y, x, n, nullptr, coverage); }
   void Mixed(int y, int x, int n, const TShare* shares, int count) override;
 
  private:
@@ -162,6 +179,8 @@ class TPaint {
   // pixels, each by its coverage (0 to 255) and, when given, by a mask's coverage at the same
   // pixels.
   void Blend(uint32_t* row, int x, int n, int y, const uint8_t* coverage, const uint8_t* mask) const;
+  // The same with one coverage for all the pixels.
+  void Blend(uint32_t* row, int x, int n, int y, uint8_t coverage, const uint8_t* mask) const;
   // The paint's premultiplied colours of n pixels from x in row y.
   void Fetch(int y, int x, int n, uint32_t* out) const;
 
@@ -172,10 +191,16 @@ class TPaint {
   const uint32_t* Direct(int y, int x, int n) const;
 
   uint32_t colour_ = 0;               // Solid, premultiplied
-  std::vector<uint32_t> table_;       // gradients: 256 premultiplied colours
+  // Gradients: 256 premultiplied colours, the style's own or those under a colour transform.
+  const uint32_t* styleTable_ = nullptr;
+  std::vector<uint32_t> transformed_;
+  const uint32_t* Table() const { return transformed_.empty() ? styleTable_ : transformed_.data(); }
   uint8_t spread_ = 0;
   double focal_ = 0;                  // on the unit circle's x axis
   QTransform fromDevice_;             // device pixels to the unit gradient square or bitmap pixels
+  // The same as plain numbers: u = ux x + uy y + u0, v = vx x + vy y + v0.
+  double ux_ = 0, uy_ = 0, u0_ = 0, vx_ = 0, vy_ = 0, v0_ = 0;
+  void SetFromDevice(const QTransform& m);
   const QImage* image_ = nullptr;     // Bitmap, premultiplied ARGB
   bool repeat_ = true, smooth_ = true, opaque_ = false;
   bool direct_ = false;               // the bitmap's pixels sit on the device's: an offset of
@@ -188,15 +213,15 @@ class TPaint {
 // --- template body ---
 
 template <class TEdges>
-void TRasterizer::Pass(const QRect& area, bool evenOdd, TEdges&& edges, TCoverageSink& sink) {
+void TRasterizer::Pass(const QRect& area, bool evenOdd, TEdges&& edges, TCoverageSink& sink, uint16_t only) {
   if (area.isEmpty()) return;
-  Begin(area);
+  Begin(area, only);
   edges(*this);
   if (overflowed_ && area.height() > 1) {
     Clear();
     const int half = area.height() / 2;
-    Pass(QRect(area.left(), area.top(), area.width(), half), evenOdd, edges, sink);
-    Pass(QRect(area.left(), area.top() + half, area.width(), area.height() - half), evenOdd, edges, sink);
+    Pass(QRect(area.left(), area.top(), area.width(), half), evenOdd, edges, sink, only);
+    Pass(QRect(area.left(), area.top() + half, area.width(), area.height() - half), evenOdd, edges, sink, only);
     return;
   }
   Sweep(evenOdd, sink);  // a single row still too full draws the cells it could keep

@@ -5,6 +5,7 @@
 #include <QSemaphore>
 #include <QThreadPool>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <thread>
 
@@ -14,6 +15,9 @@
 
 namespace sf::swf {
 namespace {
+
+// The pixels a band of a frame holds at most, so that they stay in a core's cache.
+constexpr qint64 kBandBytes = qint64(1) << 20;
 
 // Masks nested deeper than this hide what they clip, so that a hostile movie of masks cannot
 // claim a screen-sized buffer for each of its depths.
@@ -100,10 +104,10 @@ struct TRenderer {
     auto edges = [&](TRasterizer& r) { r.AddPath(path, toDevice); };
     if (plane) {
       TMaskSink sink(plane, clip, Mask());
-      raster.Pass(box, false, edges, sink);
+      raster.Pass(box, false, edges, sink, 1);
     } else {
       TOnePaint sink(paint, pixels, stride, Mask());
-      raster.Pass(box, false, edges, sink);
+      raster.Pass(box, false, edges, sink, 1);
     }
   }
 
@@ -122,10 +126,10 @@ struct TRenderer {
     };
     if (plane) {
       TMaskSink sink(plane, clip, Mask());
-      raster.Pass(box, evenOdd, edges, sink);
+      raster.Pass(box, evenOdd, edges, sink, g.onlyFill);
     } else {
       TStylePaints sink(*this, g.fills, cx, toDevice, pixels, stride, Mask());
-      raster.Pass(box, evenOdd, edges, sink);
+      raster.Pass(box, evenOdd, edges, sink, g.onlyFill);
     }
   }
 
@@ -242,28 +246,29 @@ void Render(QImage& target, const TSwfPlayer& player, const QTransform& toDevice
     TRenderer r{pixels, stride, nullptr, player.Movie(), player.CurrentFrame(), rows, raster, stageScale, planes};
     r.List(player.Root(), toDevice, TColorTransform(), 0);
   };
-  // A large frame is drawn in horizontal bands, one a core (up to four): each band walks the
-  // whole display list and touches only its own rows.
+  // A large frame is drawn in horizontal bands of about a megabyte, so that the pixels of a band
+  // stay in the core's cache while all its shapes are drawn; each band walks the whole display
+  // list and touches only its own rows. The cores (up to four) take the bands in turn.
   const int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-  const int bands = qint64(area.width()) * area.height() < 256 * 1024 ? 1 : std::clamp(area.height() / 64, 1, cores);
-  std::vector<QRect> parts;
-  for (int b = 0; b < bands; ++b) {
-    const int top = area.top() + area.height() * b / bands, bottom = area.top() + area.height() * (b + 1) / bands;
-    parts.emplace_back(area.left(), top, area.width(), bottom - top);
-  }
+  const qint64 bytes = qint64(area.width()) * area.height() * 4;
+  const int bands = int(std::clamp<qint64>(bytes / kBandBytes, 1, std::max(1, area.height() / 16)));
+  std::atomic<int> next{0};
+  auto work = [&] {
+    for (int b; (b = next.fetch_add(1)) < bands;) {
+      const int top = area.top() + area.height() * b / bands, bottom = area.top() + area.height() * (b + 1) / bands;
+      band(QRect(area.left(), top, area.width(), bottom - top));
+    }
+  };
   QSemaphore done;
-  int queued = 0;
-  for (int b = 1; b < bands; ++b) {
-    if (QThreadPool::globalInstance()->tryStart([&, b] {
-          band(parts[size_t(b)]);
+  int helpers = 0;
+  for (int c = 1; c < std::min(cores, bands); ++c)
+    if (QThreadPool::globalInstance()->tryStart([&] {
+          work();
           done.release();
         }))
-      ++queued;
-    else
-      band(parts[size_t(b)]);  // no thread free: drawn here
-  }
-  band(parts[0]);
-  done.acquire(queued);
+      ++helpers;
+  work();
+  done.acquire(helpers);
 }
 
 QTransform StageTransform(const QRectF& stage, QSize view, int scaleMode, int alignMode) {

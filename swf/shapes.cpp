@@ -7,6 +7,7 @@
 #include <map>
 
 #include "swf/parse.h"
+#include "swf/raster.h"
 
 namespace sf::swf {
 namespace {
@@ -32,6 +33,7 @@ TFillStyle ReadFill(TReader& r, int version) {
         f.stops.emplace_back(ratio, Color(r, version));
       }
       if (type == 0x13) f.focal = float(r.S16()) / 256.0f;
+      f.table = GradientTable(f, TColorTransform());
       break;
     }
     case 0x40: case 0x41: case 0x42: case 0x43:
@@ -194,7 +196,14 @@ TCharacter ReadShape(TReader& r, int tag) {
   } catch (const ESwfError&) {
   }
   for (TStyleGroup& g : groups) {
-    if (!g.group.edges.empty()) g.group.fillBounds = QRectF(QPointF(g.left, g.top), QPointF(g.right, g.bottom));
+    if (!g.group.edges.empty()) {
+      g.group.fillBounds = QRectF(QPointF(g.left, g.top), QPointF(g.right, g.bottom));
+      const TSwfShape::TEdge& e = g.group.edges.front();
+      uint16_t only = e.fill0 == 0 ? e.fill1 : e.fill1 == 0 ? e.fill0 : 0;
+      for (const TSwfShape::TEdge& other : g.group.edges)
+        if (!((other.fill0 == 0 && other.fill1 == only) || (other.fill1 == 0 && other.fill0 == only))) only = 0;
+      g.group.onlyFill = only;
+    }
     for (auto& [index, edges] : g.lineEdges) {
       TSwfShape::TStroke stroke;
       stroke.line = g.lines[index - 1];

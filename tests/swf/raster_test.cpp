@@ -35,6 +35,10 @@ struct TCollect final : TCoverageSink {
   void Run(int y, int x, int n, uint16_t, const uint8_t* c) override {
     for (int i = 0; i < n; ++i) Pixel(y, x + i, c[i]);
   }
+  void Span(int y, int x, int n, uint16_t, uint8_t c) override {
+    EXPECT_GT(c, 0);
+    for (int i = 0; i < n; ++i) Pixel(y, x + i, c);
+  }
   void Mixed(int y, int x, int n, const TShare* shares, int count) override {
     EXPECT_GT(count, 1);
     int sum = 0;
