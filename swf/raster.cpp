@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #if defined(__SSE2__)
@@ -108,6 +109,8 @@ void TRasterizer::Begin(const QRect& area, uint16_t only) {
   only_ = size_t(h_) * size_t(w_ + 2) <= kMaxDense ? only : 0;
   if (only_) {
     if (dense_.size() < size_t(h_) * size_t(w_ + 2)) dense_.resize(size_t(h_) * size_t(w_ + 2), 0.0f);
+    words_ = (w_ + 2 + 63) / 64;
+    if (marks_.size() < size_t(h_) * size_t(words_)) marks_.resize(size_t(h_) * size_t(words_), 0);
     if (denseLo_.size() < size_t(h_)) denseLo_.resize(size_t(h_), INT32_MAX), denseHi_.resize(size_t(h_), -1);
   } else if (rows_.size() < size_t(h_)) {
     rows_.resize(size_t(h_));
@@ -127,6 +130,7 @@ void TRasterizer::Clear() {
     }
     float* row = dense_.data() + size_t(r) * size_t(w_ + 2);
     for (int x = denseLo_[size_t(r)]; x <= denseHi_[size_t(r)]; ++x) row[x] = 0;
+    std::fill_n(marks_.data() + size_t(r) * size_t(words_), words_, 0);
     denseLo_[size_t(r)] = INT32_MAX, denseHi_[size_t(r)] = -1;
   }
   rowMin_ = INT32_MAX, rowMax_ = -1;
@@ -134,16 +138,6 @@ void TRasterizer::Clear() {
 }
 
 inline void TRasterizer::Add(int r, int x, float area, float cover, uint16_t left, uint16_t right) {
-  if (only_) {  // summed in place: the pixel's part, then what the pixels after it gain
-    float* row = dense_.data() + size_t(r) * size_t(w_ + 2);
-    const float sign = right == only_ ? 1.0f : -1.0f;
-    row[x] += sign * area;
-    row[x + 1] += sign * (cover - area);
-    int& lo = denseLo_[size_t(r)];
-    int& hi = denseHi_[size_t(r)];
-    lo = std::min(lo, x), hi = std::max(hi, x + 1);
-    return;
-  }
   std::vector<TCell>& row = rows_[size_t(r)];
   // A flattened curve often steps within one pixel: its cells there become one.
   if (!row.empty()) {
@@ -166,6 +160,7 @@ void TRasterizer::AddLine(QPointF a, QPointF b, uint16_t left, uint16_t right) {
   // Left of the area an edge still counts for every pixel of its rows; right of it, for none.
   // The parts outside are moved onto the area's sides, cut where the edge crosses them.
   const double w = w_;
+  if (std::min(x0, x1) >= 0 && std::max(x0, x1) <= w) return Deposit(x0, y0, x1, y1, left, right);
   auto piece = [&](double ta, double tb) {
     const double xa = x0 + (x1 - x0) * ta, ya = y0 + (y1 - y0) * ta;
     const double xb = x0 + (x1 - x0) * tb, yb = y0 + (y1 - y0) * tb;
@@ -198,6 +193,15 @@ void TRasterizer::Deposit(double x0, double y0, double x1, double y1, uint16_t l
     return;
   }
   rowMin_ = std::min(rowMin_, first), rowMax_ = std::max(rowMax_, last);
+  if (only_) Rows<true>(x0, y0, dxdy, top, bottom, first, last, right == only_ ? dir : -dir, left, right);
+  else Rows<false>(x0, y0, dxdy, top, bottom, first, last, dir, left, right);
+}
+
+// The cells an edge leaves in its rows: summed in place (a pass of one fill) or kept.
+template <bool kDense>
+void TRasterizer::Rows(double x0, double y0, double dxdy, double top, double bottom, int first, int last, double dir,
+                       uint16_t left, uint16_t right) {
+  const size_t stride = size_t(w_ + 2);
   for (int r = first; r <= last; ++r) {
     const double ya = std::max(double(r), top), yb = std::min(double(r + 1), bottom);
     const double dy = yb - ya;
@@ -207,10 +211,18 @@ void TRasterizer::Deposit(double x0, double y0, double x1, double y1, uint16_t l
     // Rounding may carry a point a hair outside the sides the edge was moved within.
     const double lo = std::max(std::min(xa, xb), 0.0), hi = std::min(std::max(xa, xb), double(w_));
     const int i0 = int(lo), i1 = int(hi) + (hi > int(hi));  // both are not negative
+    float* const row = kDense ? dense_.data() + size_t(r) * stride : nullptr;
     if (i1 <= i0 + 1) {
       // Within one pixel column: the part of the pixel right of the edge's middle, then all of
       // the pixels beyond. On the area's right side it covers nothing inside.
-      if (i0 < w_) Add(r, i0, float(d * (double(i0 + 1) - 0.5 * (lo + hi))), float(d), left, right);
+      if (i0 >= w_) continue;
+      const double part = d * (double(i0 + 1) - 0.5 * (lo + hi));
+      if constexpr (kDense) {
+        row[i0] += float(part), row[i0 + 1] += float(d - part);
+        Mark(r, i0, i0 + 1);
+      } else {
+        Add(r, i0, float(part), float(d), left, right);
+      }
       continue;
     }
     // Across columns: each column's area right of the edge, from the ramp integral.
@@ -218,11 +230,29 @@ void TRasterizer::Deposit(double x0, double y0, double x1, double y1, uint16_t l
     double before = 0;
     for (int x = i0; x < i1; ++x) {
       const double c = scale * (RampArea(x + 1 - lo) - RampArea(x + 1 - hi));
-      Add(r, x, float(c - before), float(c - before), left, right);
+      if constexpr (kDense) row[x] += float(c - before);
+      else Add(r, x, float(c - before), float(c - before), left, right);
       before = c;
     }
-    if (i1 < w_) Add(r, i1, float(d - before), float(d - before), left, right);
+    if constexpr (kDense) {
+      row[i1] += float(d - before);
+      Mark(r, i0, i1);
+    } else if (i1 < w_) {
+      Add(r, i1, float(d - before), float(d - before), left, right);
+    }
   }
+}
+
+inline void TRasterizer::Mark(int r, int from, int to) {
+  uint64_t* bits = marks_.data() + size_t(r) * size_t(words_);
+  for (int x = from; x <= to;) {  // a word's bits at a time
+    const int end = std::min(to, x | 63);
+    bits[x >> 6] |= (~uint64_t(0) >> (63 - (end - x))) << (x & 63);
+    x = end + 1;
+  }
+  int& lo = denseLo_[size_t(r)];
+  int& hi = denseHi_[size_t(r)];
+  lo = std::min(lo, from), hi = std::max(hi, to);
 }
 
 void TRasterizer::AddQuad(QPointF a, QPointF c, QPointF b, uint16_t left, uint16_t right) {
@@ -234,7 +264,7 @@ void TRasterizer::AddQuad(QPointF a, QPointF c, QPointF b, uint16_t left, uint16
   if (!(bottom > 0 && top < h_ && minX < w_ && maxX > 0)) return AddLine(a, b, left, right);
   // The chords stray from a quadratic by at most |a - 2c + b| / (4 n^2).
   const QPointF dd = a - 2 * c + b;
-  const double want = std::ceil(std::sqrt(std::hypot(dd.x(), dd.y()) / (4 * kFlatness)));
+  const double want = std::ceil(std::sqrt(std::sqrt(dd.x() * dd.x() + dd.y() * dd.y()) / (4 * kFlatness)));
   const int n = std::isfinite(want) ? std::clamp(int(want), 1, kMaxCurveSegments) : 1;
   QPointF from = a;
   for (int k = 1; k < n; ++k) {
@@ -248,22 +278,26 @@ void TRasterizer::AddQuad(QPointF a, QPointF c, QPointF b, uint16_t left, uint16
 
 void TRasterizer::AddPath(const QPainterPath& path, const QTransform& toDevice, uint16_t fill) {
   const int count = path.elementCount();
+  const double m11 = toDevice.m11(), m12 = toDevice.m12(), m21 = toDevice.m21(), m22 = toDevice.m22();
+  const double dx = toDevice.dx(), dy = toDevice.dy();
+  auto at = [&](int i) {
+    const QPainterPath::Element& e = path.elementAt(i);
+    return QPointF(m11 * e.x + m21 * e.y + dx, m12 * e.x + m22 * e.y + dy);
+  };
   QPointF first, last;
   bool open = false;
   for (int i = 0; i < count; ++i) {
-    const QPainterPath::Element& e = path.elementAt(i);
-    const QPointF p = toDevice.map(QPointF(e.x, e.y));
-    if (e.type == QPainterPath::MoveToElement) {
+    const QPainterPath::ElementType type = path.elementAt(i).type;
+    const QPointF p = at(i);
+    if (type == QPainterPath::MoveToElement) {
       if (open) AddLine(last, first, 0, fill);
       first = last = p;
       open = true;
-    } else if (e.type == QPainterPath::LineToElement) {
+    } else if (type == QPainterPath::LineToElement) {
       AddLine(last, p, 0, fill);
       last = p;
-    } else if (e.type == QPainterPath::CurveToElement && i + 2 < count) {
-      const QPointF c1 = p;
-      const QPointF c2 = toDevice.map(QPointF(path.elementAt(i + 1).x, path.elementAt(i + 1).y));
-      const QPointF end = toDevice.map(QPointF(path.elementAt(i + 2).x, path.elementAt(i + 2).y));
+    } else if (type == QPainterPath::CurveToElement && i + 2 < count) {
+      const QPointF c1 = p, c2 = at(i + 1), end = at(i + 2);
       i += 2;
       const double top = std::min({last.y(), c1.y(), c2.y(), end.y()}) - area_.top();
       const double bottom = std::max({last.y(), c1.y(), c2.y(), end.y()}) - area_.top();
@@ -273,16 +307,16 @@ void TRasterizer::AddPath(const QPainterPath& path, const QTransform& toDevice, 
       if (bottom > 0 && top < h_ && minX < w_ && maxX > 0) {
         // A cubic: its second differences bound how far the chords stray.
         const QPointF d1 = last - 2 * c1 + c2, d2 = c1 - 2 * c2 + end;
-        const double dd = std::max(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
+        const double dd = std::sqrt(std::max(d1.x() * d1.x() + d1.y() * d1.y(), d2.x() * d2.x() + d2.y() * d2.y()));
         const double want = std::ceil(std::sqrt(0.75 * dd / kFlatness));
         n = std::isfinite(want) ? std::clamp(int(want), 1, kMaxCurveSegments) : 1;
       }
       QPointF from = last;
       for (int k = 1; k < n; ++k) {
         const double t = double(k) / n, u = 1 - t;
-        const QPointF at = u * u * u * last + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * end;
-        AddLine(from, at, 0, fill);
-        from = at;
+        const QPointF to = u * u * u * last + 3 * u * u * t * c1 + 3 * u * t * t * c2 + t * t * t * end;
+        AddLine(from, to, 0, fill);
+        from = to;
       }
       AddLine(from, end, 0, fill);
       last = end;
@@ -355,8 +389,14 @@ void TRasterizer::SweepDense(int r, bool evenOdd, TCoverageSink& sink) {
       runEnd = x + m;
     }
   };
-  for (int x = lo; x <= last;) {
-    if (row[x] != 0) {  // a pixel the edges pass
+  // From cell to cell by the marks of the columns that have one; between them the coverage holds.
+  uint64_t* const marks = marks_.data() + size_t(r) * size_t(words_);
+  int at = lo;  // the first pixel not yet handed on
+  for (int word = lo >> 6; word <= hi >> 6; ++word) {
+    for (uint64_t m = marks[word]; m != 0; m &= m - 1) {
+      const int x = word * 64 + std::countr_zero(m);
+      if (x > last) break;  // beyond the area: cleared below
+      if (x > at) hold(at, x - at);
       sum += row[x];
       row[x] = 0;
       if (const uint8_t c = Coverage(sum, evenOdd)) {
@@ -364,20 +404,11 @@ void TRasterizer::SweepDense(int r, bool evenOdd, TCoverageSink& sink) {
         coverage[x] = c;
         runEnd = x + 1;
       }
-      ++x;
-      continue;
+      at = x + 1;
     }
-    // Up to the next such pixel the coverage stays.
-    int end = x + 1;
-#if defined(__SSE2__)
-    const __m128 zero = _mm_setzero_ps();
-    while (end + 4 <= last + 1 && _mm_movemask_ps(_mm_cmpneq_ps(_mm_loadu_ps(row + end), zero)) == 0) end += 4;
-#endif
-    while (end <= last && row[end] == 0) ++end;
-    hold(x, end - x);
-    x = end;
+    marks[word] = 0;
   }
-  if (last + 1 < w_) hold(last + 1, w_ - last - 1);  // a fill that runs past the area's right side
+  if (at < w_) hold(at, w_ - at);  // a fill that runs past the area's right side
   flush();
   for (int x = last + 1; x <= hi; ++x) row[x] = 0;  // beyond the area: cleared only
   lo = INT32_MAX, hi = -1;

@@ -84,6 +84,10 @@ class TRasterizer {
   void SweepRow(int r, bool evenOdd, TCoverageSink& sink);
   void SweepDense(int r, bool evenOdd, TCoverageSink& sink);
   void Deposit(double x0, double y0, double x1, double y1, uint16_t left, uint16_t right);
+  template <bool kDense>
+  void Rows(double x0, double y0, double dxdy, double top, double bottom, int first, int last, double dir,
+            uint16_t left, uint16_t right);
+  void Mark(int r, int from, int to);
   void Add(int r, int x, float area, float cover, uint16_t left, uint16_t right);
   void Touch(uint16_t fill, double area, double cover);
 
@@ -94,6 +98,8 @@ class TRasterizer {
   uint16_t only_ = 0;
   std::vector<float> dense_;
   std::vector<int> denseLo_, denseHi_;
+  std::vector<uint64_t> marks_;  // a bit for each column of a row that has a cell
+  int words_ = 0;                // of marks a row
   int rowMin_ = 0, rowMax_ = -1;
   size_t cells_ = 0;
   bool overflowed_ = false;

@@ -56,6 +56,8 @@ class TStylePaints final : public TColourSink {
   const QTransform& toDevice_;
   std::vector<TPaint> paints_;
   std::vector<bool> made_;
+  uint16_t last_ = 0;  // the fill asked for last, and its paint
+  const TPaint* lastPaint_ = nullptr;
 };
 
 // One paint for all a pass covers (a line).
@@ -222,9 +224,11 @@ struct TRenderer {
 
 const TPaint& TStylePaints::Paint(uint16_t fill) {
   static const TPaint kNone;
+  if (fill == last_) return *lastPaint_;
   if (fill == 0 || fill > fills_.size()) return kNone;
   const size_t i = fill - 1u;
   if (!made_[i]) paints_[i] = r_.Paint(fills_[i], cx_, toDevice_), made_[i] = true;
+  last_ = fill, lastPaint_ = &paints_[i];
   return paints_[i];
 }
 
