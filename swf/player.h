@@ -100,7 +100,8 @@ QImage RenderFrame(std::shared_ptr<const TSwfMovie> movie, int32_t frame);
 
 // What the flash window shows after `ticks` ticks from the start (1: the first frame), at the
 // stage's size with its background: every timeline, the movie's and each sprite's, one frame a
-// tick, the frame actions run as they come.
-QImage RenderTicks(std::shared_ptr<const TSwfMovie> movie, int64_t ticks);
+// tick, the frame actions run as they come. `frame`, when given, gets the movie's frame then
+// (0-based).
+QImage RenderTicks(std::shared_ptr<const TSwfMovie> movie, int64_t ticks, int32_t* frame = nullptr);
 
 }  // namespace sf::swf

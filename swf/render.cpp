@@ -320,9 +320,10 @@ QImage RenderFrame(std::shared_ptr<const TSwfMovie> movie, int32_t frame) {
   return Snapshot(player);
 }
 
-QImage RenderTicks(std::shared_ptr<const TSwfMovie> movie, int64_t ticks) {
+QImage RenderTicks(std::shared_ptr<const TSwfMovie> movie, int64_t ticks, int32_t* frame) {
   TSwfPlayer player(movie);
   for (int64_t t = 1; t < ticks; ++t) player.Advance();
+  if (frame) *frame = player.CurrentFrame();
   return Snapshot(player);
 }
 

@@ -201,16 +201,20 @@ int CmdRehost(const QStringList& args, std::ostream& out, std::ostream& err) {
 
 int CmdDecode(const QStringList& args, std::ostream& out, std::ostream& err) {
   QString input, output;
-  int32_t code = 0, frame = 1;
+  int32_t code = 0, frame = 1, ticks = 0;
   bool codeGiven = false, frameGiven = false;
   for (qsizetype i = 0; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size()) {
       output = args[++i];
-    } else if (args[i] == "--frame" && i + 1 < args.size()) {
+    } else if (args[i] == "--frame" && i + 1 < args.size() && !frameGiven && ticks == 0) {
       bool ok = false;
       frame = args[++i].toInt(&ok);
       frameGiven = ok && frame >= 1;
       if (!frameGiven) input.clear(), i = args.size();
+    } else if (args[i] == "--ticks" && i + 1 < args.size() && !frameGiven && ticks == 0) {
+      bool ok = false;
+      ticks = args[++i].toInt(&ok);
+      if (!ok || ticks < 1) ticks = 0, input.clear(), i = args.size();
     } else if (args[i] == "--code" && i + 1 < args.size()) {
       bool ok = false;
       code = args[++i].toInt(&ok);
@@ -225,7 +229,7 @@ int CmdDecode(const QStringList& args, std::ostream& out, std::ostream& err) {
   }
   if (input.isEmpty() || output.isEmpty()) {
     err << "usage: showforge-tool decode PICTURE [--code N] -o OUT.png\n"
-           "       showforge-tool decode MOVIE.swf [--frame N] -o OUT.png\n";
+           "       showforge-tool decode MOVIE.swf [--frame N | --ticks K] -o OUT.png\n";
     return 2;
   }
   QFile file(input);
@@ -233,9 +237,10 @@ int CmdDecode(const QStringList& args, std::ostream& out, std::ostream& err) {
     err << "showforge-tool: cannot read " << input.toStdString() << "\n";
     return 1;
   }
-  // A flash movie: its frame N (from 1) at the stage's size, as the player shows it.
+  // A flash movie at the stage's size, as the player shows it: its frame N (from 1), or what the
+  // flash window shows after K ticks.
   const QByteArray head = file.peek(3);
-  if (head == "FWS" || head == "CWS" || head == "ZWS" || (frameGiven && !codeGiven)) {
+  if (head == "FWS" || head == "CWS" || head == "ZWS" || ((frameGiven || ticks > 0) && !codeGiven)) {
     try {
       const QByteArray bytes = file.readAll();
       auto movie = swf::TSwfMovie::Load(bytes);
@@ -247,17 +252,20 @@ int CmdDecode(const QStringList& args, std::ostream& out, std::ostream& err) {
                            .arg(stage.width())
                            .arg(stage.height())
                            .arg(bytes.size()));
-      if (frame > movie->FrameCount()) {
+      if (ticks == 0 && frame > movie->FrameCount()) {
         err << "showforge-tool: " << input.toStdString() << " has " << movie->FrameCount() << " frames\n";
         return 1;
       }
-      const QImage image = swf::RenderFrame(movie, frame - 1);
+      int32_t shown = frame - 1;
+      const QImage image = ticks > 0 ? swf::RenderTicks(movie, ticks, &shown) : swf::RenderFrame(movie, shown);
       if (!image.save(output, "PNG")) {
         err << "showforge-tool: cannot write " << output.toStdString() << "\n";
         return 1;
       }
-      out << input.toStdString() << ": frame " << frame << " of " << movie->FrameCount() << ", " << image.width()
-          << " x " << image.height() << "\n";
+      out << input.toStdString() << ": ";
+      if (ticks > 0) out << "after " << ticks << (ticks == 1 ? " tick, " : " ticks, ");
+      out << "frame " << shown + 1 << " of " << movie->FrameCount() << ", " << image.width() << " x " << image.height()
+          << "\n";
       return 0;
     } catch (const std::exception& e) {  // a movie that cannot be read, or a stage too large
       err << "showforge-tool: " << input.toStdString() << ": " << e.what() << "\n";

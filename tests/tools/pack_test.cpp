@@ -311,3 +311,34 @@ TEST(Decode, WritesAFlashMovieFrame) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("bad.swf: "), std::string::npos) << r.err;
 }
+
+TEST(Decode, WritesWhatTheFlashWindowShowsAfterTicks) {
+  const std::string dir = ScratchDir("decodeticks");
+  // The movie stops in its first frame; its sprite of five frames moves a red box 4 pixels a
+  // frame and goes on playing.
+  std::string frames;
+  for (int i = 0; i < 5; ++i) frames += (i == 0 ? sftest::Place(1, 1, 0, 0) : sftest::Move(1, i * 80, 0)) + sftest::ShowFrame();
+  const std::string movie = sftest::Movie(
+      20, 4, 12, 2,
+      sftest::Background(0xFFFFFF) + sftest::BoxShape(1, 4, 4, 0xFF0000) + sftest::Sprite(2, 5, frames) +
+          sftest::Place(1, 2, 0, 0) + sftest::DoAction(sftest::StopAction()) + sftest::ShowFrame() + sftest::ShowFrame());
+  std::ofstream(dir + "/m.swf", std::ios::binary) << movie;
+  const QString in = QString::fromStdString(dir + "/m.swf"), out = QString::fromStdString(dir + "/m.png");
+  CmdRun r = Call(sf::CmdDecode, {in, "--ticks", "5", "-o", out});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("after 5 ticks, frame 1 of 2, 20 x 4"), std::string::npos) << r.out;
+  QImage image(out);
+  ASSERT_EQ(image.size(), QSize(20, 4));
+  EXPECT_EQ(image.pixel(17, 2) & 0xFFFFFF, 0xFF0000u);  // the sprite's fifth frame
+  EXPECT_EQ(image.pixel(1, 2) & 0xFFFFFF, 0xFFFFFFu);
+  ASSERT_EQ(Call(sf::CmdDecode, {in, "--ticks", "1", "-o", out}).code, 0);
+  EXPECT_EQ(QImage(out).pixel(1, 2) & 0xFFFFFF, 0xFF0000u);
+  // A count that is no whole number from 1, or both ways of choosing the picture: refused.
+  for (const QStringList& bad : {QStringList{in, "--ticks", "0", "-o", out}, QStringList{in, "--ticks", "x", "-o", out},
+                                 QStringList{in, "--ticks", "-3", "-o", out},
+                                 QStringList{in, "--frame", "1", "--ticks", "2", "-o", out}}) {
+    r = Call(sf::CmdDecode, bad);
+    EXPECT_EQ(r.code, 2) << bad.join(' ').toStdString();
+    EXPECT_NE(r.err.find("--ticks K"), std::string::npos) << r.err;
+  }
+}
