@@ -31,6 +31,12 @@ fuzz_one() {  # target: runs it on its seeds in a corpus folder of its own
   local corpus="$log/corpus-$name"
   mkdir -p "$corpus"
   cp fuzz/corpus/"$name"/* "$corpus"/ 2>/dev/null || true
+  # Seeds too large to keep in the repository are made here, where a target has a script for them.
+  if [ -f "fuzz/seeds-$name.sh" ] && ! bash "fuzz/seeds-$name.sh" build-san "$corpus" >"$log/seeds-$name.txt" 2>&1; then
+    echo "fuzz: the seeds of $name could not be made"
+    tail -20 "$log/seeds-$name.txt"
+    return 1
+  fi
   if "$target" -max_total_time="$seconds" -malloc_limit_mb=512 -rss_limit_mb=1024 -print_final_stats=1 \
     "$corpus" >"$log/fuzz-$name.txt" 2>&1; then
     echo "fuzz: $name clean for ${seconds}s, peak $(grep -Eo 'stat::peak_rss_mb: *[0-9]+' "$log/fuzz-$name.txt" | grep -Eo '[0-9]+$') MB"

@@ -100,6 +100,44 @@ inline uint8_t Coverage(double v, bool evenOdd) {
   return uint8_t(int(v * 255.0 + 0.5));
 }
 
+// A row's coverage on its way to the sink: pixels that one fill alone covers gathered into runs,
+// stretches of one coverage handed on as spans, pixels that fills share as they come.
+class TRowOut {
+ public:
+  TRowOut(TCoverageSink& sink, int y, int left, uint8_t* coverage) : sink_(sink), y_(y), left_(left), coverage_(coverage) {}
+  ~TRowOut() { Flush(); }
+
+  // n pixels from x (of the area's row) that `fill` alone covers by c (0: nothing covers them).
+  void Pixels(int x, int n, uint16_t fill, uint8_t c) {
+    if (c == 0) return Flush();
+    if (n >= kSpan) {
+      Flush();
+      sink_.Span(y_, left_ + x, n, fill, c);
+      return;
+    }
+    if (fill_ != fill || end_ != x) Flush(), fill_ = fill, start_ = x;
+    std::fill_n(coverage_ + x, n, c);
+    end_ = x + n;
+  }
+  // n pixels from x with the same shares of several fills.
+  void Shared(int x, int n, const TShare* shares, int count) {
+    Flush();
+    sink_.Mixed(y_, left_ + x, n, shares, count);
+  }
+  void Flush() {
+    if (fill_ != 0) sink_.Run(y_, left_ + start_, end_ - start_, fill_, coverage_ + start_);
+    fill_ = 0;
+  }
+
+ private:
+  static constexpr int kSpan = 4;  // shorter stretches of one coverage stay in the run
+  TCoverageSink& sink_;
+  const int y_, left_;
+  uint8_t* const coverage_;
+  uint16_t fill_ = 0;
+  int start_ = 0, end_ = 0;
+};
+
 }  // namespace
 
 void TRasterizer::Begin(const QRect& area, uint16_t only) {
@@ -367,119 +405,39 @@ void TRasterizer::SweepDense(int r, bool evenOdd, TCoverageSink& sink) {
   int& hi = denseHi_[size_t(r)];
   if (lo > hi) return;
   float* const row = dense_.data() + size_t(r) * size_t(w_ + 2);
-  uint8_t* const coverage = coverage_.data();
-  const int y = area_.top() + r, left = area_.left(), last = std::min(hi, w_ - 1);
-  constexpr int kSpan = 4;  // shorter stretches of one coverage stay in the run
-  int runStart = 0, runEnd = -1;  // the pixels gathered, handed on as one run
-  auto flush = [&] {
-    if (runEnd > runStart) sink.Run(y, left + runStart, runEnd - runStart, only_, coverage + runStart);
-    runEnd = -1;
-  };
-  double sum = 0;
-  auto hold = [&](int x, int m) {  // m pixels from x at the coverage of the sum
-    const uint8_t c = Coverage(sum, evenOdd);
-    if (c == 0) {
-      flush();
-    } else if (m >= kSpan) {
-      flush();
-      sink.Span(y, left + x, m, only_, c);
-    } else {
-      if (runEnd != x) flush(), runStart = x;
-      std::fill_n(coverage + x, m, c);
-      runEnd = x + m;
-    }
-  };
+  const int last = std::min(hi, w_ - 1);
+  TRowOut out(sink, area_.top() + r, area_.left(), coverage_.data());
   // From cell to cell by the marks of the columns that have one; between them the coverage holds.
   uint64_t* const marks = marks_.data() + size_t(r) * size_t(words_);
+  double sum = 0;
   int at = lo;  // the first pixel not yet handed on
   for (int word = lo >> 6; word <= hi >> 6; ++word) {
     for (uint64_t m = marks[word]; m != 0; m &= m - 1) {
       const int x = word * 64 + std::countr_zero(m);
       if (x > last) break;  // beyond the area: cleared below
-      if (x > at) hold(at, x - at);
+      if (x > at) out.Pixels(at, x - at, only_, Coverage(sum, evenOdd));
       sum += row[x];
       row[x] = 0;
-      if (const uint8_t c = Coverage(sum, evenOdd)) {
-        if (runEnd != x) flush(), runStart = x;
-        coverage[x] = c;
-        runEnd = x + 1;
-      }
+      out.Pixels(x, 1, only_, Coverage(sum, evenOdd));
       at = x + 1;
     }
     marks[word] = 0;
   }
-  if (at < w_) hold(at, w_ - at);  // a fill that runs past the area's right side
-  flush();
+  if (at < w_) out.Pixels(at, w_ - at, only_, Coverage(sum, evenOdd));  // a fill past the area's right side
   for (int x = last + 1; x <= hi; ++x) row[x] = 0;  // beyond the area: cleared only
   lo = INT32_MAX, hi = -1;
 }
 
 void TRasterizer::SweepRow(int r, bool evenOdd, TCoverageSink& sink) {
   const std::vector<TCell>& cells = rows_[size_t(r)];
-  const int y = area_.top() + r, left = area_.left();
-  // Pixels that one fill alone covers are gathered into a run, handed on when another fill, a
-  // share, a gap or a stretch of constant coverage comes; such a stretch goes on its own.
-  constexpr int kSpan = 4;  // shorter stretches stay in the run
-  uint16_t runFill = 0;
-  int runStart = 0, runEnd = 0;
-  auto flush = [&] {
-    if (runFill != 0) sink.Run(y, left + runStart, runEnd - runStart, runFill, coverage_.data() + runStart);
-    runFill = 0;
-  };
+  TRowOut out(sink, area_.top() + r, area_.left(), coverage_.data());
   auto give = [&](int x, int n, const TShare* shares, int count) {
-    if (count == 1) {
-      const TShare share = shares[0];
-      if (n >= kSpan) {
-        flush();
-        sink.Span(y, left + x, n, share.fill, share.coverage);
-        return;
-      }
-      if (runFill != share.fill || runEnd != x) {
-        flush();
-        runFill = share.fill, runStart = x;
-      }
-      std::fill_n(coverage_.data() + x, n, share.coverage);
-      runEnd = x + n;
-      return;
-    }
-    flush();
-    if (count > 1) sink.Mixed(y, left + x, n, shares, count);
+    if (count <= 1) out.Pixels(x, n, count ? shares[0].fill : 0, count ? shares[0].coverage : 0);
+    else out.Shared(x, n, shares, count);
   };
   TShare* const pixelShares = shares_.data();
   TShare* const spanShares = shares_.data() + shares_.size() / 2;
   const size_t n = cells.size();
-  // Most rows are the edges of one fill against none (a shape of one style, a line): one sum.
-  bool one = true;
-  for (size_t i = 1; i < n && one; ++i) one = cells[i].left == cells[0].left && cells[i].right == cells[0].right;
-  if (one && (cells[0].left == 0 || cells[0].right == 0)) {
-    const uint16_t fill = cells[0].left | cells[0].right;
-    uint8_t* const coverage = coverage_.data();
-    double sum = 0;
-    for (size_t i = 0; i < n;) {
-      const int x = cells[i].x;
-      double pixel = sum;
-      for (; i < n && cells[i].x == x; ++i) pixel += cells[i].area, sum += cells[i].cover;
-      if (const uint8_t c = Coverage(pixel, evenOdd)) {  // the pixel of the cells
-        if (runFill == 0 || runEnd != x) flush(), runFill = fill, runStart = x;
-        coverage[x] = c;
-        runEnd = x + 1;
-      }
-      const int next = i < n ? cells[i].x : w_, m = next - x - 1;
-      if (m <= 0) continue;
-      const uint8_t c = Coverage(sum, evenOdd);  // the pixels up to the next cells
-      if (c == 0) continue;
-      if (m >= kSpan) {
-        flush();
-        sink.Span(y, left + x + 1, m, fill, c);
-        continue;
-      }
-      if (runFill == 0 || runEnd != x + 1) flush(), runFill = fill, runStart = x + 1;
-      std::fill_n(coverage + x + 1, m, c);
-      runEnd = next;
-    }
-    flush();
-    return;
-  }
   for (size_t i = 0; i < n;) {
     const int x = cells[i].x;
     if (++event_ == 0) {  // the marks wrapped: none may look fresh
@@ -509,7 +467,6 @@ void TRasterizer::SweepRow(int r, bool evenOdd, TCoverageSink& sink) {
     const int next = i < n ? cells[i].x : w_;
     if (next > x + 1) give(x + 1, next - x - 1, spanShares, inSpan);
   }
-  flush();
   for (uint16_t f : actives_) sum_[f] = 0, active_[f] = 0;  // what runs past the area's right side
   actives_.clear();
 }
@@ -621,8 +578,8 @@ inline float SpreadPosition(float t) {
 
 // A linear or radial gradient along a row from the position (u, v) in the unit square, stepping
 // (du, dv) a pixel: the position is u (linear, from -1 to 1) or the distance from the centre
-// (radial, from 0 to 1), spread, then looked up in the table. The caller keeps the positions
-// far from overflowing.
+// (radial, from 0 to 1), spread, then looked up in the table; eight pixels at a time where the
+// processor has AVX2. The caller keeps the positions far from overflowing.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define SF_SWF_AVX2 1
 // Eight pixels at a time, the table read by one gather; gives the pixels done.
@@ -666,35 +623,6 @@ void GradientRow(const uint32_t* table, float u, float v, float du, float dv, in
 #if defined(SF_SWF_AVX2)
   static const bool avx2 = __builtin_cpu_supports("avx2");
   if (avx2) i = GradientRowAvx2<kRadial, kSpread>(table, u, v, du, dv, n, out);
-#endif
-#if defined(__SSE2__)
-  alignas(16) int32_t index[4];
-  const __m128i step = _mm_set_epi32(3, 2, 1, 0);
-  const __m128 vu = _mm_set1_ps(u), vv = _mm_set1_ps(v), vdu = _mm_set1_ps(du), vdv = _mm_set1_ps(dv);
-  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), two = _mm_set1_ps(2.0f), half = _mm_set1_ps(0.5f);
-  for (; i + 4 <= n; i += 4) {
-    const __m128 k = _mm_cvtepi32_ps(_mm_add_epi32(_mm_set1_epi32(i), step));
-    const __m128 a = _mm_add_ps(vu, _mm_mul_ps(k, vdu));
-    __m128 t;
-    if (kRadial) {
-      const __m128 b = _mm_add_ps(vv, _mm_mul_ps(k, vdv));
-      t = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(a, a), _mm_mul_ps(b, b)));
-    } else {
-      t = _mm_mul_ps(_mm_add_ps(a, one), half);
-    }
-    if (kSpread == 2) {  // less the floor: the truncation, one less below zero
-      const __m128 whole = _mm_cvtepi32_ps(_mm_cvttps_epi32(t));
-      t = _mm_sub_ps(t, _mm_sub_ps(whole, _mm_and_ps(_mm_cmplt_ps(t, whole), one)));
-    } else if (kSpread == 1) {  // folded into 0 to 2 by the same, then back from 1
-      const __m128 h = _mm_mul_ps(t, half), whole = _mm_cvtepi32_ps(_mm_cvttps_epi32(h));
-      t = _mm_sub_ps(t, _mm_mul_ps(two, _mm_sub_ps(whole, _mm_and_ps(_mm_cmplt_ps(h, whole), one))));
-      t = _mm_min_ps(t, _mm_sub_ps(two, t));
-    }
-    t = _mm_min_ps(_mm_max_ps(t, zero), one);
-    _mm_store_si128(reinterpret_cast<__m128i*>(index),
-                    _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(t, _mm_set1_ps(255.0f)), half)));
-    for (int j = 0; j < 4; ++j) out[i + j] = table[index[j] & 255];
-  }
 #endif
   for (; i < n; ++i) {
     const float a = u + float(i) * du, b = v + float(i) * dv;
@@ -946,6 +874,13 @@ void BlendSpan(uint32_t* dst, int n, const uint32_t* src, uint32_t colour, const
 
 }  // namespace
 
+const uint32_t* TPaint::Colours(int y, int x, int n) const {
+  if (const uint32_t* direct = Direct(y, x, n)) return direct;
+  if (row_.size() < size_t(n)) row_.resize(size_t(n));
+  Fetch(y, x, n, row_.data());
+  return row_.data();
+}
+
 void TPaint::Blend(uint32_t* row, int x, int n, int y, const uint8_t* coverage, const uint8_t* mask) const {
   if (kind_ == TKind::None || n <= 0) return;
   uint32_t* dst = row + x;
@@ -954,12 +889,7 @@ void TPaint::Blend(uint32_t* row, int x, int n, int y, const uint8_t* coverage, 
     else BlendSpan<true, false>(dst, n, nullptr, colour_, coverage, mask);
     return;
   }
-  const uint32_t* src = Direct(y, x, n);
-  if (!src) {
-    if (row_.size() < size_t(n)) row_.resize(size_t(n));
-    Fetch(y, x, n, row_.data());
-    src = row_.data();
-  }
+  const uint32_t* src = Colours(y, x, n);
   if (mask) BlendSpan<false, true>(dst, n, src, 0, coverage, mask);
   else BlendSpan<false, false>(dst, n, src, 0, coverage, mask);
 }
@@ -983,13 +913,7 @@ void TPaint::Blend(uint32_t* row, int x, int n, int y, uint8_t coverage, const u
     Fetch(y, x, n, dst);
     return;
   }
-  const uint32_t* src = Direct(y, x, n);
-  if (!src) {
-    if (row_.size() < size_t(n)) row_.resize(size_t(n));
-    Fetch(y, x, n, row_.data());
-    src = row_.data();
-  }
-  Over(dst, n, src, coverage);
+  Over(dst, n, Colours(y, x, n), coverage);
 }
 
 void TColourSink::Run(int y, int x, int n, uint16_t fill, const uint8_t* coverage) {

@@ -195,6 +195,8 @@ class TPaint {
   void FetchBitmap(double u, double v, double du, double dv, int n, uint32_t* out) const;
   // The bitmap's own pixels for a span when they lie one to one on the device's, or null.
   const uint32_t* Direct(int y, int x, int n) const;
+  // The paint's colours of a span: the bitmap's own pixels, or fetched into a row of its own.
+  const uint32_t* Colours(int y, int x, int n) const;
 
   uint32_t colour_ = 0;               // Solid, premultiplied
   // Gradients: 256 premultiplied colours, the style's own or those under a colour transform.

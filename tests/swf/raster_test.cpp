@@ -1,7 +1,7 @@
 // The flash player's rasterizer and paints: exact coverage at fractional edges, the two fill
 // rules, edges outside the area, hostile coordinates, the area of random polygons; blending by
-// coverage, gradient spreads, bitmap sampling; masks; a frame drawn in bands equal to one drawn
-// in strips.
+// coverage, gradient spreads, bitmap sampling; masks; frames drawn in bands equal to the same
+// drawn in strips.
 #include <QPainterPath>
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "swf/player.h"
 #include "swf/raster.h"
-#include "tests/swf/swfwriter.h"
+#include "tests/swf/samplemovies.h"
 
 using namespace sf::swf;
 using sftest::TBits;
@@ -269,13 +269,21 @@ TEST(SwfRaster, MasksAndBands) {
                                 0, r.End()) +
             sftest::Place(id, id, id * 1000, id * 600);
   }
-  auto many = LoadMovie(sftest::Movie(1024, 768, 12, 1, tags + sftest::ShowFrame()));
-  const QImage whole = Draw(many, QSize(1024, 768), QRect(0, 0, 1024, 768));
-  QImage strips(1024, 768, QImage::Format_RGB32);
-  strips.fill(Qt::white);
-  TSwfPlayer player(many);
-  for (int top = 0; top < 768; top += 37)
-    Render(strips, player, StageTransform(many->stage, strips.size(), 2, 0), QRect(0, top, 1024, 37));
-  EXPECT_EQ(whole, strips);
-  EXPECT_NE(whole.pixel(512, 300), qRgb(255, 255, 255));  // something was drawn
+  // So is a movie of masks, sprites, lines and gradients, at every frame.
+  for (const std::string& bytes : {sftest::Movie(1024, 768, 12, 1, tags + sftest::ShowFrame()), sftest::FeaturesMovie()}) {
+    auto movie = LoadMovie(bytes);
+    TSwfPlayer player(movie);
+    for (int frame = 0; frame < movie->FrameCount(); ++frame, player.Advance()) {
+      QImage whole(1024, 768, QImage::Format_RGB32), strips(1024, 768, QImage::Format_RGB32);
+      whole.fill(Qt::white);
+      strips.fill(Qt::white);
+      const QTransform toDevice = StageTransform(movie->stage, whole.size(), 2, 0);
+      Render(whole, player, toDevice, whole.rect());
+      for (int top = 0; top < 768; top += 37) Render(strips, player, toDevice, QRect(0, top, 1024, 37));
+      EXPECT_EQ(whole, strips) << frame;
+      QImage blank(whole.size(), whole.format());
+      blank.fill(Qt::white);
+      EXPECT_NE(whole, blank) << frame;  // something was drawn
+    }
+  }
 }
