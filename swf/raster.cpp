@@ -20,9 +20,6 @@ constexpr int kMaxCurveSegments = 512;
 // How far a flattened curve may stray from the true one, in device pixels.
 constexpr double kFlatness = 0.1;
 
-// The area of [0, s] under clamp(v, 0, 1): the part of a pixel column right of an edge point.
-inline double RampArea(double s) { return s <= 0 ? 0 : s < 1 ? 0.5 * s * s : s - 0.5; }
-
 // x × a / 255 for the four bytes of x at once, rounded; a is 0 to 255.
 inline uint32_t ByteMul(uint32_t x, uint32_t a) {
   uint32_t rb = (x & 0x00FF00FFu) * a + 0x00800080u;
@@ -263,21 +260,31 @@ void TRasterizer::Rows(double x0, double y0, double dxdy, double top, double bot
       }
       continue;
     }
-    // Across columns: each column's area right of the edge, from the ramp integral.
-    const double scale = d / (hi - lo);
-    double before = 0;
-    for (int x = i0; x < i1; ++x) {
-      const double c = scale * (RampArea(x + 1 - lo) - RampArea(x + 1 - hi));
-      if constexpr (kDense) row[x] += float(c - before);
-      else Add(r, x, float(c - before), float(c - before), left, right);
-      before = c;
+    // Across columns: the part of each column's area right of the edge, less the columns' before
+    // it. The first column holds a triangle, the last all but one; each column between gains the
+    // same, the edge's slope.
+    auto put = [&](int x, double v) {
+      if constexpr (kDense) row[x] += float(v);
+      else if (x < w_) Add(r, x, float(v), float(v), left, right);
+    };
+    const double scale = d / (hi - lo), first = i0 + 1 - lo, past = i1 - hi;
+    const double c0 = scale * 0.5 * first * first;                  // the first column's area
+    const double cLast = scale * ((i1 - 0.5 - lo) - 0.5 * past * past);  // the last's, with all before
+    put(i0, c0);
+    if (i1 == i0 + 2) {
+      put(i0 + 1, cLast - c0);
+    } else {
+      put(i0 + 1, scale * (first + 0.5) - c0);
+      const float step = float(scale);
+      if constexpr (kDense) {
+        for (int x = i0 + 2; x < i1 - 1; ++x) row[x] += step;
+      } else {
+        for (int x = i0 + 2; x < i1 - 1; ++x) put(x, step);
+      }
+      put(i1 - 1, scale * (1 - 0.5 * past * past));
     }
-    if constexpr (kDense) {
-      row[i1] += float(d - before);
-      Mark(r, i0, i1);
-    } else if (i1 < w_) {
-      Add(r, i1, float(d - before), float(d - before), left, right);
-    }
+    put(i1, d - cLast);
+    if constexpr (kDense) Mark(r, i0, i1);
   }
 }
 
