@@ -206,12 +206,12 @@ int CmdDecode(const QStringList& args, std::ostream& out, std::ostream& err) {
   for (qsizetype i = 0; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size()) {
       output = args[++i];
-    } else if (args[i] == "--frame" && i + 1 < args.size() && !frameGiven && ticks == 0) {
+    } else if (args[i] == "--frame" && i + 1 < args.size() && ticks == 0) {  // one way to choose the picture
       bool ok = false;
       frame = args[++i].toInt(&ok);
       frameGiven = ok && frame >= 1;
       if (!frameGiven) input.clear(), i = args.size();
-    } else if (args[i] == "--ticks" && i + 1 < args.size() && !frameGiven && ticks == 0) {
+    } else if (args[i] == "--ticks" && i + 1 < args.size() && !frameGiven) {
       bool ok = false;
       ticks = args[++i].toInt(&ok);
       if (!ok || ticks < 1) ticks = 0, input.clear(), i = args.size();

@@ -336,7 +336,8 @@ TEST(Decode, WritesWhatTheFlashWindowShowsAfterTicks) {
   // A count that is no whole number from 1, or both ways of choosing the picture: refused.
   for (const QStringList& bad : {QStringList{in, "--ticks", "0", "-o", out}, QStringList{in, "--ticks", "x", "-o", out},
                                  QStringList{in, "--ticks", "-3", "-o", out},
-                                 QStringList{in, "--frame", "1", "--ticks", "2", "-o", out}}) {
+                                 QStringList{in, "--frame", "1", "--ticks", "2", "-o", out},
+                                 QStringList{in, "--ticks", "2", "--frame", "1", "-o", out}}) {
     r = Call(sf::CmdDecode, bad);
     EXPECT_EQ(r.code, 2) << bad.join(' ').toStdString();
     EXPECT_NE(r.err.find("--ticks K"), std::string::npos) << r.err;
