@@ -7,7 +7,8 @@
 // that gives each pixel the area each fill covers, by winding; the even-odd rule folds the count,
 // the non-zero rule clamps it. Two fills that meet along an edge so share the pixels of that edge
 // and together cover them whole: no seam. The cells are kept sparse, row by row, so that a pass
-// costs by its edges, not by its fills.
+// costs by its edges, not by its fills; a pass of one fill (a line, a shape of one style) sums
+// its cells in place in a row buffer instead, and finds them by a bit mask of their columns.
 //
 // The paints fill the coverage (a solid colour, a gradient through a 256-entry table, a bitmap),
 // blended source-over into a 32-bit premultiplied image; where fills share a pixel their colours,
