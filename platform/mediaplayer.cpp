@@ -243,6 +243,7 @@ void TMediaPlayer::Unload() {
   length_ = 0;
   ended_ = false;
   videoSize_ = QSize();
+  if (!frame_.isNull()) frame_.fill(Qt::black);  // nothing of a closed file is shown again
 }
 
 void TMediaPlayer::Play() {

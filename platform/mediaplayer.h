@@ -70,7 +70,7 @@ class TMediaPlayer : public QObject {
   bool HasSound() const;
   // The size the video is shown at: frames are scaled to it.
   void SetDisplaySize(QSize size);
-  // The latest frame, at the display size.
+  // The latest frame, at the display size; black once the file is closed.
   const QImage& Frame() const { return frame_; }
   // Frames mpv dropped since the file was opened; frames rendered into Frame() since then.
   int64_t DroppedFrames() const;

@@ -1,6 +1,7 @@
 #include "platform/messagebox.h"
 
 #include "platform/termination.h"
+#include "platform/widgets.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -26,6 +27,7 @@ void ShowMessage(const QString& text) {
   if (!TerminationRequested() && qobject_cast<QApplication*>(QCoreApplication::instance()) && platform != "offscreen" &&
       platform != "minimal") {
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    StandOverShow(&box);
     box.exec();
     return;
   }

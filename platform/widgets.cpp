@@ -1,6 +1,6 @@
 #include "platform/widgets.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLineEdit>
 #include <QWidget>
 #include <cstdlib>
@@ -34,6 +34,36 @@ void SkipTaskbar(QWidget* window) {
   const xcb_atom_t states[] = {Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), Atom(c, "_NET_WM_STATE_SKIP_PAGER")};
   xcb_change_property(c, XCB_PROP_MODE_APPEND, id, Atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, states);
   xcb_flush(c);
+}
+
+bool DialogOpen() { return QApplication::activeModalWidget() != nullptr; }
+
+void BringToFront(QWidget* window) {
+  window->show();
+  QWidget* const dialog = QApplication::activeModalWidget();
+  QWidget* const popup = QApplication::activePopupWidget();
+  if (dialog == nullptr) {
+    window->raise();
+    if (popup == nullptr) window->activateWindow();  // a popup keeps the keyboard it grabbed
+  } else {
+    // Modal dialogs open one over the other; Qt knows which is the last one.
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w != dialog && w->isVisible() && w->isModal()) w->raise();
+    dialog->raise();
+    dialog->activateWindow();
+  }
+  if (popup != nullptr) popup->raise();
+}
+
+void StandOverShow(QWidget* dialog) {
+  constexpr Qt::WindowFlags over = Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint;
+  for (const QWidget* w : QApplication::topLevelWidgets()) {
+    if (w == dialog || !w->isVisible() || w->isModal() || w->windowType() == Qt::Popup) continue;
+    if (w->windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
+      dialog->setWindowFlags(dialog->windowFlags() | over);
+      return;
+    }
+  }
 }
 
 }  // namespace sf

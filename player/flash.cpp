@@ -41,6 +41,9 @@ bool TfRun::FlashSlide(const TPictureInfo& slide) {
       FHosted ? TfFlashform::CreatePreview(this, plBK, settings_, true, params, path)
                : TfFlashform::CreateFullScreen(this, &pm, settings_, !MenuModeOn(), true, params, path,
                                                ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
+  // The full-screen window's creation sets the screen's cursor to the arrow: it shows over the
+  // show too, until the end of the next transition hides it.
+  if (!FHosted) ShowCursorAgain();
   if (!form->FFlash->HasMovie()) {
     // A movie that cannot be read is passed over, as a picture that does not decode is.
     std::fprintf(stderr, "showforge: the flash movie %s is passed over: %s\n", qPrintable(slide.FileName),

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <cstdlib>
 
+#include "platform/widgets.h"
 #include "player/messages.h"
 #include "player/password.h"
 #include "settings/rwsetting.h"
@@ -123,8 +124,7 @@ TfFlashform* TfFlashform::CreateFullScreen(QObject* notify, QMenu* pm, TRWSettin
     flash->OnMouseMove = [form](TMyShockwaveFlash*, int32_t x, int32_t y) { form->FlashMouseMoveClose(x, y); };
 
   form->LoadMovie(params, path);
-  form->show();
-  form->activateWindow();
+  BringToFront(form);  // beneath a dialog that is up
   form->setFocus();
   if (autoplay) form->Playtimer.start(), form->stoptimer.start();
   return form;

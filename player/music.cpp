@@ -12,13 +12,28 @@
 
 namespace sf {
 
+// Whether the music is due now: the slide on screen is a picture that asks for it, and no video or
+// flash slide plays.
+bool TfRun::MusicDue() const {
+  if (!settings_.MusicEnabled || FSlideKind != 0 || FVideoPlaying || FFlashShowing) return false;
+  return FCurrent >= 0 && FCurrent < FSlideCount && FSlides[size_t(FCurrent)]->MusicDuringSlide;
+}
+
 // Opens track `index` on the music player; false when its path comes back empty or the player
-// cannot open it. A track that fails is marked, so that a playlist of which no track plays
-// stops the music for the run instead of trying again every second.
+// cannot open it. A track that fails is passed over silently for the rest of the run (the
+// message about a missing file comes once), and a playlist of which no track plays stops the
+// music for the run instead of trying again every second.
 bool TfRun::MusicOpenAt(int32_t index) {
+  std::vector<bool>& bad = badTracks_;
+  bad.resize(size_t(project_.MusicFiles.size()), false);
+  if (bad[size_t(index)]) return false;
+  // The container's message about a missing file runs a loop of its own, in which the show goes
+  // on: no music request opens another track meanwhile.
+  musicOpening_ = true;
   const QString path = project_.GetMusicFile(index);
+  musicOpening_ = false;
   bool opened = false;
-  if (!path.isEmpty()) {
+  if (!path.isEmpty() && !quitting_) {
     mpmusic.FileName = path;
     Trace("music", "open %d", index);
     opened = mpmusic.Open();
@@ -26,8 +41,7 @@ bool TfRun::MusicOpenAt(int32_t index) {
       std::fprintf(stderr, "showforge: music track %d (%s) is passed over: %s\n", index,
                    qPrintable(project_.MusicFiles.value(index)), qPrintable(mpmusic.LastError()));
   }
-  std::vector<bool>& bad = badTracks_;
-  bad.resize(size_t(project_.MusicFiles.size()), false);
+  if (quitting_) return opened;  // the show ended under the message: the track is not to blame
   bad[size_t(index)] = !opened;
   musicDead_ = std::all_of(bad.begin(), bad.end(), [](bool b) { return b; });
   if (musicDead_) {
@@ -40,17 +54,12 @@ bool TfRun::MusicOpenAt(int32_t index) {
 
 void TfRun::OpenTrack(bool play) {
   if (FPlaylistDone && !project_.LoopMusic) return;
-  if (!settings_.MusicEnabled || project_.MusicFiles.isEmpty() || musicDead_) return;
+  if (!settings_.MusicEnabled || project_.MusicFiles.isEmpty() || musicDead_ || musicOpening_) return;
   const int32_t count = int32_t(project_.MusicFiles.size());
   FTrack = project_.RandomMusic ? Random(count) : 0;
-  if (size_t(FTrack) < badTracks_.size() && badTracks_[size_t(FTrack)]) {
-    // Known not to play: the timer goes on to the next track.
-    FMusicLoaded = false;
-    MusicPlayTimer.start();
-    return;
-  }
   if (MusicOpenAt(FTrack)) {
     FMusicLoaded = true;
+    play = play && !quitting_;
     if (play) {
       Trace("music", "play");
       mpmusic.Play();
@@ -59,7 +68,7 @@ void TfRun::OpenTrack(bool play) {
   } else {
     FMusicLoaded = false;  // the timer's next tick tries the next track
   }
-  if (!musicDead_) MusicPlayTimer.start();
+  if (!musicDead_ && !quitting_) MusicPlayTimer.start();
 }
 
 void TfRun::StopMusic() {
@@ -79,7 +88,7 @@ void TfRun::PauseMusic() {
 
 void TfRun::ResumeMusic() {
   if (FPlaylistDone && !project_.LoopMusic) return;
-  if (project_.MusicFiles.isEmpty() || !settings_.MusicEnabled) return;
+  if (project_.MusicFiles.isEmpty() || !settings_.MusicEnabled || musicOpening_) return;
   if (!FMusicLoaded) {
     OpenTrack(true);
   } else if (!FMusicPlaying) {
@@ -90,6 +99,7 @@ void TfRun::ResumeMusic() {
 }
 
 void TfRun::MusicPlayTimerTimer() {
+  if (musicOpening_) return;
   // A track that could not be opened is passed over at once; one that plays (or stands paused)
   // is left alone until it has reached its end, and then for the project's pause.
   if (FMusicLoaded) {
@@ -121,14 +131,18 @@ void TfRun::MusicPlayTimerTimer() {
   if (FMusicLoaded) {
     Trace("music", "close");
     mpmusic.Close();
+    FMusicLoaded = false;
   }
   FMusicLoaded = MusicOpenAt(FTrack);
-  if (FMusicLoaded) {
+  // The next track plays at once while the music is due. Otherwise (the track before it could
+  // not be opened, or the show went on to a slide without music during the pause) it waits,
+  // opened, for the next slide that asks for music, as the first track of the show does.
+  if (FMusicLoaded && MusicDue()) {
     Trace("music", "play");
     mpmusic.Play();
     FMusicPlaying = true;
   }
-  if (!musicDead_) MusicPlayTimer.start();
+  if (!musicDead_ && !quitting_) MusicPlayTimer.start();
 }
 
 }  // namespace sf

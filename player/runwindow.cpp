@@ -20,6 +20,7 @@
 #include "platform/registry.h"
 #include "platform/tempdir.h"
 #include "platform/trace.h"
+#include "platform/widgets.h"
 #include "platform/x11host.h"
 #include "player/flashform.h"
 #include "player/messages.h"
@@ -420,7 +421,8 @@ void TfRun::customEvent(QEvent* event) {
 
 void TfRun::SelectTimerTimer() {
   SelectTimer.stop();
-  if (project_.MenuMode == 0 && !FHosted && !FDialogOpen && setup_.onScreen) raise();
+  // Beneath a dialog that is up (the password prompt, the settings dialog, a message box).
+  if (project_.MenuMode == 0 && !FHosted && setup_.onScreen) BringToFront(this);
   if (FFlashShowing) FreeFlashWindow(), FFlashShowing = false;
   if (FVideoPlaying) StopVideo();
   if (FSlideCount == 0) return;  // nothing to show: the screen stays as it is until the show is closed

@@ -182,11 +182,13 @@ class TfRun : public QWidget {
   // Slides whose external picture was found missing and whose close the password refused:
   // passed over for the rest of the run.
   std::vector<bool> missing_;
-  // Music tracks that could not be opened; when every track of the list is one, the music stops
-  // for the run.
+  // Music tracks that could not be opened, passed over for the rest of the run; when every track
+  // of the list is one, the music stops for the run.
   bool MusicOpenAt(int32_t index);
+  bool MusicDue() const;
   std::vector<bool> badTracks_;
   bool musicDead_ = false;
+  bool musicOpening_ = false;  // a track's file is being fetched (its message may be up)
   // The trace of the first frame and of each transition's ticks.
   bool trace_ = false, firstFrameTraced_ = false;
   int32_t ticks_ = 0;

@@ -40,7 +40,12 @@ class TVideoPanel : public QWidget {
 QWidget* TfRun::NewVideoPanel(QWidget* parent) {
   auto* panel = new TVideoPanel(this, parent);
   panel->setObjectName("displaypanel");
-  connect(&mp, &TMediaPlayer::FrameReady, panel, [panel] { panel->update(); });
+  // The panel comes up with the clip's first frame: until then the slide's background stands
+  // where the clip will be, and nothing of an earlier clip shows.
+  connect(&mp, &TMediaPlayer::FrameReady, panel, [this, panel] {
+    if (FVideoPlaying && panel->isHidden()) panel->show();
+    panel->update();
+  });
   return panel;
 }
 
@@ -53,7 +58,6 @@ void TfRun::VideoSlide(const TPictureInfo& slide) {
   DrawTextBlock(slide, FBackground);
   canvas_.Draw(0, 0, FBackground);
   Repaint();
-  displaypanel->show();
   const QString path = project_.GetMediaFile(slide.ResourceIndex);
   if (quitting_) return;  // a message about a missing file was up when the show ended
   const bool started = !path.isEmpty() && StartVideo(path, slide.VideoSizeMode, project_.RandomPosition, FVideoPos, FPreview);
@@ -62,7 +66,6 @@ void TfRun::VideoSlide(const TPictureInfo& slide) {
   if (!started) {
     // A clip that is missing or cannot be played is passed over: its slide stands for the
     // display time, and the show goes on.
-    displaypanel->hide();
     SelectTimer.setInterval(project_.DisplaySeconds * 1000 + 1000);
     SelectTimer.start();
   }

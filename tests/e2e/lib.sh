@@ -1,7 +1,7 @@
 # What the desktop tests share: a private working folder and environment, an Xvfb screen of its
 # own, and waiting on the program's process.
 # usage: . lib.sh
-for cmd in Xvfb xdotool xprop import convert; do
+for cmd in Xvfb xdpyinfo xdotool xprop import convert; do
   command -v "$cmd" >/dev/null || { echo "SKIP: $cmd is not installed"; exit 77; }
 done
 work=$(mktemp -d)
@@ -16,9 +16,16 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The X server's own log, shown with every failure.
+xlog() {
+  echo "--- the X server's log (${DISPLAY:-no display}):"
+  cat "$work/xvfb.log" 2>/dev/null || true
+  if [ -n "${xvfb:-}" ] && ! alive "$xvfb"; then echo "(the X server has ended)"; fi
+}
 fail() {
   echo "FAIL: $*"
   cat "$work/show.log" 2>/dev/null || true
+  xlog
   exit 1
 }
 # A process that runs (a zombie does not).
@@ -28,11 +35,27 @@ waitgone() {  # pid seconds
   return 1
 }
 
-# Xvfb picks a free display itself and writes its number once it accepts connections, so that
-# desktop tests running side by side never race for one display nor start before their screen.
-# The root is black (-br), a backdrop that tells where a window drew.
-Xvfb -displayfd 3 -screen 0 640x480x24 -br -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 300); do grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null && break; sleep 0.1; done
-grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null || { echo "FAIL: Xvfb did not start in 30 seconds"; exit 1; }
+# Xvfb picks a free display itself and writes its number once it listens, so that desktop tests
+# running side by side never race for one display. It must not reset when its last client leaves
+# (-noreset): the reset closes every connection, also one a client opened a moment before whose
+# set-up the server had not read yet, and that client finds no display ("could not connect to
+# display"). Two clients connecting in turn on a loaded machine lost about one connection in 40
+# that way, none with -noreset. The root is black (-br), a backdrop that tells where a window drew.
+xvfb=""
+Xvfb -displayfd 3 -screen 0 640x480x24 -br -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+pids+=($xvfb)
+for _ in $(seq 300); do
+  grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null && break
+  alive "$xvfb" || fail "Xvfb ended before it chose a display"
+  sleep 0.1
+done
+grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null || fail "Xvfb chose no display in 30 seconds"
 export DISPLAY=":$(cat "$work/display")"
+# The test begins once the screen answers a client.
+for _ in $(seq 300); do
+  xdpyinfo >/dev/null 2>&1 && break
+  alive "$xvfb" || fail "Xvfb ended before its screen $DISPLAY answered"
+  sleep 0.1
+done
+xdpyinfo >/dev/null 2>"$work/xdpyinfo.err" || fail "the screen $DISPLAY does not answer: $(cat "$work/xdpyinfo.err")"
