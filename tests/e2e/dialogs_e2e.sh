@@ -18,11 +18,16 @@ command -v ffmpeg >/dev/null && command -v xwininfo >/dev/null || { echo "SKIP: 
 . "$(dirname "$0")/shots.sh"
 export SHOWFORGE_AUDIO=null SHOWFORGE_TRACE=music,flash
 
-# The windows that are up, top-most first, as xwininfo names them ("name": ... WxH+X+Y).
+# The windows that are up, top-most first, as xwininfo names them ("name": ... WxH+X+Y). A window
+# that goes away while they are listed fails the listing: it is taken again.
 stack() {
-  local visible id rest
-  visible=" $(xdotool search --onlyvisible --name '' 2>/dev/null | tr '\n' ' ') "
-  xwininfo -root -children | grep -E '^ +0x' | while read -r id rest; do
+  local visible="" tree="" id rest
+  for _ in $(seq 10); do
+    visible=$(xdotool search --onlyvisible --name '' 2>/dev/null) && tree=$(xwininfo -root -children 2>/dev/null) && break
+    sleep 0.05
+  done
+  visible=" $(echo $visible) "
+  grep -E '^ +0x' <<<"$tree" | while read -r id rest; do
     if [[ $visible == *" $((id)) "* ]]; then echo "$rest"; fi
   done
 }
@@ -55,6 +60,25 @@ settings() {  # the registry key of project $1, then its values
     >"$work/reg/HKEY_LOCAL_MACHINE/Software/Quillmoor/$key.reg"
 }
 plays() { grep -c "^flash: play" "$work/show.log" || true; }
+startmovies() {  # program: starts the show and waits for its first movie on top
+  "$1" /s 2>"$work/show.log" &
+  show=$!
+  pids+=($show)
+  for _ in $(seq 150); do [[ $(top) == '"FlashPanel"'* ]] && break; sleep 0.1; done
+}
+# The dialog of that name stays the top-most window while the show goes on to its next movie,
+# and half a second after that movie's window came up beneath it.
+staysover() {  # name what
+  for _ in $(seq 80); do
+    ontop "^\"$1\"" "$2"
+    [ "$(plays)" -ge 2 ] && break
+    sleep 0.1
+  done
+  [ "$(plays)" -ge 2 ] || fail "the next movie did not start under $2"
+  sleep 0.5
+  ontop "^\"$1\"" "$2 over the next movie"
+  [[ $(stack) == *'"FlashPanel"'* ]] || fail "the next movie's window is not up under $2"
+}
 
 convert -size 160x120 xc:yellow "$work/media/a.bmp"
 convert -size 160x120 xc:magenta "$work/media/b.bmp"
@@ -86,8 +110,9 @@ pids+=($show)
 for _ in $(seq 150); do boxontop && break; sleep 0.1; done
 boxontop || { stack; fail "no message box on top for the missing track"; }
 grep -q "music: close" "$work/show.log" || fail "the box came before the first track ended"
-# Two slide steps under the box: it stays on top.
-for _ in $(seq 25); do boxontop || { stack; fail "the missing track's message went under the show"; }; sleep 0.2; done
+# Two slide steps under the box (one every two seconds): it stays on top.
+until=$((SECONDS + 5))
+while [ $SECONDS -lt $until ]; do boxontop || { stack; fail "the missing track's message went under the show"; }; done
 shoot
 cp "$work/now.png" "$work/box.png"
 read -r W H X Y < <(topgeometry)
@@ -116,21 +141,10 @@ cat >"$work/flash.json" <<JSON
 JSON
 "$tool" pack "$work/flash.json" -o "$work/prompt.bin" >/dev/null
 settings prompt '"Enabled password"=dword:00000001' '"Pwd"="x"' '"Esc Key"=dword:00000001' '"Mouse Move"=dword:00000000'
-"$work/prompt.bin" /s 2>"$work/show.log" &
-show=$!
-pids+=($show)
-for _ in $(seq 150); do [[ $(top) == '"FlashPanel"'* ]] && break; sleep 0.1; done
+startmovies "$work/prompt.bin"
 xdotool key Escape
 waitwindow "Screensaver Password" || fail "Escape during the movie brought no password prompt"
-for _ in $(seq 80); do
-  ontop '^"Screensaver Password"' "the password prompt"
-  [ "$(plays)" -ge 2 ] && break
-  sleep 0.1
-done
-[ "$(plays)" -ge 2 ] || fail "the next movie did not start under the prompt"
-sleep 0.5
-ontop '^"Screensaver Password"' "the password prompt over the next movie"
-[[ $(stack) == *'"FlashPanel"'* ]] || fail "the next movie's window is not up under the prompt"
+staysover "Screensaver Password" "the password prompt"
 shoot
 cp "$work/now.png" "$work/prompt.png"
 # The prompt draws its own navy caption bar at its top.
@@ -145,22 +159,12 @@ echo "the password prompt stays over the next slides and keeps the keyboard"
 sed 's/"ProjectName": "prompt.scr"/"ProjectName": "menu.scr", "MenuMode": 1/' "$work/flash.json" >"$work/menu.json"
 "$tool" pack "$work/menu.json" -o "$work/menu.bin" >/dev/null
 settings menu '"Esc Key"=dword:00000001'
-"$work/menu.bin" /s 2>"$work/show.log" &
-show=$!
-pids+=($show)
-for _ in $(seq 150); do [[ $(top) == '"FlashPanel"'* ]] && break; sleep 0.1; done
+startmovies "$work/menu.bin"
 xdotool mousemove 200 200 click 3
 sleep 0.5
 xdotool mousemove 215 210 click 1
 waitwindow "Screensaver Setting" || fail "the flash menu's Setting item opened no dialog"
-for _ in $(seq 80); do
-  ontop '^"Screensaver Setting"' "the settings dialog"
-  [ "$(plays)" -ge 2 ] && break
-  sleep 0.1
-done
-[ "$(plays)" -ge 2 ] || fail "the next movie did not start under the dialog"
-sleep 0.5
-ontop '^"Screensaver Setting"' "the settings dialog over the next movie"
+staysover "Screensaver Setting" "the settings dialog"
 shoot
 cp "$work/now.png" "$work/setting.png"
 [[ $(name "$(pixel 320 240)") =~ ^(red|grey|yellow)$ ]] && fail "the dialog is not seen in the screenshot"

@@ -3,6 +3,11 @@
 # come near their colour, not onto it). Source it after lib.sh.
 shoot() { import -window root "$work/now.png"; }
 pixel() { convert "$work/now.png" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -Eo '#[0-9A-F]{6}' | head -1; }
+pixels() {  # x y [x y ...]: several points of the screenshot at once, "#RRGGBB" each
+  local format=""
+  while [ $# -ge 2 ]; do format+="#%[hex:u.p{$1,$2}] "; shift 2; done
+  convert "$work/now.png" -depth 8 -format "$format\n" info: 2>/dev/null
+}
 name() {
   case $1 in
     \#FFFF00) echo yellow ;; \#FF00FF) echo magenta ;; \#808080) echo grey ;; \#000000) echo black ;;

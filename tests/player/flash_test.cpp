@@ -1,8 +1,10 @@
 // Flash slides: the flash window's end rules fired by hand and one in real time, its close events
 // by mouse and key with the pass flags, the menu, the password asked once; the flash slide in the
 // show cycle: the music pause, the colours and modes handed over, the window freed by the end
-// message, the slide step and the show's end, a movie that cannot be read, a missing movie, the
-// preview.
+// message, the slide step and the show's end, the cursor, a movie that starts under a dialog, a
+// movie that cannot be read, a missing movie, the preview.
+#include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,6 +17,7 @@
 #include "player/messages.h"
 #include "player/password.h"
 #include "platform/messagebox.h"
+#include "platform/widgets.h"
 #include "tests/player/showbuilder.h"
 #include "tests/swf/swfwriter.h"
 
@@ -521,4 +524,60 @@ TEST(FlashSlide, UnreadableAndMissingMoviesAndThePreview) {
   for (int x = 0; x < 150; x += 40) MoveTo(form.FFlash, {x, x / 2});
   QCoreApplication::processEvents();
   EXPECT_FALSE(small.Closing());
+}
+
+TEST(FlashSlide, TheCursorShowsFromTheMovieToTheEndOfTheNextTransition) {
+  TFlashShow show;
+  show.Picture();
+  show.Flash(MovieBytes(20));
+  show.AddPicture(sftest::Bmp(sftest::Solid(64, 64, qRgb(0, 255, 0))), sftest::Plain() + S("EffectList", "0;"));
+  TfRun& run = show.Start();
+  run.FormShow();
+  sftest::Finish(run);
+  ASSERT_TRUE(run.CursorHidden());  // hidden at the end of the first picture's transition
+  run.SelectTimerTimer();
+  ASSERT_NE(g_Flashform, nullptr);
+  // The flash window's creation sets the screen's cursor to the arrow: over the show too.
+  EXPECT_FALSE(run.CursorHidden());
+  EXPECT_EQ(run.cursor().shape(), Qt::ArrowCursor);
+  SendMessage(&run, WM_FLASH_ENDED, 1, 1);
+  run.SelectTimerTimer();
+  // The next picture's transition runs with the cursor shown; its end hides it.
+  ASSERT_TRUE(run.ShowTimer.isActive());
+  run.ShowTimerTimer();
+  ASSERT_TRUE(run.ShowTimer.isActive()) << "the effect ended in one tick";
+  EXPECT_FALSE(run.CursorHidden());
+  EXPECT_EQ(run.cursor().shape(), Qt::ArrowCursor);
+  sftest::Finish(run);
+  EXPECT_TRUE(run.CursorHidden());
+  EXPECT_EQ(run.cursor().shape(), Qt::BlankCursor);
+}
+
+TEST(FlashSlide, AMovieThatStartsUnderADialogLeavesItTheKeyboard) {
+  // Without a dialog the flash window takes the keyboard (the keys of the close events are its).
+  TFlashShow alone;
+  alone.Flash(MovieBytes(20));
+  alone.Start().FormShow();
+  ASSERT_NE(g_Flashform, nullptr);
+  EXPECT_TRUE(sftest::WaitUntil([] { return QApplication::activeWindow() == g_Flashform; }));
+  alone.run.reset();
+
+  // A dialog is up (the password prompt of a close event, the settings dialog from the menu) when
+  // the next movie starts: its window comes up beneath, and the dialog keeps the keyboard.
+  TFlashShow show;
+  show.Flash(MovieBytes(20));
+  TfRun& run = show.Start();
+  QDialog dialog;
+  dialog.setWindowModality(Qt::ApplicationModal);  // as its exec() opens it
+  dialog.show();
+  EXPECT_TRUE(DialogOpen());
+  ASSERT_TRUE(sftest::WaitUntil([&] { return QApplication::activeWindow() == &dialog; }));
+  run.FormShow();
+  ASSERT_NE(g_Flashform, nullptr);
+  EXPECT_TRUE(g_Flashform->isVisible());
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &dialog) << "the movie's window took the keyboard from the dialog";
+  dialog.hide();
+  EXPECT_FALSE(DialogOpen());
 }

@@ -1,7 +1,8 @@
 // Background music with the null audio output and tracks the tests make: the order with and
 // without loop, the pause and resume of a track by the slides' flags, the pause between tracks,
-// random order, "Enabled Music", an empty playlist, tracks that cannot be played, the stops at
-// the show's end. The music timer is fired by hand; mpv plays in real time.
+// random order, "Enabled Music", an empty playlist, tracks that cannot be played and the tracks
+// that follow them, a missing track told of once, the stops at the show's end. The music timer
+// is fired by hand; mpv plays in real time.
 #include <QBuffer>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -12,13 +13,16 @@
 #include <set>
 
 #include "container/projectinfo.h"
+#include "platform/messagebox.h"
 #include "platform/random.h"
+#include "player/flashform.h"
 #include "player/messages.h"
 #include "player/runwindow.h"
 #include "settings/rwsetting.h"
 #include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
 #include "tests/player/showbuilder.h"
+#include "tests/swf/swfwriter.h"
 
 using namespace sf;
 
@@ -213,6 +217,102 @@ TEST(Music, TracksThatCannotBePlayedArePassedOver) {
   SendMessage(&silent, WM_MUSIC_RESUME);
   EXPECT_FALSE(silent.MusicPlayTimer.isActive());
   EXPECT_TRUE(silent.ShowTimer.isActive() || silent.SelectTimer.isActive());
+}
+
+TEST(Music, ATrackOpenedInPlaceOfOneThatFailedWaitsUntilTheMusicIsDue) {
+  // The first track cannot be played: the timer opens the second while a slide without music is
+  // on screen. It waits, opened at its start, until a slide with music starts it.
+  TMusicShow show;
+  show.tracks = {"RIFF this is no sound at all", Tone(3000, 440)};
+  show.slideFlags = {false, true};
+  TfRun& run = show.Start();
+  EXPECT_FALSE(run.FMusicLoaded);
+  run.FormShow();
+  QCoreApplication::processEvents();
+  run.MusicPlayTimerTimer();
+  EXPECT_EQ(run.FTrack, 1);
+  EXPECT_TRUE(run.FMusicLoaded);
+  EXPECT_FALSE(run.FMusicPlaying);
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  run.MusicPlayTimerTimer();  // standing at its start: the timer leaves it
+  EXPECT_EQ(run.FTrack, 1);
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  sftest::Finish(run);
+  run.SelectTimerTimer();  // the slide with music
+  QCoreApplication::processEvents();
+  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  EXPECT_EQ(run.FTrack, 1);
+  EXPECT_LT(run.mpmusic.Position(), 1000);  // from its start
+
+  // The same over a flash slide, and after a track that ended while a slide with music stood,
+  // when the slide on screen at the end of the pause is a movie.
+  const std::string movie = sftest::Movie(
+      80, 60, 12, 2, sftest::Background(0x0000FF) + sftest::ShowFrame() + sftest::ShowFrame(), 'F');
+  for (const bool failed : {true, false}) {
+    TMusicShow flash;
+    flash.tracks = {failed ? "not music" : Tone(300, 440), Tone(3000, 550)};
+    flash.AddSlide(movie, sftest::Plain() + sftest::S("SlideKind", "1") + sftest::S("FileName", "m.swf"));
+    flash.slideFlags = {true};
+    TfRun& r = flash.Start();
+    r.FormShow();  // the movie first: the music waits
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(r.FFlashShowing);
+    if (!failed) {
+      // The first track plays to its end while a slide with music stands, then the movie comes.
+      SendMessage(&r, WM_MUSIC_RESUME);
+      ASSERT_TRUE(WaitFor([&] { return r.mpmusic.Ended(); }));
+      r.MusicPlayTimerTimer();  // its end: the pause of a tick is over
+      ASSERT_EQ(r.FTrack, 1);
+      EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Stopped) << "the next track played over the movie";
+    } else {
+      r.MusicPlayTimerTimer();
+      ASSERT_EQ(r.FTrack, 1);
+      EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Stopped) << "the next track played over the movie";
+    }
+    EXPECT_FALSE(r.FMusicPlaying);
+    SendMessage(&r, WM_FLASH_ENDED, 1, 1);
+    r.SelectTimerTimer();  // the picture with music
+    QCoreApplication::processEvents();
+    EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+    FreeFlashWindow();
+  }
+}
+
+TEST(Music, AMissingTrackIsToldOfOnceARun) {
+  // Two tracks beside the program, the second missing, looping: its message comes the first time
+  // the playlist reaches it; later passes skip it silently. Requests that come while the message
+  // is up (the show goes on under it) open no track.
+  const QString there = QString::fromStdString(sftest::WriteFile("there.wav", Tone(300, 440)));
+  TMusicShow show;
+  show.header = sftest::H("PlayerMediaEmbedded", "0") + sftest::H("MediaBesideProgram", "0") +
+                sftest::H("MusicFiles", there.toStdString()) + sftest::H("MusicFiles", "/nowhere/gone.wav");
+  TfRun* run = nullptr;
+  QStringList shown;
+  SetMessageSink([&](const QString& m) {
+    shown << m;
+    SendMessage(run, WM_MUSIC_RESUME);
+    run->MusicPlayTimerTimer();
+  });
+  TfRun& r = show.Start();
+  run = &r;
+  r.FormShow();
+  QCoreApplication::processEvents();
+  std::vector<int> order;
+  for (int pass = 0; pass < 3; ++pass) {
+    ASSERT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+    order.push_back(r.FTrack);
+    ASSERT_TRUE(WaitFor([&] { return r.mpmusic.Ended(); }));
+    r.MusicPlayTimerTimer();  // the missing track
+    EXPECT_EQ(r.FTrack, 1);
+    EXPECT_FALSE(r.FMusicLoaded);
+    EXPECT_NE(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+    ASSERT_TRUE(r.MusicPlayTimer.isActive());
+    r.MusicPlayTimerTimer();  // back to the first
+  }
+  SetMessageSink({});
+  EXPECT_EQ(order, (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(shown.size(), 1) << shown.join(" | ").toStdString();
+  EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
 }
 
 TEST(Music, Mp3AndOggPlayToTheirEnd) {

@@ -1,10 +1,11 @@
 // Video slides with clips ffmpeg makes whose frames change colour: the place and size of the
-// panel, the end rule and the follow-up of the show cycle, the music pause, a clip that cannot
-// be opened, a press on the panel. The video timer is fired by hand; mpv plays in real time.
+// panel, the end rule and the follow-up of the show cycle, two clips in a row, the music pause, a
+// clip that cannot be opened, a press on the panel. The video timer is fired by hand; mpv plays in real time.
 #include <QBuffer>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -45,11 +46,13 @@ using sftest::Finish;
 
 QWidget* Panel(TfRun& run) { return run.findChild<QWidget*>("displaypanel"); }
 
-// The colour in the middle of the latest frame, as red, lime or blue (or "?").
+// The colour in the middle of the latest frame, as red, lime or blue ("?" for another, "none" for no
+// frame or a black one).
 const char* FrameColour(TfRun& run) {
   const QImage& f = run.mp.Frame();
   if (f.isNull()) return "none";
   const QRgb c = f.pixel(f.width() / 2, f.height() / 2);
+  if (qRed(c) < 30 && qGreen(c) < 30 && qBlue(c) < 30) return "none";  // black: no frame
   if (qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60) return "red";
   if (qGreen(c) > 200 && qRed(c) < 60 && qBlue(c) < 60) return "lime";
   if (qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60) return "blue";
@@ -74,7 +77,7 @@ TEST(Video, PlaysCentredAtItsSizeAndTheCycleGoesOnWhenItEnds) {
   EXPECT_EQ(QSize(run.FVideoWidth, run.FVideoHeight), QSize(320, 240));
   EXPECT_EQ(QSize(run.FVideoShowWidth, run.FVideoShowHeight), QSize(512, 383));
   EXPECT_EQ(Panel(run)->geometry(), QRect(256, 192, 512, 383));  // centred in plBK
-  EXPECT_FALSE(Panel(run)->isHidden());
+  EXPECT_TRUE(sftest::WaitUntil([&] { return !Panel(run)->isHidden(); }));  // with the first frame
   EXPECT_TRUE(run.VidioTimer.isActive());
   EXPECT_FALSE(run.SelectTimer.isActive());
   EXPECT_EQ(run.Surface().pixel(5, 5), qRgb(128, 128, 128));  // the slide's background stands around it
@@ -97,6 +100,34 @@ TEST(Video, PlaysCentredAtItsSizeAndTheCycleGoesOnWhenItEnds) {
   EXPECT_EQ(run.FVideoPos, 0);
   run.SelectTimerTimer();
   EXPECT_EQ(run.FCurrent, 2);
+}
+
+TEST(Video, TheNextClipsPanelShowsNothingOfTheLastOne) {
+  if (Clip().empty()) GTEST_SKIP() << "ffmpeg cannot make the clip here";
+  TVideoShow show;
+  show.Video(0);
+  show.Video(0);
+  TfRun& run = show.Start();
+  run.FormShow();
+  ASSERT_TRUE(run.FVideoPlaying);
+  ASSERT_TRUE(sftest::WaitUntil([&] { return run.mp.Ended(); }));
+  ASSERT_STREQ(FrameColour(run), "blue");  // the clip's last frame
+  run.VidioTimerTimer();
+  ASSERT_FALSE(run.FVideoPlaying);
+  EXPECT_TRUE(Panel(run)->isHidden());
+  EXPECT_STREQ(FrameColour(run), "none") << "the closed clip's last frame is kept";
+  // The second clip, at the same place and size: its panel stays hidden (the slide's grey
+  // shows) until its own first frame stands in it.
+  run.SelectTimerTimer();
+  ASSERT_TRUE(run.FVideoPlaying);
+  EXPECT_TRUE(Panel(run)->isHidden()) << "the panel came up before the clip's first frame";
+  std::vector<std::string> shown;
+  ASSERT_TRUE(sftest::WaitUntil([&] {
+    if (!Panel(run)->isHidden()) shown.push_back(FrameColour(run));
+    return shown.size() >= 3;
+  }));
+  EXPECT_EQ(shown.front(), "red");
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), "blue"), 0);
 }
 
 TEST(Video, TicksBeforeTheEndKeepThePositionAndAFlashEndMakesItOneMillisecond) {
