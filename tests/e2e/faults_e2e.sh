@@ -28,17 +28,6 @@ waitbox() {
   for _ in $(seq 150); do [ "$(boxes)" -ge 1 ] && return 0; sleep 0.1; done
   return 1
 }
-waitshow() {  # the run window covers the screen (found by its class: its own title is empty)
-  local w
-  for _ in $(seq 150); do
-    for w in $(xdotool search --onlyvisible --classname '^show\.bin$' 2>/dev/null); do
-      eval "$(xdotool getwindowgeometry --shell "$w")"
-      [ "$WIDTH" -ge 640 ] && return 0
-    done
-    sleep 0.1
-  done
-  return 1
-}
 settings() {  # the values of the key "faults"
   mkdir -p "$work/reg/HKEY_LOCAL_MACHINE/Software/Quillmoor"
   { echo "REGEDIT4"; echo; echo '[HKEY_LOCAL_MACHINE\Software\Quillmoor\faults]'; printf '%s\n' "$@"; } \
@@ -131,7 +120,7 @@ wait "$dialog" || fail "the dialog with a damaged picture did not end with 0"
 "$work/menu/show.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
-waitshow || fail "the show with a menu did not open"
+waitshow show.bin || fail "the show with a menu did not open"
 sleep 0.5
 settings '"Esc Key"=dword:00000001' '"Mouse Sensitivity"="high"'
 xdotool mousemove 200 200 click 3

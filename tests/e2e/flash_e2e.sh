@@ -39,21 +39,20 @@ movie() {  # waits up to twenty seconds for the movie's frames in the middle of 
 "$work/show.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
-seen=() last="" shot=0
-for _ in $(seq 120); do
+seen=() last="" shot=0 until=$((SECONDS + 40))
+while [ $SECONDS -lt $until ]; do
   shoot
-  c=$(name "$(pixel 320 240)")
+  # Show all: the stage scaled by 2 to 640 x 240 at y 120, the slide's grey above and below.
+  read -r middle first last_ above below < <(pixels 320 240 2 122 637 357 320 116 320 363)
+  c=$(name "$middle")
   if [[ $c =~ ^(red|lime)$ ]]; then
-    # Show all: the stage scaled by 2 to 640 x 240 at y 120, the slide's grey above and below.
-    [ "$(name "$(pixel 2 122)")" = "$c" ] && [ "$(name "$(pixel 637 357)")" = "$c" ] ||
-      fail "the movie does not fill 640 x 240 at (0, 120)"
-    [ "$(name "$(pixel 320 116)")" = grey ] && [ "$(name "$(pixel 320 363)")" = grey ] ||
+    [ "$(name "$first")" = "$c" ] && [ "$(name "$last_")" = "$c" ] || fail "the movie does not fill 640 x 240 at (0, 120)"
+    [ "$(name "$above")" = grey ] && [ "$(name "$below")" = grey ] ||
       fail "the grey bands of show all are not above and below the movie"
     if [ "$c" = lime ] && [ $shot = 0 ]; then cp "$work/now.png" "$work/flash.png"; shot=1; fi
   fi
   [[ $c =~ ^(black|grey)$ ]] || [ "$last" = "$c" ] || { seen+=("$c"); last=$c; }
   [ "$last" = magenta ] && break
-  sleep 0.1
 done
 echo "seen in turn: ${seen[*]}"
 [[ "${seen[*]}" =~ ^yellow\ red\ lime(\ red)?\ magenta$ ]] || fail "the slides and the movie's frames did not come in order"

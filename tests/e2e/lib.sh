@@ -34,6 +34,20 @@ waitgone() {  # pid seconds
   for _ in $(seq $(($2 * 10))); do alive "$1" || return 0; sleep 0.1; done
   return 1
 }
+# Waits up to fifteen seconds for the show's run window: a visible window of the program's class
+# (the file name it runs from; its title is empty) that covers the screen. Input sent before it is
+# up goes nowhere.
+waitshow() {  # program file name
+  local w WIDTH
+  for _ in $(seq 150); do
+    for w in $(xdotool search --onlyvisible --classname "^${1//./\\.}\$" 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)"
+      [ "${WIDTH:-0}" -ge 640 ] && return 0
+    done
+    sleep 0.1
+  done
+  return 1
+}
 
 # Xvfb picks a free display itself and writes its number once it listens, so that desktop tests
 # running side by side never race for one display. It must not reset when its last client leaves

@@ -54,7 +54,8 @@ ends() {  # description, then xdotool arguments (one call)
   "$work/show.bin" /s 2>/dev/null &
   local show=$!
   pids+=($show)
-  sleep 1.5
+  waitshow show.bin || fail "the show did not come ($what)"
+  sleep 0.3
   xdotool "$@"
   if waitgone "$show" 3; then echo "ended: $what"; return 0; fi
   kill -TERM "$show"
@@ -82,7 +83,8 @@ settings '"Enabled password"=dword:00000001' '"Pwd"="Secret"' '"Esc Key"=dword:0
 "$work/show.bin" /s 2>/dev/null &
 show=$!
 pids+=($show)
-sleep 1.5
+waitshow show.bin || fail "the show with a password did not come"
+sleep 0.3
 xdotool key Escape
 window "Screensaver Password" >/dev/null || fail "no password prompt"
 sleep 0.3
@@ -107,7 +109,8 @@ settings '"Esc Key"=dword:00000001'
 "$work/menu.bin" /s 2>/dev/null &
 show=$!
 pids+=($show)
-sleep 1.5
+waitshow menu.bin || fail "the show with a menu did not come"
+sleep 0.3
 xdotool mousemove 200 200 click 3
 sleep 0.5
 xdotool mousemove 215 210 click 1

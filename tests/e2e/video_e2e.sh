@@ -32,21 +32,21 @@ JSON
 "$work/show.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
-seen=() last="" shot=0
-for _ in $(seq 70); do
+seen=() last="" shot=0 until=$((SECONDS + 40))
+while [ $SECONDS -lt $until ]; do
   shoot
-  c=$(name "$(pixel 320 240)")
+  # The middle; the clip's corners (160, 120) and (479, 358); its grey slide around them.
+  read -r middle first last_ before after < <(pixels 320 240 160 120 479 358 159 119 480 359)
+  c=$(name "$middle")
   if [[ $c =~ ^(red|lime|blue)$ ]]; then
-    # The clip's corners (160, 120) and (479, 358); its grey slide around them.
-    [ "$(name "$(pixel 160 120)")" = "$c" ] && [ "$(name "$(pixel 479 358)")" = "$c" ] ||
+    [ "$(name "$first")" = "$c" ] && [ "$(name "$last_")" = "$c" ] ||
       fail "the clip is not at (160, 120) with 320 x 239 pixels"
-    [ "$(name "$(pixel 159 119)")" = grey ] && [ "$(name "$(pixel 480 359)")" = grey ] ||
+    [ "$(name "$before")" = grey ] && [ "$(name "$after")" = grey ] ||
       fail "the clip's slide background is not around it"
     if [ "$c" = lime ] && [ $shot = 0 ]; then cp "$work/now.png" "$work/video.png"; shot=1; fi
   fi
   [[ $c =~ ^(black|grey)$ ]] || [ "$last" = "$c" ] || { seen+=("$c"); last=$c; }
   [ "$last" = magenta ] && break
-  sleep 0.1
 done
 echo "seen in turn: ${seen[*]}"
 [ "${seen[*]}" = "yellow red lime blue magenta" ] || fail "the slides and the clip's frames did not come in order"
@@ -72,8 +72,8 @@ JSON
 "$work/clips.bin" /s 2>"$work/show.log" &
 show=$!
 pids+=($show)
-panel=() shot=0
-for _ in $(seq 300); do
+panel=() shot=0 until=$((SECONDS + 40))
+while [ $SECONDS -lt $until ]; do
   shoot
   # The background, and the panel's middle and corners: (160, 120) to (479, 359).
   read -r bg middle first last < <(pixels 20 20 320 240 160 120 479 359)
