@@ -36,8 +36,6 @@ void SkipTaskbar(QWidget* window) {
   xcb_flush(c);
 }
 
-bool DialogOpen() { return QApplication::activeModalWidget() != nullptr; }
-
 void BringToFront(QWidget* window) {
   window->show();
   QWidget* const dialog = QApplication::activeModalWidget();

@@ -19,12 +19,10 @@ void SetPasswordChar(QLineEdit* edit, QChar c);
 void SkipTaskbar(QWidget* window);
 
 // Every dialog and message box the program opens is modal: it runs a loop of its own until it
-// closes, and the show goes on under it meanwhile. While one is up it stands over every window of
-// the show and has the keyboard. The show's windows come to the front only through BringToFront,
-// which keeps to that; a dialog opened over the show is set up by StandOverShow.
-
-// Whether a dialog or message box is up.
-bool DialogOpen();
+// closes, and the show goes on under it meanwhile. While one is up (Qt's active modal widget) it
+// stands over every window of the show and has the keyboard. The show's windows come to the front
+// only through BringToFront, which keeps to that; a dialog opened over the show is set up by
+// StandOverShow.
 
 // Shows `window`, a window of the show, and brings it to the front with the keyboard (the
 // system's BringToFront). While a dialog is up the window goes beneath it instead: the dialogs

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A flash slide under Xvfb: a picture, a movie of a 320 x 120 stage whose frames turn from red to
-# lime (ffmpeg writes it: JPEG frames as bitmap-filled shapes) and another picture play in turn;
-# the movie is shown whole ("show all") across the 640-pixel screen with grey bands above and
-# below, loops, and ends by the movie's end rule; the next picture follows.
+# lime after two seconds (ffmpeg writes it: JPEG frames as bitmap-filled shapes) and another
+# picture play in turn; the movie is shown whole ("show all") across the 640-pixel screen with
+# grey bands above and below, loops, and ends by the movie's end rule; the next picture follows.
 # usage: flash_e2e.sh SHOWFORGE_TOOL
 set -euo pipefail
 tool=$1
@@ -11,7 +11,7 @@ command -v ffmpeg >/dev/null || { echo "SKIP: ffmpeg is not installed"; exit 77;
 export SHOWFORGE_AUDIO=null SHOWFORGE_TRACE=flash
 convert -size 160x120 xc:yellow "$work/media/a.bmp"
 convert -size 160x120 xc:magenta "$work/media/b.bmp"
-ffmpeg -v error -f lavfi -i "color=c=red:s=320x120:r=10:d=1" -f lavfi -i "color=c=lime:s=320x120:r=10:d=1" \
+ffmpeg -v error -f lavfi -i "color=c=red:s=320x120:r=10:d=2" -f lavfi -i "color=c=lime:s=320x120:r=10:d=2" \
   -filter_complex "[0][1]concat=n=2:v=1:a=0" -c:v mjpeg -q:v 2 -f swf "$work/media/movie.swf"
 picture() { echo "{\"file\": \"media/$1.bmp\", \"FormatCode\": 1, \"BackgroundKinds\": \"0;\", \"RandomBackgroundColor\": false,
   \"ShowCaption\": false, \"ShowText\": false, \"EffectList\": \"\"}"; }
@@ -24,14 +24,13 @@ cat >"$work/manifest.json" <<JSON
             $(picture b)]}
 JSON
 "$tool" pack "$work/manifest.json" -o "$work/show.bin" >/dev/null
-"$tool" info "$work/show.bin" | grep -q "Movie: *stage 320 x 120, 10 frames a second, 20 frames" ||
+"$tool" info "$work/show.bin" | grep -q "Movie: *stage 320 x 120, 10 frames a second, 40 frames" ||
   fail "info does not tell the movie's stage, rate and frames"
 
 . "$(dirname "$0")/shots.sh"
 movie() {  # waits up to twenty seconds for the movie's frames in the middle of the screen
   for _ in $(seq 200); do
-    shoot
-    [[ $(name "$(pixel 320 240)") =~ ^(red|lime)$ ]] && return 0
+    [[ $(name "$(look 320 240)") =~ ^(red|lime)$ ]] && return 0
     sleep 0.1
   done
   return 1
@@ -41,22 +40,21 @@ show=$!
 pids+=($show)
 seen=() last="" shot=0 until=$((SECONDS + 40))
 while [ $SECONDS -lt $until ]; do
-  shoot
   # Show all: the stage scaled by 2 to 640 x 240 at y 120, the slide's grey above and below.
-  read -r middle first last_ above below < <(pixels 320 240 2 122 637 357 320 116 320 363)
+  read -r middle first last_ above below < <(look 320 240 2 122 637 357 320 116 320 363)
   c=$(name "$middle")
   if [[ $c =~ ^(red|lime)$ ]]; then
     [ "$(name "$first")" = "$c" ] && [ "$(name "$last_")" = "$c" ] || fail "the movie does not fill 640 x 240 at (0, 120)"
     [ "$(name "$above")" = grey ] && [ "$(name "$below")" = grey ] ||
       fail "the grey bands of show all are not above and below the movie"
-    if [ "$c" = lime ] && [ $shot = 0 ]; then cp "$work/now.png" "$work/flash.png"; shot=1; fi
+    if [ "$c" = lime ] && [ $shot = 0 ]; then shoot; cp "$work/now.png" "$work/flash.png"; shot=1; fi
   fi
   [[ $c =~ ^(black|grey)$ ]] || [ "$last" = "$c" ] || { seen+=("$c"); last=$c; }
   [ "$last" = magenta ] && break
 done
 echo "seen in turn: ${seen[*]}"
 [[ "${seen[*]}" =~ ^yellow\ red\ lime(\ red)?\ magenta$ ]] || fail "the slides and the movie's frames did not come in order"
-grep -q "^flash: play movie.swf: 20 frames, end mode 3" "$work/show.log" || fail "no trace of the movie"
+grep -q "^flash: play movie.swf: 40 frames, end mode 3" "$work/show.log" || fail "no trace of the movie"
 kill -TERM "$show"
 waitgone "$show" 5 || fail "SIGTERM did not end the show"
 wait "$show" || fail "the exit code after SIGTERM was not 0"

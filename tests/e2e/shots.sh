@@ -1,12 +1,14 @@
 # Colours of a playing slide, read from one screenshot at a time: shoot takes it, pixel reads a
 # point of it, name turns a colour into the name the desktop tests compare (JPEG and video frames
-# come near their colour, not onto it). Source it after lib.sh.
+# come near their colour, not onto it). look reads several points of the screen in one shot
+# without keeping it: one program run, so that a loaded machine still samples a slide often.
+# Source it after lib.sh.
 shoot() { import -window root "$work/now.png"; }
 pixel() { convert "$work/now.png" -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -Eo '#[0-9A-F]{6}' | head -1; }
-pixels() {  # x y [x y ...]: several points of the screenshot at once, "#RRGGBB" each
+look() {  # x y [x y ...]: "#RRGGBB" for each point, on one line
   local format=""
   while [ $# -ge 2 ]; do format+="#%[hex:u.p{$1,$2}] "; shift 2; done
-  convert "$work/now.png" -depth 8 -format "$format\n" info: 2>/dev/null
+  import -window root -depth 8 -format "$format\n" info: 2>/dev/null
 }
 name() {
   case $1 in
