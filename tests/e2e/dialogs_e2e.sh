@@ -67,17 +67,16 @@ startmovies() {  # program: starts the show and waits for its first movie on top
   for _ in $(seq 150); do [[ $(top) == '"FlashPanel"'* ]] && break; sleep 0.1; done
 }
 # The dialog of that name stays the top-most window while the show goes on to its next movie,
-# and half a second after that movie's window came up beneath it.
+# until that movie's window is up beneath it.
 staysover() {  # name what
-  for _ in $(seq 80); do
+  local under=0
+  for _ in $(seq 100); do
     ontop "^\"$1\"" "$2"
-    [ "$(plays)" -ge 2 ] && break
+    if [ "$(plays)" -ge 2 ] && [[ $(stack) == *'"FlashPanel"'* ]]; then under=1; break; fi
     sleep 0.1
   done
-  [ "$(plays)" -ge 2 ] || fail "the next movie did not start under $2"
-  sleep 0.5
+  [ $under = 1 ] || fail "the next movie's window did not come up under $2"
   ontop "^\"$1\"" "$2 over the next movie"
-  [[ $(stack) == *'"FlashPanel"'* ]] || fail "the next movie's window is not up under $2"
 }
 
 convert -size 160x120 xc:yellow "$work/media/a.bmp"
