@@ -53,8 +53,9 @@ waitshow() {  # program file name
 # running side by side never race for one display. It must not reset when its last client leaves
 # (-noreset): the reset closes every connection, also one a client opened a moment before whose
 # set-up the server had not read yet, and that client finds no display ("could not connect to
-# display"). Two clients connecting in turn on a loaded machine lost about one connection in 40
-# that way, none with -noreset. The root is black (-br), a backdrop that tells where a window drew.
+# display"). Two clients connecting over and over side by side on a loaded machine lost one
+# connection in 40 to 120 that way; none with -noreset. The root is black (-br), a backdrop that
+# tells where a window drew.
 xvfb=""
 Xvfb -displayfd 3 -screen 0 640x480x24 -br -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
