@@ -1,8 +1,10 @@
 // Decode throughput of our picture decoders against libpng, giflib and stb_image on the same
 // files in the same run, in MB/s of decoded pixels (width x height x 3 bytes for every decoder).
 // The pictures are made here: a 1920 x 1080 scene of gradients, edges and noise, like a photo
-// with text on it, written as PNG (by Qt), GIF (by our effect writer), Targa raw and run-length,
-// PSD raw and PackBits, and binary PPM.
+// with text on it, written as PNG (by Qt: RGB, RGBA with an alpha ramp, and 8-bit palette),
+// GIF (by our effect writer), Targa raw and run-length, PSD raw and PackBits, and binary PPM.
+// Every decoder gives its own natural result: libpng and ours the file's samples (a palette
+// picture as its indices), stb_image its samples with a palette expanded to RGB.
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 #include <png.h>
@@ -14,8 +16,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <csetjmp>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/gif.h"
 #include "imaging/png.h"
@@ -134,6 +139,16 @@ std::string Png(const QImage& img) {
   return bytes.toStdString();
 }
 
+// The scene with an alpha channel: a ramp across, with the scene's noise in it.
+QImage SceneWithAlpha(const QImage& scene) {
+  QImage image = scene.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < kH; ++y) {
+    auto* p = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < kW; ++x) p[x] = (p[x] & 0xFFFFFF) | uint32_t((x * 255 / kW) ^ (qRed(p[x]) & 7)) << 24;
+  }
+  return image;
+}
+
 std::string Gif(const QImage& img) {
   QTemporaryDir dir;
   const QString path = dir.path() + "/scene.gif";
@@ -147,13 +162,15 @@ std::string Gif(const QImage& img) {
 }
 
 struct TFiles {
-  std::string png, gif, tgaRaw, tgaRle, psdRaw, psdRle, ppm;
+  std::string png, pngRgba, pngPalette, gif, tgaRaw, tgaRle, psdRaw, psdRle, ppm;
 };
 
 const TFiles& Files() {
   static const TFiles files = [] {
     const QImage scene = Scene();
-    return TFiles{Png(scene), Gif(scene), Targa(scene, false), Targa(scene, true), Psd(scene, false), Psd(scene, true), Ppm(scene)};
+    return TFiles{Png(scene),          Png(SceneWithAlpha(scene)), Png(scene.convertToFormat(QImage::Format_Indexed8)),
+                  Gif(scene),          Targa(scene, false),        Targa(scene, true),
+                  Psd(scene, false),   Psd(scene, true),           Ppm(scene)};
   }();
   return files;
 }
@@ -177,23 +194,46 @@ bool Ours(QImage (*decoder)(const uint8_t*, size_t), const std::string& file) {
   return image.width() == kW && image.height() == kH;
 }
 
-bool Stb(const std::string& file) {
+bool Stb(const std::string& file, int channels = 3) {
   int w, h, n;
-  stbi_uc* p = stbi_load_from_memory(U(file), int(file.size()), &w, &h, &n, 3);
+  stbi_uc* p = stbi_load_from_memory(U(file), int(file.size()), &w, &h, &n, channels);
   benchmark::DoNotOptimize(p);
   stbi_image_free(p);
   return p != nullptr && w == kW && h == kH;
 }
 
+// libpng's row reader without transformations: the file's samples as they are.
 bool LibPng(const std::string& file) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, file.data(), file.size())) return false;
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-  const bool ok = png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr);
-  benchmark::DoNotOptimize(pixels.data());
-  return ok && image.width == uint32_t(kW);
+  struct TSource {
+    const std::string* file;
+    size_t at;
+  } source{&file, 0};
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  std::unique_ptr<png_byte[]> pixels;
+  std::vector<png_bytep> rows;
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
+  png_set_read_fn(png, &source, [](png_structp p, png_bytep out, png_size_t n) {
+    auto* s = static_cast<TSource*>(png_get_io_ptr(p));
+    if (n > s->file->size() - s->at) png_error(p, "the file ends early");
+    std::memcpy(out, s->file->data() + s->at, n);
+    s->at += n;
+  });
+  png_read_info(png, info);
+  png_read_update_info(png, info);
+  const size_t rowBytes = png_get_rowbytes(png, info);
+  const uint32_t height = png_get_image_height(png, info), width = png_get_image_width(png, info);
+  pixels.reset(new png_byte[rowBytes * height]);
+  rows.resize(height);
+  for (uint32_t y = 0; y < height; ++y) rows[y] = pixels.get() + y * rowBytes;
+  png_read_image(png, rows.data());
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  benchmark::DoNotOptimize(pixels.get());
+  return width == uint32_t(kW);
 }
 
 bool GifLib(const std::string& file) {
@@ -220,6 +260,12 @@ bool GifLib(const std::string& file) {
 void PngOurs(benchmark::State& s) { Run(s, [] { return Ours(sf::DecodePng, Files().png); }); }
 void PngLibpng(benchmark::State& s) { Run(s, [] { return LibPng(Files().png); }); }
 void PngStb(benchmark::State& s) { Run(s, [] { return Stb(Files().png); }); }
+void PngRgbaOurs(benchmark::State& s) { Run(s, [] { return Ours(sf::DecodePng, Files().pngRgba); }); }
+void PngRgbaLibpng(benchmark::State& s) { Run(s, [] { return LibPng(Files().pngRgba); }); }
+void PngRgbaStb(benchmark::State& s) { Run(s, [] { return Stb(Files().pngRgba, 4); }); }
+void PngPaletteOurs(benchmark::State& s) { Run(s, [] { return Ours(sf::DecodePng, Files().pngPalette); }); }
+void PngPaletteLibpng(benchmark::State& s) { Run(s, [] { return LibPng(Files().pngPalette); }); }
+void PngPaletteStb(benchmark::State& s) { Run(s, [] { return Stb(Files().pngPalette); }); }
 void GifOurs(benchmark::State& s) { Run(s, [] { return Ours(sf::DecodeGif, Files().gif); }); }
 void GifGiflib(benchmark::State& s) { Run(s, [] { return GifLib(Files().gif); }); }
 void GifStb(benchmark::State& s) { Run(s, [] { return Stb(Files().gif); }); }
@@ -239,6 +285,12 @@ void PpmStb(benchmark::State& s) { Run(s, [] { return Stb(Files().ppm); }); }
 BENCHMARK(PngOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(PngLibpng)->Unit(benchmark::kMillisecond);
 BENCHMARK(PngStb)->Unit(benchmark::kMillisecond);
+BENCHMARK(PngRgbaOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(PngRgbaLibpng)->Unit(benchmark::kMillisecond);
+BENCHMARK(PngRgbaStb)->Unit(benchmark::kMillisecond);
+BENCHMARK(PngPaletteOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(PngPaletteLibpng)->Unit(benchmark::kMillisecond);
+BENCHMARK(PngPaletteStb)->Unit(benchmark::kMillisecond);
 BENCHMARK(GifOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(GifGiflib)->Unit(benchmark::kMillisecond);
 BENCHMARK(GifStb)->Unit(benchmark::kMillisecond);

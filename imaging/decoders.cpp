@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <libdeflate.h>
+#include <memory>
 
 #include "imaging/graphic.h"
 
@@ -238,7 +240,7 @@ TLZ77Decoder::~TLZ77Decoder() {
 void TLZ77Decoder::DecodeInit() {
   if (open_) inflateEnd(&stream_);
   stream_ = z_stream{};
-  ended_ = false;
+  ended_ = started_ = false;
   if (inflateInit(&stream_) != Z_OK) throw EInvalidGraphic("LZ77 decompression error.");
   open_ = true;
 }
@@ -249,8 +251,34 @@ void TLZ77Decoder::DecodeEnd() {
   if (inflateEnd(&stream_) != Z_OK) throw EInvalidGraphic("LZ77 decompression error.");
 }
 
+bool TLZ77Decoder::InflateWhole(const uint8_t*& source, uint8_t*& dest, size_t packedSize, size_t unpackedSize) {
+  // One decompressor for each thread that decodes: it holds only tables, rebuilt by every call.
+  struct TFree {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+  };
+  thread_local const std::unique_ptr<libdeflate_decompressor, TFree> inflater(libdeflate_alloc_decompressor());
+  if (!inflater) return false;
+  // No room for the actual size: a stream that inflates to less than dest is refused as well as
+  // one that inflates to more. A stream that reaches back further than the window its header
+  // names is taken: what it holds is unambiguous.
+  size_t used = 0;
+  if (libdeflate_zlib_decompress_ex(inflater.get(), source, packedSize, dest, unpackedSize, &used, nullptr) !=
+      LIBDEFLATE_SUCCESS)
+    return false;
+  source += used;
+  dest += unpackedSize;
+  ended_ = true;
+  return true;
+}
+
 bool TLZ77Decoder::Decode(const uint8_t*& source, uint8_t*& dest, size_t packedSize, size_t unpackedSize) {
   if (!open_) DecodeInit();
+  if (flush_ == Z_FINISH && !started_ && !ended_ && unpackedSize > 0) {
+    started_ = true;
+    if (InflateWhole(source, dest, packedSize, unpackedSize)) return true;
+    // Refused: zlib goes over the same stream from its start and stops where it breaks.
+  }
+  started_ = true;
   bool ok = true;
   // zlib counts in 32 bits: feed very large runs in pieces.
   while (ok && (packedSize > 0 || flush_ == Z_FINISH) && unpackedSize > 0 && !ended_) {

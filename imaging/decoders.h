@@ -94,9 +94,15 @@ class TGIFLZWDecoder : public TDecoder {
   int initialCodeSize_;
 };
 
-// zlib's inflate. Begin and end raise "LZ77 decompression error." when zlib refuses. Decode may be
-// called again for more packed data; it gives false on damaged data, and with Z_FINISH also when
-// the stream does not end exactly where dest is full.
+// zlib-packed data. Begin and end raise "LZ77 decompression error." when zlib refuses. Decode may
+// be called again for more packed data; it gives false on damaged data, and with Z_FINISH also
+// when the stream does not end exactly where dest is full.
+//
+// With Z_FINISH, the first Decode of a stream inflates it in one call (libdeflate), which is
+// several times faster than zlib's streaming inflate when the whole stream is at hand and its
+// inflated size known, as for a picture's pixels. A stream that this call refuses (damaged, or
+// ending before or after dest is full) is inflated again through zlib, so that what could be
+// read stands in dest and both pointers show how far it went.
 class TLZ77Decoder : public TDecoder {
  public:
   explicit TLZ77Decoder(int flushMode) : flush_(flushMode) {}
@@ -108,9 +114,11 @@ class TLZ77Decoder : public TDecoder {
   bool AtEnd() const { return ended_; }
 
  private:
+  bool InflateWhole(const uint8_t*& source, uint8_t*& dest, size_t packedSize, size_t unpackedSize);
+
   z_stream stream_{};
   int flush_;
-  bool open_ = false, ended_ = false;
+  bool open_ = false, ended_ = false, started_ = false;
 };
 
 }  // namespace sf

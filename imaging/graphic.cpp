@@ -1,5 +1,7 @@
 #include "imaging/graphic.h"
 
+#include "platform/scratch.h"
+
 namespace sf {
 
 void CheckPictureCost(int64_t width, int64_t height, size_t dataSize, const QString& invalid) {
@@ -14,7 +16,8 @@ void CheckPictureCost(int64_t width, int64_t height, size_t dataSize, const QStr
 
 QImage NewBitmap(int64_t width, int64_t height, QImage::Format format, size_t dataSize, const QString& invalid) {
   CheckPictureCost(width, height, dataSize, invalid);
-  QImage image(int(width), int(height), format);
+  // A photograph's bitmap in large pages: its first touch is most of its cost otherwise.
+  QImage image = NewLargeBitmap(int(width), int(height), format);
   if (image.isNull()) throw EInvalidGraphic(invalid);
   return image;
 }

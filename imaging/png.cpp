@@ -1,13 +1,17 @@
 #include "imaging/png.h"
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <vector>
-#include <zlib.h>
 
 #include "imaging/decoders.h"
 #include "imaging/graphic.h"
+#include "imaging/pngfilter.h"
+#include "platform/scratch.h"
 
 namespace sf {
 namespace {
@@ -44,55 +48,6 @@ bool Allowed(int colorType, int depth) {
     case 4:
     case 6: return depth == 8 || depth == 16;
     default: return false;
-  }
-}
-
-// Inflates the IDAT stream into exactly `size` bytes; anything short, damaged or left over fails.
-std::vector<uint8_t> Inflate(const std::vector<uint8_t>& packed, size_t size) {
-  std::vector<uint8_t> out(size);
-  TLZ77Decoder zlib(Z_FINISH);
-  zlib.DecodeInit();
-  const uint8_t* source = packed.data();
-  uint8_t* dest = out.data();
-  if (!zlib.Decode(source, dest, packed.size(), size)) LoadError();
-  zlib.DecodeEnd();
-  return out;
-}
-
-int Paeth(int a, int b, int c) {
-  const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-  return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-}
-
-// Undoes the filters of rows rows of rowBytes bytes each (a filter byte before each row). The
-// row above the first is all zeros; the first bpp bytes of a row have no left neighbour.
-void Unfilter(uint8_t* data, size_t rowBytes, uint32_t rows, int bpp) {
-  const std::vector<uint8_t> zeros(rowBytes, 0);
-  const uint8_t* prev = zeros.data();
-  const size_t n = size_t(bpp), lead = std::min(n, rowBytes);
-  for (uint32_t y = 0; y < rows; ++y) {
-    uint8_t* row = data + y * (rowBytes + 1);
-    uint8_t* x = row + 1;
-    switch (row[0]) {
-      case 0: break;
-      case 1:
-        for (size_t i = n; i < rowBytes; ++i) x[i] = uint8_t(x[i] + x[i - n]);
-        break;
-      case 2:
-        for (size_t i = 0; i < rowBytes; ++i) x[i] = uint8_t(x[i] + prev[i]);
-        break;
-      case 3:
-        for (size_t i = 0; i < lead; ++i) x[i] = uint8_t(x[i] + (prev[i] >> 1));
-        for (size_t i = n; i < rowBytes; ++i) x[i] = uint8_t(x[i] + ((x[i - n] + prev[i]) >> 1));
-        break;
-      case 4:
-        for (size_t i = 0; i < lead; ++i) x[i] = uint8_t(x[i] + prev[i]);  // Paeth of (0, b, 0) is b
-        for (size_t i = n; i < rowBytes; ++i) x[i] = uint8_t(x[i] + Paeth(x[i - n], prev[i], prev[i - n]));
-        break;
-      default:
-        LoadError();
-    }
-    prev = x;
   }
 }
 
@@ -177,7 +132,8 @@ QImage DecodePng(const uint8_t* data, size_t size) {
   if (size < 8 || std::memcmp(data, kSignature, 8) != 0) Invalid();
   Header h;
   bool haveHeader = false, haveData = false, ended = false;
-  std::vector<uint8_t> packed;
+  // Where the compressed stream lies: one IDAT chunk is read where it stands, several are joined.
+  std::vector<std::pair<const uint8_t*, size_t>> idat;
   Picture pic(h);
   std::array<uint8_t, 256> trns{};
   size_t trnsSize = 0;
@@ -188,7 +144,7 @@ QImage DecodePng(const uint8_t* data, size_t size) {
     if (length > 0x7FFFFFFFu || length > size - at - 12) LoadError();
     const uint8_t* type = data + at + 4;
     const uint8_t* body = type + 4;
-    if (uint32_t(crc32(crc32(0, nullptr, 0), type, length + 4)) != Be32(body + length)) LoadError();
+    if (libdeflate_crc32(0, type, length + 4) != Be32(body + length)) LoadError();
     auto is = [&](const char* t) { return std::memcmp(type, t, 4) == 0; };
     if (!haveHeader && !is("IHDR")) LoadError();
     if (is("IHDR")) {
@@ -214,7 +170,7 @@ QImage DecodePng(const uint8_t* data, size_t size) {
       std::memcpy(trns.data(), body, length);
       trnsSize = length;
     } else if (is("IDAT")) {
-      packed.insert(packed.end(), body, body + length);
+      idat.emplace_back(body, length);
       haveData = true;
     } else if (is("IEND")) {
       ended = true;
@@ -253,9 +209,11 @@ QImage DecodePng(const uint8_t* data, size_t size) {
     const uint32_t ph = (h.height - passes[p].y0 + passes[p].dy - 1) / passes[p].dy;
     if (h.width > passes[p].x0 && h.height > passes[p].y0) total += (rowBytes(pw) + 1) * ph;
   }
+  size_t packedSize = 0;
+  for (const auto& chunk : idat) packedSize += chunk.second;
   // Deflate packs at most 1032 bytes into one: a header that promises more than the data can
   // hold is refused before anything is allocated for it.
-  if (total / 1032 > packed.size() + 64) LoadError();
+  if (total / 1032 > packedSize + 64) LoadError();
   const bool alpha = h.colorType >= 4 || pic.hasKey || (h.colorType == 3 && trnsSize > 0);
   const bool indexed = !alpha && (h.colorType == 3 || h.colorType == 0);
   const bool plainRgb = h.depth == 8 && ((h.colorType == 2 && !pic.hasKey) || h.colorType == 6);
@@ -275,15 +233,54 @@ QImage DecodePng(const uint8_t* data, size_t size) {
     pic.image.setColorTable(table);
   }
 
-  std::vector<uint8_t> raw = Inflate(packed, total);
+  TScratch joined;
+  const uint8_t* packed = idat.front().first;
+  if (idat.size() > 1) {
+    joined = TScratch(packedSize);
+    if (joined.data() == nullptr) LoadError();
+    size_t at = 0;
+    for (const auto& [chunk, length] : idat) {
+      std::memcpy(joined.data() + at, chunk, length);
+      at += length;
+    }
+    packed = joined.data();
+  }
+  // The whole stream inflates in one call to exactly the size the header gives; short, damaged
+  // or with data left over, it is refused.
+  const TScratch raw(total);
+  if (raw.data() == nullptr) LoadError();
+  {
+    TLZ77Decoder zlib(Z_FINISH);
+    zlib.DecodeInit();
+    const uint8_t* source = packed;
+    uint8_t* dest = raw.data();
+    if (!zlib.Decode(source, dest, packedSize, total)) LoadError();
+    zlib.DecodeEnd();
+  }
+  // 8-bit rows whose bytes are the bitmap's own (RGB, RGBA, indices, grey levels on a grey ramp)
+  // are unfiltered straight into the bitmap; the others into two row buffers that take turns,
+  // each row then converted into the bitmap. The row above a row is where it was unfiltered to.
+  const QImage::Format format = pic.image.format();
+  const bool direct = !h.interlace && h.depth == 8 &&
+                      (format == QImage::Format_RGB888 || format == QImage::Format_RGBA8888 || format == QImage::Format_Indexed8);
+  const size_t widest = rowBytes(h.width);
+  std::vector<uint8_t> rows(direct ? widest : 3 * widest);  // a row of zeros (above the first), two row buffers
+  uchar* const bits = pic.image.bits();
+  const size_t stride = size_t(pic.image.bytesPerLine());
   size_t offset = 0;
   for (int p = 0; p < passCount; ++p) {
     const Pass& s = passes[p];
     if (h.width <= s.x0 || h.height <= s.y0) continue;
     const uint32_t pw = (h.width - s.x0 + s.dx - 1) / s.dx, ph = (h.height - s.y0 + s.dy - 1) / s.dy;
     const size_t rb = rowBytes(pw);
-    Unfilter(raw.data() + offset, rb, ph, bpp);
-    for (uint32_t r = 0; r < ph; ++r) pic.PutRow(raw.data() + offset + r * (rb + 1) + 1, s.y0 + r * s.dy, s.x0, s.dx, pw);
+    const uint8_t* prev = rows.data();
+    for (uint32_t r = 0; r < ph; ++r) {
+      const uint8_t* line = raw.data() + offset + r * (rb + 1);
+      uint8_t* out = direct ? bits + r * stride : rows.data() + widest * (1 + (r & 1));
+      if (!UnfilterRow(line[0], line + 1, out, prev, rb, size_t(bpp))) LoadError();
+      if (!direct) pic.PutRow(out, s.y0 + r * s.dy, s.x0, s.dx, pw);
+      prev = out;
+    }
     offset += (rb + 1) * ph;
   }
   return pic.image;

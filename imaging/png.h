@@ -1,4 +1,4 @@
-// PNG pictures (inflate through zlib).
+// PNG pictures.
 #pragma once
 
 #include <QImage>

@@ -1,6 +1,7 @@
 #include "platform/scratch.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <utility>
 
 #if defined(__linux__)
@@ -58,6 +59,55 @@ void TScratch::Release() {
 #endif
   std::free(data_);
   data_ = nullptr, size_ = 0;
+}
+
+namespace {
+
+// The mapping of the last large bitmap freed, for the next one of about its size.
+struct TSpareMapping {
+  std::mutex lock;
+  TScratch memory;
+};
+
+TSpareMapping& Spare() {
+  static TSpareMapping* spare = new TSpareMapping;  // outlives every bitmap, also at exit
+  return *spare;
+}
+
+// At most this much is kept back.
+constexpr size_t kMaxSpare = size_t(64) << 20;
+
+void ReleaseLargeBitmap(void* info) {
+  auto* memory = static_cast<TScratch*>(info);
+  if (memory->capacity() <= kMaxSpare) {
+    TSpareMapping& spare = Spare();
+    const std::lock_guard<std::mutex> hold(spare.lock);
+    if (memory->capacity() >= spare.memory.capacity()) std::swap(spare.memory, *memory);
+  }
+  delete memory;
+}
+
+}  // namespace
+
+QImage NewLargeBitmap(int width, int height, QImage::Format format) {
+  if (width <= 0 || height <= 0 || format == QImage::Format_Invalid) return QImage(width, height, format);
+  const size_t bits = size_t(QImage::toPixelFormat(format).bitsPerPixel());
+  const size_t bytesPerLine = (size_t(width) * bits + 31) / 32 * 4;  // QImage's own rows
+  const size_t bytes = bytesPerLine * size_t(height);
+  if (bytes < (size_t(1) << 20) || bytesPerLine > size_t(INT32_MAX)) return QImage(width, height, format);
+  auto* memory = new TScratch;
+  {
+    // The spare mapping serves when it is large enough and not more than twice too large.
+    TSpareMapping& spare = Spare();
+    const std::lock_guard<std::mutex> hold(spare.lock);
+    if (spare.memory.capacity() >= bytes && spare.memory.capacity() / 2 <= bytes) std::swap(*memory, spare.memory);
+  }
+  if (memory->data() == nullptr) *memory = TScratch(bytes);
+  if (memory->data() == nullptr) {
+    delete memory;
+    return QImage();
+  }
+  return QImage(memory->data(), width, height, qsizetype(bytesPerLine), format, ReleaseLargeBitmap, memory);
 }
 
 }  // namespace sf

@@ -5,6 +5,7 @@
 // screen. Where the system has large pages (2 MB) the buffer asks for them, one fault each.
 #pragma once
 
+#include <QImage>
 #include <cstddef>
 #include <cstdint>
 
@@ -22,11 +23,21 @@ class TScratch {
 
   uint8_t* data() const { return data_; }
   size_t size() const { return size_; }
+  // The bytes that may be used: the whole mapping.
+  size_t capacity() const { return mapped_ > 0 ? mapped_ : size_; }
 
  private:
   void Release();
   uint8_t* data_ = nullptr;
   size_t size_ = 0, mapped_ = 0;  // mapped_: the length of the mapping, 0 for calloc's memory
 };
+
+// A bitmap whose pixels lie in a TScratch mapping, in large pages where the system has them:
+// the first touch of a screen-sized bitmap costs a few faults instead of thousands. For the
+// bitmaps of a screen and of whole pictures; one under a megabyte is an ordinary bitmap. Rows
+// as QImage lays them out; the pixels are undefined. Null when the memory is not there. The
+// memory of the last such bitmap freed is kept for the next one of about its size, as the heap
+// would keep it: pictures of one show come and go at one size.
+QImage NewLargeBitmap(int width, int height, QImage::Format format);
 
 }  // namespace sf
