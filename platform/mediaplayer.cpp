@@ -6,8 +6,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <mpv/client.h>
-#include <mpv/render.h>
+
+#include "platform/mpvlib.h"
 
 namespace sf {
 namespace {
@@ -15,37 +15,48 @@ namespace {
 // How long Open waits for mpv to load a file before it gives up on it.
 constexpr int kOpenTimeoutMs = 10000;
 
-double DoubleProperty(mpv_handle* mpv, const char* name) {
+double DoubleProperty(const TMpvApi* api, mpv_handle* mpv, const char* name) {
   double v = 0;
-  return mpv && mpv_get_property(mpv, name, MPV_FORMAT_DOUBLE, &v) >= 0 ? v : 0.0;
+  return mpv && api->get_property(mpv, name, MPV_FORMAT_DOUBLE, &v) >= 0 ? v : 0.0;
 }
 
-int64_t IntProperty(mpv_handle* mpv, const char* name) {
+int64_t IntProperty(const TMpvApi* api, mpv_handle* mpv, const char* name) {
   int64_t v = 0;
-  return mpv && mpv_get_property(mpv, name, MPV_FORMAT_INT64, &v) >= 0 ? v : 0;
+  return mpv && api->get_property(mpv, name, MPV_FORMAT_INT64, &v) >= 0 ? v : 0;
 }
 
 }  // namespace
+
+void TMediaPlayer::LoadLibraryInBackground() { BeginLoadingMpv(); }
+
+bool TMediaPlayer::LibrarySettled() { return MpvSettled(); }
 
 TMediaPlayer::TMediaPlayer(TUse use, QObject* parent) : QObject(parent), use_(use), video_(use != TUse::Sound) {}
 
 TMediaPlayer::~TMediaPlayer() {
   // The render context goes before the player; neither calls back once it is told to stop.
   if (render_) {
-    mpv_render_context_set_update_callback(render_, nullptr, nullptr);
-    mpv_render_context_free(render_);
+    api_->render_context_set_update_callback(render_, nullptr, nullptr);
+    api_->render_context_free(render_);
   }
   if (mpv_) {
-    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
-    mpv_terminate_destroy(mpv_);
+    api_->set_wakeup_callback(mpv_, nullptr, nullptr);
+    api_->terminate_destroy(mpv_);
   }
 }
 
 bool TMediaPlayer::Create() {
   if (mpv_) return true;
+  // The library is opened at the first player's start (or was begun in the background); a
+  // machine without it has been told so once, and plays no music and no video.
+  api_ = Mpv();
+  if (!api_) {
+    error_ = QString("the media player library %1 cannot be loaded").arg(MpvLibraryName());
+    return false;
+  }
   // mpv refuses to start under a numeric locale other than C (Qt takes it from the environment).
   std::setlocale(LC_NUMERIC, "C");
-  mpv_ = mpv_create();
+  mpv_ = api_->create();
   if (!mpv_) {
     error_ = "the media player could not be started";
     return false;
@@ -75,14 +86,14 @@ bool TMediaPlayer::Create() {
       // The frame fills the display rectangle, as the system's player stretched it.
       {"keepaspect", "no"},
   };
-  for (const auto& [name, value] : options) mpv_set_option_string(mpv_, name, value);
-  if (use_ == TUse::Probe) mpv_set_option_string(mpv_, "ao", "null");
-  else if (!audio.isEmpty()) mpv_set_option_string(mpv_, "ao", audio.constData());
+  for (const auto& [name, value] : options) api_->set_option_string(mpv_, name, value);
+  if (use_ == TUse::Probe) api_->set_option_string(mpv_, "ao", "null");
+  else if (!audio.isEmpty()) api_->set_option_string(mpv_, "ao", audio.constData());
   // The null output's own buffer is so large at low sample rates that a short track ends at
   // once; a tenth of a second makes it keep time like a sound card.
-  if (audio == "null" && use_ != TUse::Probe) mpv_set_option_string(mpv_, "ao-null-buffer", "0.05");
-  if (mpv_initialize(mpv_) < 0) {
-    mpv_terminate_destroy(mpv_);
+  if (audio == "null" && use_ != TUse::Probe) api_->set_option_string(mpv_, "ao-null-buffer", "0.05");
+  if (api_->initialize(mpv_) < 0) {
+    api_->terminate_destroy(mpv_);
     mpv_ = nullptr;
     error_ = "the media player could not be started";
     return false;
@@ -90,12 +101,12 @@ bool TMediaPlayer::Create() {
   if (use_ == TUse::Video) {
     char sw[] = MPV_RENDER_API_TYPE_SW;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, sw}, {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_create(&render_, mpv_, params) < 0) {
+    if (api_->render_context_create(&render_, mpv_, params) < 0) {
       render_ = nullptr;
       error_ = "the video renderer could not be started";
       return false;
     }
-    mpv_render_context_set_update_callback(
+    api_->render_context_set_update_callback(
         render_,
         [](void* self) {
           auto* player = static_cast<TMediaPlayer*>(self);
@@ -104,7 +115,7 @@ bool TMediaPlayer::Create() {
         this);
   }
   // mpv wakes the event loop from its own thread; the events are read on this one.
-  mpv_set_wakeup_callback(
+  api_->set_wakeup_callback(
       mpv_,
       [](void* self) {
         auto* player = static_cast<TMediaPlayer*>(self);
@@ -117,7 +128,7 @@ bool TMediaPlayer::Create() {
 void TMediaPlayer::Drain() {
   if (!mpv_) return;
   for (;;) {
-    const mpv_event* event = mpv_wait_event(mpv_, 0);
+    const mpv_event* event = api_->wait_event(mpv_, 0);
     if (event->event_id == MPV_EVENT_NONE) break;
     Handle(event);
   }
@@ -138,7 +149,7 @@ bool TMediaPlayer::Handle(const mpv_event* event) {
       const auto* end = static_cast<const mpv_event_end_file*>(event->data);
       if (load_ == TLoad::Waiting && loadingId_ >= 0 && end->playlist_entry_id == loadingId_) {
         load_ = TLoad::Failed;
-        error_ = end->reason == MPV_END_FILE_REASON_ERROR ? QString::fromUtf8(mpv_error_string(end->error))
+        error_ = end->reason == MPV_END_FILE_REASON_ERROR ? QString::fromUtf8(api_->error_string(end->error))
                                                           : QString("not a file the player can play");
         return true;
       }
@@ -153,7 +164,7 @@ bool TMediaPlayer::Handle(const mpv_event* event) {
       return false;
     }
     case MPV_EVENT_VIDEO_RECONFIG:
-      videoSize_ = QSize(int(IntProperty(mpv_, "dwidth")), int(IntProperty(mpv_, "dheight")));
+      videoSize_ = QSize(int(IntProperty(api_, mpv_, "dwidth")), int(IntProperty(api_, mpv_, "dheight")));
       return false;
     default: return false;
   }
@@ -168,11 +179,11 @@ bool TMediaPlayer::Open() {
     error_ = "no file name";
     return false;
   }
-  mpv_set_property_string(mpv_, "pause", "yes");  // a file opens stopped at its start
+  api_->set_property_string(mpv_, "pause", "yes");  // a file opens stopped at its start
   const char* command[] = {"loadfile", path.constData(), "replace", nullptr};
   load_ = TLoad::Waiting;
   loadingId_ = -1;
-  if (mpv_command(mpv_, command) < 0) {
+  if (api_->command(mpv_, command) < 0) {
     error_ = "the player refused the file";
     return false;
   }
@@ -185,16 +196,16 @@ bool TMediaPlayer::Open() {
       error_ = "the player took too long to open it";
       break;
     }
-    Handle(mpv_wait_event(mpv_, double(left) / 1000.0));
+    Handle(api_->wait_event(mpv_, double(left) / 1000.0));
   }
   if (load_ != TLoad::Loaded) {
     const char* stop[] = {"stop", nullptr};
-    mpv_command(mpv_, stop);
+    api_->command(mpv_, stop);
     loadingId_ = -1;
     return false;
   }
   // A file that is only a list of others is not played: the show plays what it carries.
-  if (IntProperty(mpv_, "playlist-count") > 1) {
+  if (IntProperty(api_, mpv_, "playlist-count") > 1) {
     Unload();
     error_ = "a playlist, not a file the player can play";
     return false;
@@ -203,14 +214,14 @@ bool TMediaPlayer::Open() {
   loadingId_ = -1;
   lastPosition_ = 0;
   rendered_ = 0;
-  length_ = std::max<int64_t>(0, int64_t(DoubleProperty(mpv_, "duration") * 1000.0 + 0.5));
+  length_ = std::max<int64_t>(0, int64_t(DoubleProperty(api_, mpv_, "duration") * 1000.0 + 0.5));
   // The video's size is known once its first frame is decoded, which mpv does while the file
   // stands at its start.
   mode_ = TMode::Stopped;
   ended_ = false;
   if (video_ && HasVideoTrack()) {
     while (videoSize_.isEmpty() && clock.elapsed() < kOpenTimeoutMs) {
-      const mpv_event* event = mpv_wait_event(mpv_, double(kOpenTimeoutMs - clock.elapsed()) / 1000.0);
+      const mpv_event* event = api_->wait_event(mpv_, double(kOpenTimeoutMs - clock.elapsed()) / 1000.0);
       const bool end = event->event_id == MPV_EVENT_END_FILE;  // broke off before its first frame
       Handle(event);
       if (end) break;
@@ -220,9 +231,9 @@ bool TMediaPlayer::Open() {
 }
 
 bool TMediaPlayer::HasVideoTrack() const {
-  char* vid = mpv_get_property_string(mpv_, "vid");
+  char* vid = api_->get_property_string(mpv_, "vid");
   const bool selected = vid != nullptr && std::strcmp(vid, "no") != 0;
-  mpv_free(vid);
+  api_->free(vid);
   return selected;
 }
 
@@ -237,7 +248,7 @@ bool TMediaPlayer::HasSound() const {
 void TMediaPlayer::Unload() {
   if (mode_ == TMode::NotOpen || !mpv_) return;
   const char* stop[] = {"stop", nullptr};
-  mpv_command(mpv_, stop);
+  api_->command(mpv_, stop);
   mode_ = TMode::NotOpen;
   currentId_ = -1;
   length_ = 0;
@@ -248,29 +259,29 @@ void TMediaPlayer::Unload() {
 
 void TMediaPlayer::Play() {
   if (mode_ == TMode::NotOpen || ended_) return;
-  mpv_set_property_string(mpv_, "pause", "no");
+  api_->set_property_string(mpv_, "pause", "no");
   mode_ = TMode::Playing;
 }
 
 void TMediaPlayer::Pause() {
   if (mode_ == TMode::Playing) {
-    mpv_set_property_string(mpv_, "pause", "yes");
+    api_->set_property_string(mpv_, "pause", "yes");
     mode_ = TMode::Paused;
   } else if (mode_ == TMode::Paused) {
-    mpv_set_property_string(mpv_, "pause", "no");
+    api_->set_property_string(mpv_, "pause", "no");
     mode_ = TMode::Playing;
   }
 }
 
 void TMediaPlayer::Resume() {
   if ((mode_ != TMode::Paused && mode_ != TMode::Stopped) || ended_) return;
-  mpv_set_property_string(mpv_, "pause", "no");
+  api_->set_property_string(mpv_, "pause", "no");
   mode_ = TMode::Playing;
 }
 
 void TMediaPlayer::Stop() {
   if (mode_ != TMode::Playing && mode_ != TMode::Paused) return;
-  mpv_set_property_string(mpv_, "pause", "yes");
+  api_->set_property_string(mpv_, "pause", "yes");
   mode_ = TMode::Stopped;
 }
 
@@ -280,7 +291,7 @@ void TMediaPlayer::Seek(int64_t ms) {
   if (mode_ == TMode::NotOpen || ended_) return;
   const QByteArray seconds = QByteArray::number(double(std::max<int64_t>(0, ms)) / 1000.0, 'f', 3);
   const char* command[] = {"seek", seconds.constData(), "absolute+exact", nullptr};
-  mpv_command(mpv_, command);
+  api_->command(mpv_, command);
 }
 
 int64_t TMediaPlayer::Position() const {
@@ -288,13 +299,13 @@ int64_t TMediaPlayer::Position() const {
   if (ended_) return length_;
   // Shortly before the end mpv has no position any more: the last one it gave stands.
   double seconds = 0;
-  if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0)
+  if (api_->get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0)
     lastPosition_ = std::clamp<int64_t>(int64_t(seconds * 1000.0 + 0.5), 0, length_);
   return lastPosition_;
 }
 
 int64_t TMediaPlayer::DroppedFrames() const {
-  return IntProperty(mpv_, "frame-drop-count") + IntProperty(mpv_, "decoder-frame-drop-count");
+  return IntProperty(api_, mpv_, "frame-drop-count") + IntProperty(api_, mpv_, "decoder-frame-drop-count");
 }
 
 void TMediaPlayer::SetDisplaySize(QSize size) {
@@ -313,7 +324,7 @@ void TMediaPlayer::SetDisplaySize(QSize size) {
 
 void TMediaPlayer::RenderFrame() {
   if (!render_) return;
-  const uint64_t flags = mpv_render_context_update(render_);
+  const uint64_t flags = api_->render_context_update(render_);
   if (!(flags & MPV_RENDER_UPDATE_FRAME) || frame_.isNull()) return;
   int size[2] = {frame_.width(), frame_.height()};
   char format[] = "bgr0";  // the bytes of a 32-bit RGB bitmap on this machine
@@ -325,7 +336,7 @@ void TMediaPlayer::RenderFrame() {
                                {MPV_RENDER_PARAM_SW_POINTER, pixels_.get()},
                                {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
                                {MPV_RENDER_PARAM_INVALID, nullptr}};
-  if (mpv_render_context_render(render_, params) < 0) return;
+  if (api_->render_context_render(render_, params) < 0) return;
   ++rendered_;
   emit FrameReady();
 }

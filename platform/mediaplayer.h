@@ -7,6 +7,10 @@
 // mpv is asked for nothing while it works on its own threads: it wakes the Qt event loop when
 // it has events, and says when a new video frame is ready; both are handled on the thread that
 // owns the player.
+//
+// The library is opened when a player first starts, not when the program starts: a show
+// without music or video never loads it. A machine without it is told so once, and every Open
+// then fails, as for a file that cannot be played.
 #pragma once
 
 #include <QImage>
@@ -21,6 +25,8 @@ struct mpv_handle;
 struct mpv_render_context;
 
 namespace sf {
+
+struct TMpvApi;
 
 class TMediaPlayer : public QObject {
   Q_OBJECT
@@ -52,6 +58,12 @@ class TMediaPlayer : public QObject {
   void Stop();
   void Close();
   void Seek(int64_t ms);
+
+  // Begins opening the media library on a thread of its own, so that the first Open finds it
+  // ready; Open waits for an opening under way. Nothing when it is open or begun.
+  static void LoadLibraryInBackground();
+  // Whether opening the library has ended, opened or not: Open would not wait for it.
+  static bool LibrarySettled();
 
   TMode Mode() const { return mode_; }
   // Whether mpv was ever started for this player (the first Open starts it).
@@ -93,6 +105,7 @@ class TMediaPlayer : public QObject {
 
   const TUse use_;
   const bool video_;  // the file's video is decoded
+  const TMpvApi* api_ = nullptr;
   mpv_handle* mpv_ = nullptr;
   mpv_render_context* render_ = nullptr;
   TMode mode_ = TMode::NotOpen;

@@ -53,6 +53,7 @@ bool TfRun::MusicOpenAt(int32_t index) {
 }
 
 void TfRun::OpenTrack(bool play) {
+  if (musicWaits_) return;  // the media library is still being opened: the music catches up then
   if (FPlaylistDone && !project_.LoopMusic) return;
   if (!settings_.MusicEnabled || project_.MusicFiles.isEmpty() || musicDead_ || musicOpening_) return;
   const int32_t count = int32_t(project_.MusicFiles.size());

@@ -1,5 +1,6 @@
 #include "player/runwindow.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QApplication>
@@ -61,12 +62,7 @@ class TShowSurface : public QWidget {
     const QRect surface = run_->ToLogical(run_->surface_.rect());
     for (const QRect& outside : QRegion(r).subtracted(QRegion(surface)))  // beyond the surface
       p.fillRect(outside, Qt::black);
-    if (run_->trace_ && !run_->firstFrameTraced_ && run_->ticks_ > 0) {
-      run_->firstFrameTraced_ = true;
-      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                            run_->setup_.started);
-      std::fprintf(stderr, "showforge: first frame on the screen %lld ms after start\n", (long long)ms.count());
-    }
+    if (!run_->firstFrameShown_ && run_->ticks_ > 0) run_->FirstFrameShown();
   }
 
  private:
@@ -134,7 +130,9 @@ void TfRun::FormCreate() {
   if (setup_.onScreen) TakeDesktopSnapshot();
   FMouseMoves = 0;
   // Mode set-up: the first track is opened, not started; the first slide that asks for music
-  // starts it.
+  // starts it. On the screen the media library is opened once the first frame is there: the
+  // music waits for it, then does what the slide on the screen asks.
+  musicWaits_ = setup_.onScreen && settings_.MusicEnabled && !project_.MusicFiles.isEmpty() && !TMediaPlayer::LibrarySettled();
   OpenTrack(false);
   if (setup_.preview) PreviewSetup();
   else FullScreenSetup();
@@ -244,6 +242,9 @@ void TfRun::FormShow() {
   if (!FStarted) {
     SelectTimerTimer();
     FStarted = true;
+    // No transition runs (a video or flash slide, or nothing to show): what is there now is
+    // the first frame.
+    if (!ShowTimer.isActive()) BeginMediaLibrary();
   }
   if (!FPreview && FFirstShow && project_.ScreenTransitionMode == 1) {
     FFirstShow = false;
@@ -480,6 +481,48 @@ void TfRun::StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t 
   transitionClock_.start();
   ShowTimer.setInterval(interval);
   ShowTimer.start();
+}
+
+void TfRun::FirstFrameShown() {
+  firstFrameShown_ = true;
+  if (trace_)
+    std::fprintf(stderr, "showforge: first frame on the screen %lld ms after start\n", (long long)MsSinceStart());
+  BeginMediaLibrary();
+}
+
+long long TfRun::MsSinceStart() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - setup_.started).count();
+}
+
+bool TfRun::ShowNeedsMedia() const {
+  if (settings_.MusicEnabled && !project_.MusicFiles.isEmpty()) return true;
+  return std::any_of(FSlides.begin(), FSlides.end(), [](const TPictureInfo* s) { return s->SlideKind == 2; });
+}
+
+void TfRun::BeginMediaLibrary() {
+  if (mediaBegun_ || !ShowNeedsMedia()) return;
+  mediaBegun_ = true;
+  TMediaPlayer::LoadLibraryInBackground();
+  if (!musicWaits_) return;
+  // Asked on this thread a few times a second until the opening has ended; the music then
+  // catches up.
+  mediaWait_.setInterval(20);
+  connect(&mediaWait_, &QTimer::timeout, this, [this] {
+    if (!TMediaPlayer::LibrarySettled()) return;
+    mediaWait_.stop();
+    MediaLibrarySettled();
+  });
+  mediaWait_.start();
+}
+
+void TfRun::MediaLibrarySettled() {
+  musicWaits_ = false;
+  if (trace_) std::fprintf(stderr, "showforge: media library settled %lld ms after start\n", MsSinceStart());
+  if (quitting_) return;
+  OpenTrack(false);
+  if (FSlideKind == 0 && FCurrent >= 0 && size_t(FCurrent) < FSlides.size() && FSlides[size_t(FCurrent)]->MusicDuringSlide &&
+      settings_.MusicEnabled)
+    ResumeMusic();
 }
 
 void TfRun::ShowTimerTimer() {

@@ -189,8 +189,18 @@ class TfRun : public QWidget {
   std::vector<bool> badTracks_;
   bool musicDead_ = false;
   bool musicOpening_ = false;  // a track's file is being fetched (its message may be up)
+  // The first frame: traced, and the media library begun in the background.
+  void FirstFrameShown();
+  long long MsSinceStart() const;
+  // The media library is opened once the first frame is on the screen, when the show plays
+  // music or video; until it is there the music's set-up waits, and then catches up.
+  bool ShowNeedsMedia() const;
+  void BeginMediaLibrary();
+  void MediaLibrarySettled();
+  bool musicWaits_ = false, mediaBegun_ = false;
+  QTimer mediaWait_;
   // The trace of the first frame and of each transition's ticks.
-  bool trace_ = false, firstFrameTraced_ = false;
+  bool trace_ = false, firstFrameShown_ = false;
   int32_t ticks_ = 0;
   QElapsedTimer transitionClock_;
 
