@@ -1,6 +1,8 @@
 #include "platform/scratch.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <utility>
 
@@ -108,6 +110,25 @@ QImage NewLargeBitmap(int width, int height, QImage::Format format) {
     return QImage();
   }
   return QImage(memory->data(), width, height, qsizetype(bytesPerLine), format, ReleaseLargeBitmap, memory);
+}
+
+void AssignBitmap(QImage& into, const QImage& from) {
+  if (from.isNull()) {
+    into = QImage();
+    return;
+  }
+  if (into.size() != from.size() || into.format() != from.format() || !into.isDetached() || into.isNull()) {
+    QImage fresh = NewLargeBitmap(from.width(), from.height(), from.format());
+    if (fresh.isNull()) {
+      into = from.copy();
+      return;
+    }
+    fresh.setColorTable(from.colorTable());
+    into = fresh;
+  }
+  const size_t row = std::min(size_t(into.bytesPerLine()), size_t(from.bytesPerLine()));
+  for (int y = 0; y < from.height(); ++y) std::memcpy(into.scanLine(y), from.constScanLine(y), row);
+  into.setDevicePixelRatio(from.devicePixelRatio());
 }
 
 }  // namespace sf

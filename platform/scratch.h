@@ -40,4 +40,9 @@ class TScratch {
 // would keep it: pictures of one show come and go at one size.
 QImage NewLargeBitmap(int width, int height, QImage::Format format);
 
+// `into` becomes a copy of `from`: in its own pixels when it has the same size and format and
+// shares them with no other bitmap, else in a new large bitmap. A screen-sized copy that would
+// fault in thousands of fresh small pages at every slide reuses what is there.
+void AssignBitmap(QImage& into, const QImage& from);
+
 }  // namespace sf

@@ -19,6 +19,7 @@
 #include "platform/messagebox.h"
 #include "platform/random.h"
 #include "platform/registry.h"
+#include "platform/scratch.h"
 #include "platform/tempdir.h"
 #include "platform/trace.h"
 #include "platform/widgets.h"
@@ -26,6 +27,7 @@
 #include "player/flashform.h"
 #include "player/messages.h"
 #include "player/password.h"
+#include "player/slidemath.h"
 #include "settings/settingdialog.h"
 #include "settings/rwsetting.h"
 
@@ -127,7 +129,12 @@ void TfRun::FormCreate() {
   FStarted = false;
   Randomize();
   FSlideCount = 0;
-  if (setup_.onScreen) TakeDesktopSnapshot();
+  // The desktop as it was is taken only for a show that may lay it behind a slide: a grab of
+  // the whole screen and its file cost more than the rest of the start together.
+  if (setup_.onScreen && std::any_of(project_.Slides.begin(), project_.Slides.end(), [](const TPictureInfo& r) {
+        return !r.IsBackgroundPicture && MayPickChoice(r.BackgroundKinds, 1) && MayPickChoice(r.BackgroundPictureSources, 0);
+      }))
+    TakeDesktopSnapshot();
   FMouseMoves = 0;
   // Mode set-up: the first track is opened, not started; the first slide that asks for music
   // starts it. On the screen the media library is opened once the first frame is there: the
@@ -143,8 +150,8 @@ void TfRun::TakeDesktopSnapshot() {
   const QString dir = PrivateTempDir();
   QScreen* screen = QGuiApplication::primaryScreen();
   if (dir.isEmpty() || screen == nullptr) return;
-  const QImage shot = screen->grabWindow(0).toImage();
-  if (!shot.isNull()) shot.save(dir + kDesktopSnapshotName, "BMP");
+  desktop_ = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+  if (!desktop_.isNull()) desktop_.save(dir + kDesktopSnapshotName, "BMP");
 }
 
 void TfRun::SplitRecords() {
@@ -209,7 +216,7 @@ void TfRun::FormResize() {
   // whose host changed its size shows what it showed scaled to the new size until the next slide
   // is composed for it.
   auto resized = [this](const QImage& image) {
-    QImage out(FShowWidth, FShowHeight, QImage::Format_RGB32);
+    QImage out = NewLargeBitmap(FShowWidth, FShowHeight, QImage::Format_RGB32);
     out.fill(Qt::black);
     if (!image.isNull() && !image.size().isEmpty()) {
       QPainter p(&out);
@@ -470,7 +477,7 @@ void TfRun::StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t 
     }
     DrawCaption(slide, FComposite);
     DrawTextBlock(slide, FComposite);
-    FBackground = surface_.copy();
+    AssignBitmap(FBackground, surface_);
     FPicX = FPicY = 0;
     interval = engine_.Start(index, canvas_, FComposite, FBackground, 0, 0, speed, true);
   } else {

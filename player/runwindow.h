@@ -167,6 +167,8 @@ class TfRun : public QWidget {
   // Flash slides (flash.cpp): false when the movie cannot be read and the slide is passed over.
   bool FlashSlide(const TPictureInfo& slide);
 
+  // The desktop as the show found it (also in its snapshot file); null when no slide shows it.
+  QImage desktop_;
   TProjectInfo& project_;
   TRWSetting& settings_;
   TRunSetup setup_;

@@ -1,5 +1,8 @@
 #include "player/slidemath.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QFontMetrics>
 #include <QStringList>
 #include <cmath>
@@ -9,13 +12,31 @@
 
 namespace sf {
 
-int32_t PickChoice(const QString& list) {
+namespace {
+
+// The values of a choice list's entries, as PickChoice reads them.
+std::vector<int32_t> ChoiceValues(const QString& list) {
   QStringList entries = list.split(';');
   entries.removeLast();  // what follows the last ";" (all of it when there is none)
-  if (entries.isEmpty()) return 0;
-  const QString entry = entries[Random(int32_t(entries.size()))].trimmed();
-  int32_t value = 0;
-  return TryStrToInt(entry.toStdString(), value) ? value : 0;
+  std::vector<int32_t> values;
+  for (const QString& entry : entries) {
+    int32_t value = 0;
+    values.push_back(TryStrToInt(entry.trimmed().toStdString(), value) ? value : 0);
+  }
+  return values;
+}
+
+}  // namespace
+
+int32_t PickChoice(const QString& list) {
+  const std::vector<int32_t> values = ChoiceValues(list);
+  if (values.empty()) return 0;
+  return values[size_t(Random(int32_t(values.size())))];
+}
+
+bool MayPickChoice(const QString& list, int32_t value) {
+  const std::vector<int32_t> values = ChoiceValues(list);
+  return values.empty() ? value == 0 : std::find(values.begin(), values.end(), value) != values.end();
 }
 
 QSize FitRule(QSize picture, QSize box) {

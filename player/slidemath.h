@@ -16,6 +16,8 @@ namespace sf {
 // One entry of a choice list such as "0;2;" at random (Random(count)); text after the last ";"
 // is ignored; an empty list, or an entry that is not a number, gives 0.
 int32_t PickChoice(const QString& list);
+// Whether PickChoice can give `value` for the list.
+bool MayPickChoice(const QString& list, int32_t value);
 
 // Shrinks a picture into a box keeping its aspect ratio; a picture that fits keeps its size.
 QSize FitRule(QSize picture, QSize box);

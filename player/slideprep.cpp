@@ -1,7 +1,6 @@
 // Slide preparation: everything a picture slide shows is composed off screen before its
 // transition starts; the engine then only moves pixels between ready bitmaps.
 #include <QCoreApplication>
-#include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
 
@@ -13,7 +12,7 @@
 #include "platform/convert.h"
 #include "platform/messagebox.h"
 #include "platform/random.h"
-#include "platform/tempdir.h"
+#include "platform/scratch.h"
 #include "player/runwindow.h"
 #include "player/slidemath.h"
 
@@ -51,7 +50,7 @@ bool TfRun::PrepareSlide(int32_t index) {
   }
   if (!LoadAndFitPicture(slide)) return false;
   if (project_.ScreenTransitionMode == 1) {
-    FComposite = FBackground.copy();
+    AssignBitmap(FComposite, FBackground);
   } else {
     canvas_.Draw(0, 0, FBackground);  // the new background shows at once, before the picture comes in
     Repaint();
@@ -69,12 +68,10 @@ void TfRun::PaintBackground(const TPictureInfo& slide) {
     case 1:
       switch (PickChoice(slide.BackgroundPictureSources)) {
         case 0: {
-          const QString file = PrivateTempDir() + kDesktopSnapshotName;
-          QImage desktop;
-          if (!PrivateTempDir().isEmpty() && QFile::exists(file) && desktop.load(file, "BMP")) {
-            desktop = desktop.convertToFormat(QImage::Format_RGB32);
-            if (FPreview) background.StretchDraw(all, desktop);
-            else background.CopyRect(desktop.rect(), desktop, desktop.rect());
+          // The desktop snapshot, held since it was taken rather than read back from its file.
+          if (!desktop_.isNull()) {
+            if (FPreview) background.StretchDraw(all, desktop_);
+            else background.CopyRect(desktop_.rect(), desktop_, desktop_.rect());
           } else {
             background.FillRect(all, kSolidColors[size_t(Random(13))]);
           }

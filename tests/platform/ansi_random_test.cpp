@@ -110,3 +110,40 @@ TEST(Scratch, ZeroedWritableAndMovedNotFreedTwice) {
   }
   EXPECT_EQ(TScratch(0).data(), nullptr);
 }
+
+TEST(Scratch, LargeBitmapsNeverShareLiveMemoryAndCopiesKeepOthersIntact) {
+  // Rows as QImage lays them out, over and under the megabyte where large pages begin.
+  for (const QSize size : {QSize(1920, 1080), QSize(100, 100), QSize(513, 511)}) {
+    QImage image = NewLargeBitmap(size.width(), size.height(), QImage::Format_RGB888);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.bytesPerLine(), QImage(size, QImage::Format_RGB888).bytesPerLine());
+    image.fill(Qt::red);  // every row writable
+    EXPECT_EQ(image.pixel(size.width() - 1, size.height() - 1), qRgb(255, 0, 0));
+  }
+  // The memory of a freed bitmap serves the next; never one still in use.
+  QImage a = NewLargeBitmap(1920, 1080, QImage::Format_RGB32), b = NewLargeBitmap(1920, 1080, QImage::Format_RGB32);
+  a.fill(Qt::blue);
+  b.fill(Qt::green);
+  a = QImage();
+  QImage c = NewLargeBitmap(1900, 1000, QImage::Format_RGB32);
+  c.fill(Qt::white);
+  EXPECT_EQ(b.pixel(1919, 1079), qRgb(0, 255, 0));
+  EXPECT_NE(c.constBits(), b.constBits());
+
+  // A copy into a bitmap of the same size uses its pixels; one that shares them with another
+  // leaves the other as it was.
+  QImage into = NewLargeBitmap(1920, 1080, QImage::Format_RGB32);
+  into.fill(Qt::black);
+  const uchar* before = into.constBits();
+  AssignBitmap(into, b);
+  EXPECT_EQ(into.constBits(), before);
+  EXPECT_TRUE(into == b);
+  const QImage other = into;
+  AssignBitmap(into, c.copy(0, 0, 1920, 1080));
+  EXPECT_EQ(other.pixel(5, 5), qRgb(0, 255, 0));
+  EXPECT_EQ(into.pixel(5, 5), qRgb(255, 255, 255));
+  AssignBitmap(into, QImage(10, 20, QImage::Format_RGB32));  // another size
+  EXPECT_EQ(into.size(), QSize(10, 20));
+  AssignBitmap(into, QImage());
+  EXPECT_TRUE(into.isNull());
+}

@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "platform/random.h"
 #include "player/slidemath.h"
 
@@ -28,6 +30,18 @@ TEST(SlideMath, ChoiceLists) {
   EXPECT_EQ(counts[1], 0);
   EXPECT_NEAR(counts[0], 1500, 150);
   EXPECT_NEAR(counts[2], 1500, 150);
+}
+
+TEST(SlideMath, MayPickChoiceAgreesWithPickChoice) {
+  // What decides whether the desktop is taken at the start: a value it denies must never be
+  // drawn, and one it allows must come up.
+  RandSeed(5);
+  for (const char* list : {"", "7", "1;", "0;1;", " 1 ; 0;", "x;1;", "2;3", "1;1;1;", "-1;4;", ";", " ; ;", "01;"}) {
+    std::set<int32_t> drawn;
+    for (int i = 0; i < 400; ++i) drawn.insert(PickChoice(list));
+    for (int32_t value = -2; value <= 5; ++value)
+      EXPECT_EQ(MayPickChoice(list, value), drawn.count(value) == 1) << "\"" << list << "\" " << value;
+  }
 }
 
 TEST(SlideMath, FitRuleAndFillCrop) {
