@@ -112,6 +112,24 @@ QImage NewLargeBitmap(int width, int height, QImage::Format format) {
   return QImage(memory->data(), width, height, qsizetype(bytesPerLine), format, ReleaseLargeBitmap, memory);
 }
 
+void TPageToucher::Begin(uint8_t* data, size_t bytes) {
+  Wait();
+  if (data == nullptr || bytes == 0) return;
+  thread_ = std::thread([data, bytes] {
+    // An atomic or with 0: the page is written, so that it is mapped for writing, and its bytes
+    // stay what they are.
+    constexpr size_t kPage = 4096;
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + 3) & ~uintptr_t(3);
+    const uintptr_t end = reinterpret_cast<uintptr_t>(data) + bytes;
+    for (uintptr_t at = first; at + 4 <= end; at = (at + kPage) & ~uintptr_t(kPage - 1))
+      __atomic_fetch_or(reinterpret_cast<uint32_t*>(at), 0u, __ATOMIC_RELAXED);
+  });
+}
+
+void TPageToucher::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
 void AssignBitmap(QImage& into, const QImage& from) {
   if (from.isNull()) {
     into = QImage();

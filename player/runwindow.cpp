@@ -4,10 +4,12 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -144,6 +146,47 @@ void TfRun::FormCreate() {
   if (setup_.preview) PreviewSetup();
   else FullScreenSetup();
   FRunning = true;
+  if (setup_.onScreen) {
+    WarmFonts();
+    PrefaultBackingStore();
+  }
+}
+
+void TfRun::PrefaultBackingStore() {
+  // The window's backing store is allocated now, at the window's size, and its pages are touched
+  // on another core while the first slide is prepared: its first paint, the first frame, would
+  // otherwise fault in a screen's worth of shared memory page by page (some 2,000 faults, 20 to
+  // 50 ms here). Qt paints into it only once the window is exposed, after showEvent, which
+  // waits for the touching; so do the show's end and the destructor.
+  winId();
+  QBackingStore* store = backingStore();
+  if (store == nullptr || size().isEmpty()) return;
+  store->resize(size());
+  store->beginPaint(QRegion(rect()));
+  if (auto* image = dynamic_cast<QImage*>(store->paintDevice())) backingTouch_.Begin(image->bits(), size_t(image->sizeInBytes()));
+  store->endPaint();
+}
+
+void TfRun::WarmFonts() {
+  // The caption and text fonts of the first slides are resolved on a thread of their own while
+  // the window is made and the first picture decoded: the first use of a font reads the font
+  // database and the font's file (some 15 ms here), before the first frame. Each font is made
+  // there from its description, so that no font object is shared between the threads.
+  std::vector<std::pair<TFontSpec, QString>> fonts;
+  for (const TPictureInfo* slide : FSlides) {
+    if (fonts.size() >= 4) break;
+    if (slide->ShowCaption && !slide->Caption.isEmpty()) fonts.emplace_back(slide->CaptionFont, slide->Caption);
+    if (slide->ShowText && !slide->Text.isEmpty()) fonts.emplace_back(slide->TextFont, slide->Text);
+  }
+  if (fonts.empty()) return;
+  fontWarmer_ = std::thread([fonts = std::move(fonts), scale = dpr_] {
+    for (const auto& [spec, text] : fonts) QFontMetrics(FontFromSpec(spec, scale)).horizontalAdvance(text);
+  });
+}
+
+void TfRun::JoinStartHelpers() {
+  backingTouch_.Wait();
+  if (fontWarmer_.joinable()) fontWarmer_.join();
 }
 
 void TfRun::TakeDesktopSnapshot() {
@@ -239,6 +282,7 @@ void TfRun::showEvent(QShowEvent* event) {
     setFocus();
   }
   FormShow();
+  backingTouch_.Wait();  // before the window is exposed and painted
 }
 
 void TfRun::FormShow() {
@@ -284,6 +328,7 @@ void TfRun::CloseShow() {
 void TfRun::EndShow() {
   if (quitting_) return;
   quitting_ = true;
+  JoinStartHelpers();
   ShowTimer.stop();
   SelectTimer.stop();
   MaxRuntime.stop();
@@ -512,10 +557,11 @@ void TfRun::BeginMediaLibrary() {
   TMediaPlayer::LoadLibraryInBackground();
   if (!musicWaits_) return;
   // Asked on this thread a few times a second until the opening has ended; the music then
-  // catches up.
+  // catches up, once no transition runs: opening a track starts the player and waits for it to
+  // load the file, a pause the first transition would show.
   mediaWait_.setInterval(20);
   connect(&mediaWait_, &QTimer::timeout, this, [this] {
-    if (!TMediaPlayer::LibrarySettled()) return;
+    if (!TMediaPlayer::LibrarySettled() || ShowTimer.isActive()) return;
     mediaWait_.stop();
     MediaLibrarySettled();
   });
@@ -577,6 +623,7 @@ void TfRun::Repaint() {
 }
 
 TfRun::~TfRun() {
+  JoinStartHelpers();
   unsetCursor();
   ShowTimer.stop();
   SelectTimer.stop();

@@ -10,11 +10,13 @@
 #include <QWidget>
 #include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "container/pictureinfo.h"
 #include "platform/canvas.h"
 #include "platform/mediaplayer.h"
+#include "platform/scratch.h"
 #include "transitions/engine.h"
 #include "transitions/qrxarray.h"
 
@@ -191,6 +193,14 @@ class TfRun : public QWidget {
   std::vector<bool> badTracks_;
   bool musicDead_ = false;
   bool musicOpening_ = false;  // a track's file is being fetched (its message may be up)
+  // Work of the start done on other cores while the first slide is prepared: its fonts resolved,
+  // the window's backing store faulted in. Joined before the window is painted, at the first
+  // frame, at the show's end and in the destructor.
+  void WarmFonts();
+  void PrefaultBackingStore();
+  void JoinStartHelpers();
+  std::thread fontWarmer_;
+  TPageToucher backingTouch_;
   // The first frame: traced, and the media library begun in the background.
   void FirstFrameShown();
   long long MsSinceStart() const;

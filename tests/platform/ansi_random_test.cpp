@@ -147,3 +147,20 @@ TEST(Scratch, LargeBitmapsNeverShareLiveMemoryAndCopiesKeepOthersIntact) {
   AssignBitmap(into, QImage());
   EXPECT_TRUE(into.isNull());
 }
+
+TEST(Scratch, PageToucherLeavesTheBytesAsTheyAre) {
+  // Odd starts and ends, a page boundary inside the first word: every byte keeps its value, and
+  // nothing past the end is touched (ASan sees a write past it).
+  std::vector<uint8_t> bytes(3 * 4096 + 123);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 31 + 7);
+  const std::vector<uint8_t> before = bytes;
+  TPageToucher toucher;
+  for (const size_t start : {size_t(0), size_t(1), size_t(4094), size_t(4095)}) {
+    toucher.Begin(bytes.data() + start, bytes.size() - start - 3);
+    toucher.Begin(bytes.data() + start, 2);  // waits for the one before, then a run too short to touch
+    toucher.Wait();
+    EXPECT_EQ(bytes, before) << start;
+  }
+  toucher.Begin(nullptr, 100);
+  toucher.Wait();
+}
