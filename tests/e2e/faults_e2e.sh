@@ -14,16 +14,7 @@ window() {  # name: waits for a window of that title, prints its id
   done
   return 1
 }
-# Message boxes carry the program's name, as the run window does; a box is the one that does not
-# cover the screen. boxes counts those that are up.
-boxes() {
-  local n=0 w
-  for w in $(xdotool search --onlyvisible --name '^show\.bin$' 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -lt 640 ] && n=$((n + 1))
-  done
-  echo "$n"
-}
+boxes() { message_boxes '^show\.bin$'; }
 waitbox() {
   for _ in $(seq 150); do [ "$(boxes)" -ge 1 ] && return 0; sleep 0.1; done
   return 1

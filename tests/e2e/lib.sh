@@ -30,6 +30,16 @@ fail() {
 }
 # A process that runs (a zombie does not).
 alive() { [ -d "/proc/$1" ] && ! grep -q '^State:.*Z' "/proc/$1/status" 2>/dev/null; }
+# Message boxes carry the program's name, as the run window does; a box is the one that does not
+# cover the 640x480 screen. Counts those up for the program whose window name matches $1.
+message_boxes() {
+  local n=0 w
+  for w in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$WIDTH" -lt 640 ] && n=$((n + 1))
+  done
+  echo "$n"
+}
 waitgone() {  # pid seconds
   for _ in $(seq $(($2 * 10))); do alive "$1" || return 0; sleep 0.1; done
   return 1

@@ -12,14 +12,7 @@ waitlog() {  # pattern seconds
   for _ in $(seq $(($2 * 10))); do grep -q "$1" "$work/show.log" && return 0; sleep 0.1; done
   return 1
 }
-boxes() {  # message boxes of the demo: its windows that do not cover the screen
-  local n=0 w
-  for w in $(xdotool search --onlyvisible --name '^Demo\.scr$' 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    [ "$WIDTH" -lt 640 ] && n=$((n + 1))
-  done
-  echo "$n"
-}
+boxes() { message_boxes '^Demo\.scr$'; }
 terminate() {
   kill -TERM "$1"
   waitgone "$1" 5 || fail "SIGTERM did not end the show $2"
