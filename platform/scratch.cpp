@@ -16,8 +16,14 @@ TScratch::TScratch(size_t bytes) {
   if (bytes == 0) return;
 #if defined(__linux__)
   // A mapping rounded up to whole large pages and aligned to one, so that every part of it can
-  // be a large page; an anonymous mapping reads as zeros.
+  // be a large page; an anonymous mapping reads as zeros. Under half a large page the heap
+  // serves: a mapping of its own would cost more than the faults it saves.
   constexpr size_t kLarge = size_t(2) << 20;
+  if (bytes < kLarge / 2) {
+    data_ = static_cast<uint8_t*>(std::calloc(bytes, 1));
+    if (data_ != nullptr) size_ = bytes;
+    return;
+  }
   const size_t length = (bytes + kLarge - 1) / kLarge * kLarge;
   void* p = mmap(nullptr, length + kLarge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p != MAP_FAILED) {

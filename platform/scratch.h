@@ -1,4 +1,4 @@
-// Zeroed scratch memory of megabytes that lives for one transition.
+// Zeroed scratch memory of megabytes that lives for one transition or one picture's decoding.
 //
 // A fresh mapping in 4 KB pages takes a page fault at the first touch of every page, which on
 // some machines costs ten microseconds each: several milliseconds for a plane the size of a
