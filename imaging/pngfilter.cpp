@@ -25,9 +25,9 @@ uint8_t PaethPredictor(int a, int b, int c) {
 template <size_t B>
 __m128i LoadPixel(const uint8_t* p) {
   if constexpr (B == 8) return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+  if constexpr (B == 3) return _mm_cvtsi32_si128(int(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16));
   uint32_t low = 0;
   std::memcpy(&low, p, B < 4 ? B : 4);
-  if constexpr (B == 3) low = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
   if constexpr (B <= 4) return _mm_cvtsi32_si128(int(low));
   uint16_t high;
   std::memcpy(&high, p + 4, 2);
@@ -91,8 +91,6 @@ inline void ForPixels(size_t n, Step step) {
   for (; i + kWide<B> <= n; i += B) step(i, LoadWide<B>, StoreWide<B>);
   for (; i + B <= n; i += B) step(i, LoadPixel<B>, StorePixel<B>);
 }
-
-__m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
 
 // Where mask is set, yes; elsewhere no.
 __m128i Select(__m128i mask, __m128i yes, __m128i no) {
