@@ -122,6 +122,7 @@ void TfRun::FormCreate() {
     MaxRuntime.start();
   }
   project_.ReadSlides();
+  if (setup_.onScreen) WarmFonts();
   FPlaylistDone = false;
   FLastMouseX = -10;
   FSlides.clear();
@@ -146,10 +147,7 @@ void TfRun::FormCreate() {
   if (setup_.preview) PreviewSetup();
   else FullScreenSetup();
   FRunning = true;
-  if (setup_.onScreen) {
-    WarmFonts();
-    PrefaultBackingStore();
-  }
+  if (setup_.onScreen) PrefaultBackingStore();
 }
 
 void TfRun::PrefaultBackingStore() {
@@ -168,15 +166,17 @@ void TfRun::PrefaultBackingStore() {
 }
 
 void TfRun::WarmFonts() {
-  // The caption and text fonts of the first slides are resolved on a thread of their own while
-  // the window is made and the first picture decoded: the first use of a font reads the font
+  // The caption and text fonts of the first slides are resolved on a thread of their own from
+  // the moment the slide records are read, while the window is made and the first picture
+  // decoded: the first use of a font reads the font
   // database and the font's file (some 15 ms here), before the first frame. Each font is made
   // there from its description, so that no font object is shared between the threads.
   std::vector<std::pair<TFontSpec, QString>> fonts;
-  for (const TPictureInfo* slide : FSlides) {
+  for (const TPictureInfo& slide : project_.Slides) {  // the slides in project order
+    if (slide.IsBackgroundPicture) continue;
     if (fonts.size() >= 4) break;
-    if (slide->ShowCaption && !slide->Caption.isEmpty()) fonts.emplace_back(slide->CaptionFont, slide->Caption);
-    if (slide->ShowText && !slide->Text.isEmpty()) fonts.emplace_back(slide->TextFont, slide->Text);
+    if (slide.ShowCaption && !slide.Caption.isEmpty()) fonts.emplace_back(slide.CaptionFont, slide.Caption);
+    if (slide.ShowText && !slide.Text.isEmpty()) fonts.emplace_back(slide.TextFont, slide.Text);
   }
   if (fonts.empty()) return;
   fontWarmer_ = std::thread([fonts = std::move(fonts), scale = dpr_] {
