@@ -239,9 +239,9 @@ bool TMediaPlayer::HasVideoTrack() const {
 
 bool TMediaPlayer::HasSound() const {
   if (mode_ == TMode::NotOpen || !mpv_) return false;
-  char* aid = mpv_get_property_string(mpv_, "aid");
+  char* aid = api_->get_property_string(mpv_, "aid");
   const bool selected = aid != nullptr && std::strcmp(aid, "no") != 0;
-  mpv_free(aid);
+  api_->free(aid);
   return selected;
 }
 
