@@ -8,6 +8,7 @@
 #include <cmath>
 #include <set>
 
+#include "authoring/showfile.h"
 #include "container/picture.h"
 #include "container/projectinfo.h"
 #include "platform/mediaplayer.h"
@@ -267,12 +268,18 @@ TResult NewShowDocument(const QStringList& inputs, const QStringList& music, con
   if (QString why = CheckHeaderValue(hfProjectName, options.name); !why.isEmpty())
     return Failure(FieldMessage("the name " + options.name, why));
   TShowDocument doc;
+  // Making a show again into the folder of its pictures finds the last one among them.
+  const QString output = options.output.isEmpty() ? QString() : QFileInfo(options.output).canonicalFilePath();
   // One input at a time, so that what is left out is told in the order of the files.
   for (const QString& input : inputs) {
     for (const QString& path : CollectFiles({input}, options.recursive, leftOut)) {
+      if (!output.isEmpty() && QFileInfo(path).canonicalFilePath() == output) continue;
       const TMediaFacts facts = ExamineMedia(path);
+      QString unused;
       if (facts.kind == TMediaFacts::Sound)
         leftOut(path, "a sound without pictures: it can only be music");
+      else if (!facts.error.isEmpty() && OpenShow(path, unused))
+        leftOut(path, "a show: it carries a project of its own");  // ".scr" is also a picture's extension
       else if (!facts.error.isEmpty())
         leftOut(path, facts.error);
       else

@@ -54,11 +54,13 @@ struct TNewShowOptions {
   int32_t speed = 0;         // the effects' speed; 0 leaves the player's
   bool captionFromName = false;
   bool recursive = false;
+  QString output;  // the show being made: never a slide of itself when it lies among the inputs
 };
 
 // A document of every file among `inputs` that the show can play, in order, and of every sound
 // among `music` as its playlist (looping, in order). Each file that cannot take its place goes
-// to `leftOut`; when no slide is left the show cannot be made.
+// to `leftOut` (a show made before, which carries a project at its end, is told as one); the
+// output file itself is passed over in silence. When no slide is left the show cannot be made.
 TResult NewShowDocument(const QStringList& inputs, const QStringList& music, const TNewShowOptions& options,
                         const TLeftOut& leftOut, TShowDocument& document);
 

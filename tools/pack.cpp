@@ -164,6 +164,7 @@ int CmdNew(const QStringList& args, std::ostream& out, std::ostream& err) {
   }
   if (!FindPlayer(player, err)) return 1;
   if (!named) options.name = StoredFileName(output);
+  options.output = output;
   TShowDocument document;
   auto leftOut = [&err](const QString& path, const QString& why) {
     err << "showforge-tool: left out " << path.toStdString() << ": " << why.toStdString() << "\n";

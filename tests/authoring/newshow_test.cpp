@@ -185,6 +185,30 @@ TEST(NewShow, NamesAProjectCannotHoldAreMadeStorableAndMusicComesInOrder) {
   EXPECT_EQ(h["ProjectName"].toString(), "show.scr");
 }
 
+TEST(NewShow, AShowMadeAgainIntoItsPicturesFolderIsNoSlideOfItself) {
+  if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  const std::string dir = ScratchDir("new-again");
+  QDir().mkpath(Q(dir + "/pics"));
+  ASSERT_TRUE(Convert("xc:red", dir + "/pics/a.png"));
+  ASSERT_TRUE(Convert("xc:blue", dir + "/pics/b.png"));
+  const std::string show = dir + "/pics/show.scr";
+  NewRun r = New({Q(dir + "/pics"), "-o", Q(show)});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  // Again, now that the show lies among its pictures: it is passed over without a word, and the
+  // same two slides are made (".scr" is also a picture's extension, so it was once read as one).
+  r = New({Q(dir + "/pics"), "-o", Q(show)});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find("2 slides"), std::string::npos) << r.out;
+  // Another show among the pictures is told as a show, not as a damaged picture.
+  ASSERT_TRUE(QFile::copy(Q(show), Q(dir + "/pics/older.scr")));
+  r = New({Q(dir + "/pics"), "-o", Q(show)});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "showforge-tool: left out " + dir + "/pics/older.scr: a show: it carries a project of its own\n");
+  EXPECT_NE(r.out.find("2 slides"), std::string::npos) << r.out;
+}
+
 TEST(NewShow, NaturalOrderIsTotalAndCountsDigitsAsNumbers) {
   const QStringList sorted = {"", "1", "01", "9", "10", "a", "A1", "a1", "a01", "a2b", "a10", "a10a",
                               "img2.png", "img10.png", "img0010.png", "img99999999999999999999.png",
