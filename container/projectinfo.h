@@ -10,6 +10,7 @@
 
 #include "container/fields.h"
 #include "container/infoposition.h"
+#include "container/mediasource.h"
 #include "container/pictureinfo.h"
 #include "platform/filehandle.h"
 
@@ -62,14 +63,14 @@ struct TProjectHeader {
   void ParseHeader(std::string_view text);
 };
 
-class TProjectInfo : public TProjectHeader {
+class TProjectInfo : public TProjectHeader, public TMediaSource {
  public:
   // Opens the program file and reads its offset table. A length field or table value that is
   // not an integer fails with EConvertError ("'%s' is not a valid integer value"). A table that
   // points outside the file leaves the project absent: no positions, header defaults, no
   // slides, and LoadError() saying what is wrong.
   explicit TProjectInfo(const QString& programPath);
-  ~TProjectInfo();
+  ~TProjectInfo() override;
   TProjectInfo(const TProjectInfo&) = delete;
   TProjectInfo& operator=(const TProjectInfo&) = delete;
 
@@ -79,7 +80,8 @@ class TProjectInfo : public TProjectHeader {
   // Media. A slide's data or the dialog picture as a memory stream with its format code; a
   // music track or a flash or video slide as a file the media player can open (a temporary
   // file "qel" + the media's extension in TempDir when the media are embedded, one at a time).
-  bool GetSlideData(int32_t index, QByteArray& stream, int32_t& formatCode);
+  bool GetSlideData(int32_t index, QByteArray& stream, int32_t& formatCode) override;
+  bool EmbedsMedia() const override { return MediaEmbedded; }
   bool GetDialogPicture(QByteArray& stream, int32_t& formatCode);
   QString GetMusicFile(int32_t index);
   QString GetMediaFile(int32_t index);
@@ -95,10 +97,10 @@ class TProjectInfo : public TProjectHeader {
   }
   // A stored path as the program finds it: with MediaBesideProgram its file-name part in the
   // program's folder, else the path itself.
-  QString ExternalPath(const QString& stored) const;
+  QString ExternalPath(const QString& stored) const override;
   // The project's missing-file text (entry 44) formatted with the path as its one argument; an
   // empty text gives an empty message.
-  QString FileNotFoundMessage(const QString& path) const;
+  QString FileNotFoundMessage(const QString& path) const override;
 
   const QString& ProgramPath() const { return program_path_; }
   bool FileOpened() const { return file_.IsOpen(); }

@@ -9,6 +9,27 @@
 
 namespace sf {
 
+// One generator: a show's screen owns one (its slide cycle, its slide preparation and its
+// transitions draw from it), the tool and the tests seed their own.
+class TRandom {
+ public:
+  explicit TRandom(uint32_t seed = 0) : seed_(seed) {}
+  void Seed(uint32_t seed) { seed_ = seed; }
+  uint32_t CurrentSeed() const { return seed_; }
+  void Randomize();  // seeds from the clock
+  // A uniform integer in 0 to n - 1; 0 when n is not positive. The generator steps either way.
+  int32_t Random(int32_t n) {
+    seed_ = seed_ * 0x08088405u + 1u;
+    if (n <= 0) return 0;
+    return int32_t((uint64_t(seed_) * uint64_t(uint32_t(n))) >> 32);
+  }
+
+ private:
+  uint32_t seed_;
+};
+
+// The process's generator, which the functions below draw from.
+TRandom& ProcessRandom();
 void RandSeed(uint32_t seed);
 uint32_t CurrentRandSeed();
 void Randomize();  // seeds from the clock

@@ -13,8 +13,8 @@ namespace sf {
 bool TfRun::FlashSlide(const TPictureInfo& slide) {
   PostMessage(this, WM_MUSIC_PAUSE);
   FreeFlashWindow();
-  FBackground.fill(ToQRgb(slide.FlashBackgroundColor));
-  canvas_.Draw(0, 0, FBackground);
+  prep_.Background().fill(ToQRgb(slide.FlashBackgroundColor));
+  canvas_.Draw(0, 0, prep_.Background());
   Repaint();
   TFlashParams params;
   params.backgroundColour = slide.FlashBackgroundColor;

@@ -74,7 +74,11 @@ class TShowSurface : public QWidget {
 };
 
 TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup)
-    : QWidget(nullptr, Qt::FramelessWindowHint), project_(project), settings_(settings), setup_(setup) {
+    : QWidget(nullptr, Qt::FramelessWindowHint),
+      project_(project),
+      settings_(settings),
+      setup_(setup),
+      prep_(project, TSlideStyle::Of(project)) {
   trace_ = Traced("show");
   // Under a scale factor (QT_SCALE_FACTOR, Xft.dpi) the show is composed in device pixels: the
   // effects run at the screen's resolution and a picture at its original size keeps one pixel
@@ -103,11 +107,6 @@ TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
 }
 
 void TfRun::FormCreate() {
-  // The bitmaps are in the device's format: the transition steps copy between them and the
-  // surface row by row, and photos keep their colours.
-  FPicture = QImage(0, 0, QImage::Format_RGB32);
-  FBackground = QImage(0, 0, QImage::Format_RGB32);
-  FComposite = QImage(0, 0, QImage::Format_RGB32);
   FCurrent = -1;
   FFirstShow = true;
   // Run-state initialisation. The screen-saver system command the original swallowed has no
@@ -193,8 +192,9 @@ void TfRun::TakeDesktopSnapshot() {
   const QString dir = PrivateTempDir();
   QScreen* screen = QGuiApplication::primaryScreen();
   if (dir.isEmpty() || screen == nullptr) return;
-  desktop_ = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-  if (!desktop_.isNull()) desktop_.save(dir + kDesktopSnapshotName, "BMP");
+  const QImage desktop = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+  if (!desktop.isNull()) desktop.save(dir + kDesktopSnapshotName, "BMP");
+  prep_.SetDesktop(desktop);  // held, rather than read back from its file
 }
 
 void TfRun::SplitRecords() {
@@ -203,6 +203,7 @@ void TfRun::SplitRecords() {
   FSlideEffects.assign(FSlides.size(), TQrxArray());
   missing_.assign(FSlides.size(), false);
   for (size_t i = 0; i < FSlides.size(); ++i) FSlideEffects[i].Fill(FSlides[i]->EffectList);
+  prep_.SetRecords({{FSlides.begin(), FSlides.end()}, {FBackgrounds.begin(), FBackgrounds.end()}});
 }
 
 void TfRun::FullScreenSetup() {
@@ -258,18 +259,8 @@ void TfRun::FormResize() {
   // The background and the surface keep what they hold where the new size overlaps; a preview
   // whose host changed its size shows what it showed scaled to the new size until the next slide
   // is composed for it.
-  auto resized = [this](const QImage& image) {
-    QImage out = NewLargeBitmap(FShowWidth, FShowHeight, QImage::Format_RGB32);
-    out.fill(Qt::black);
-    if (!image.isNull() && !image.size().isEmpty()) {
-      QPainter p(&out);
-      if (FPreview) p.drawImage(out.rect(), image.scaled(out.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-      else p.drawImage(0, 0, image);
-    }
-    return out;
-  };
-  if (FBackground.size() != QSize(FShowWidth, FShowHeight)) FBackground = resized(FBackground);
-  if (surface_.size() != QSize(FShowWidth, FShowHeight)) surface_ = resized(surface_);
+  prep_.SetArea(Area());
+  if (surface_.size() != QSize(FShowWidth, FShowHeight)) surface_ = ResizedKeeping(surface_, QSize(FShowWidth, FShowHeight), FPreview);
   plBK->setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   pbShow->setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   pbShow->update();
@@ -510,23 +501,44 @@ void TfRun::SelectTimerTimer() {
   }
 }
 
+bool TfRun::PrepareSlide(int32_t index) {
+  const TSlidePreparer::TPrepared prepared = prep_.Prepare(*FSlides[size_t(index)], ProcessRandom());
+  ShowMessages(prepared.messages);
+  switch (prepared.outcome) {
+    case TSlidePreparer::TOutcome::Missing:
+      // An external picture that is not there ends the show. When the password prompt refuses
+      // the close, the show goes on and passes over this slide for the rest of the run without
+      // showing the message again: the guard stays, and the user is not asked at every turn.
+      CloseShow();
+      if (!quitting_) missing_[size_t(index)] = true;
+      return false;
+    case TSlidePreparer::TOutcome::Unreadable: return false;
+    case TSlidePreparer::TOutcome::Ready: break;
+  }
+  if (project_.ScreenTransitionMode != 1) {
+    canvas_.Draw(0, 0, prep_.Background());  // the new background shows at once, before the picture comes in
+    Repaint();
+  }
+  return true;
+}
+
+void TfRun::ShowMessages(const QStringList& messages) {
+  for (const QString& message : messages) ShowMessage(message);
+}
+
 void TfRun::StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t speed, bool random) {
   PostMessage(this, slide.MusicDuringSlide ? WM_MUSIC_RESUME : WM_MUSIC_PAUSE);
   const int32_t index = TTransitionEngine::ChooseIndex(list, random);
   const bool wholeScreen = project_.ScreenTransitionMode == 1;
   int32_t interval;
   if (wholeScreen) {
-    {
-      TCanvas composite(FComposite);
-      composite.Draw(FPicX, FPicY, FPicture);
-    }
-    DrawCaption(slide, FComposite);
-    DrawTextBlock(slide, FComposite);
-    AssignBitmap(FBackground, surface_);
-    FPicX = FPicY = 0;
-    interval = engine_.Start(index, canvas_, FComposite, FBackground, 0, 0, speed, true);
+    // The composed screen comes in over the screen as it was, which stays in the background
+    // bitmap for a slide that paints none.
+    AssignBitmap(prep_.Background(), surface_);
+    interval = engine_.Start(index, canvas_, prep_.Composite(), prep_.Background(), 0, 0, speed, true);
   } else {
-    interval = engine_.Start(index, canvas_, FPicture, FBackground, FPicX, FPicY, speed, false);
+    const QPoint at = prep_.Place();
+    interval = engine_.Start(index, canvas_, prep_.Picture(), prep_.Background(), at.x(), at.y(), speed, false);
   }
   FEffect = engine_.FEffect;
   ticks_ = 0;

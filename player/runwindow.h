@@ -17,6 +17,7 @@
 #include "platform/canvas.h"
 #include "platform/mediaplayer.h"
 #include "platform/scratch.h"
+#include "player/slideprep.h"
 #include "transitions/engine.h"
 #include "transitions/qrxarray.h"
 
@@ -89,9 +90,11 @@ class TfRun : public QWidget {
   // The visible show surface (the picture of pbShow).
   QImage& Surface() { return surface_; }
   TTransitionEngine& Engine() { return engine_; }
+  // The slides' preparation: their pictures, places, backgrounds and composites.
+  TSlidePreparer& Preparer() { return prep_; }
 
   // The window's state.
-  int32_t FPicX = 0, FPicY = 0;
+  int32_t FPicX = 0, FPicY = 0;  // where the video panel stands
   std::vector<TPictureInfo*> FSlides, FBackgrounds;
   int32_t FSlideKind = 0;
   int32_t FVideoPos = 0;
@@ -115,7 +118,6 @@ class TfRun : public QWidget {
   int32_t FRunSecondsLeft = 0;
   int32_t FTrack = 0;
   bool FPlaylistDone = false;
-  QImage FPicture, FBackground, FComposite;
   int32_t FSlideCount = 0;
   std::vector<TQrxArray> FSlideEffects;
   TQrxArray FUserEffects;
@@ -149,12 +151,8 @@ class TfRun : public QWidget {
 
   // Slide preparation.
   bool PrepareSlide(int32_t index);
-  void PaintBackground(const TPictureInfo& slide);
-  void DrawBackgroundPicture(const TPictureInfo* record, int32_t layout, bool randomTiles, int32_t tileCount);
-  void DrawCaption(const TPictureInfo& slide, QImage& bitmap);
-  void DrawTextBlock(const TPictureInfo& slide, QImage& bitmap);
-  bool LoadAndFitPicture(const TPictureInfo& slide);
-  void TransparentDraw();
+  void ShowMessages(const QStringList& messages);
+  TShowArea Area() const { return {QSize(FShowWidth, FShowHeight), FPreview, dpr_}; }
   void StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t speed, bool random);
   void Repaint();
   // A rectangle of device pixels (the show's surface) in the units the widgets are placed in.
@@ -169,14 +167,13 @@ class TfRun : public QWidget {
   // Flash slides (flash.cpp): false when the movie cannot be read and the slide is passed over.
   bool FlashSlide(const TPictureInfo& slide);
 
-  // The desktop as the show found it (also in its snapshot file); null when no slide shows it.
-  QImage desktop_;
   TProjectInfo& project_;
   TRWSetting& settings_;
   TRunSetup setup_;
   QImage surface_;
   TCanvas canvas_{surface_};
   TTransitionEngine engine_;
+  TSlidePreparer prep_;
   QWidget* plBK = nullptr;
   QWidget* pbShow = nullptr;
   QWidget* displaypanel = nullptr;

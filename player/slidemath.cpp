@@ -28,10 +28,10 @@ std::vector<int32_t> ChoiceValues(const QString& list) {
 
 }  // namespace
 
-int32_t PickChoice(const QString& list) {
+int32_t PickChoice(const QString& list, TRandom& random) {
   const std::vector<int32_t> values = ChoiceValues(list);
   if (values.empty()) return 0;
-  return values[size_t(Random(int32_t(values.size())))];
+  return values[size_t(random.Random(int32_t(values.size())))];
 }
 
 bool MayPickChoice(const QString& list, int32_t value) {
@@ -104,10 +104,10 @@ QPoint TextPlace(int32_t position, QSize area, QSize text, QPoint custom) {
   }
 }
 
-int32_t TileWidth(int32_t backgroundWidth, int32_t pictureWidth, bool randomTiles, int32_t tileCount) {
+int32_t TileWidth(int32_t backgroundWidth, int32_t pictureWidth, bool randomTiles, int32_t tileCount, TRandom& random) {
   int32_t width;
   if (randomTiles) {
-    width = int32_t(RoundHalfEven(double(backgroundWidth) / (Random(tileCount) + 1))) + 1;
+    width = int32_t(RoundHalfEven(double(backgroundWidth) / (random.Random(tileCount) + 1))) + 1;
   } else {
     if (tileCount == 0) return 0;  // no count to divide by
     width = int32_t(RoundHalfEven(double(pictureWidth) / tileCount)) + 1;

@@ -10,12 +10,13 @@
 #include <cstdint>
 
 #include "container/pictureinfo.h"
+#include "platform/random.h"
 
 namespace sf {
 
-// One entry of a choice list such as "0;2;" at random (Random(count)); text after the last ";"
-// is ignored; an empty list, or an entry that is not a number, gives 0.
-int32_t PickChoice(const QString& list);
+// One entry of a choice list such as "0;2;" at random (random.Random(count)); text after the
+// last ";" is ignored; an empty list, or an entry that is not a number, gives 0 (and draws nothing).
+int32_t PickChoice(const QString& list, TRandom& random);
 // Whether PickChoice can give `value` for the list.
 bool MayPickChoice(const QString& list, int32_t value);
 
@@ -31,7 +32,8 @@ QPoint TextPlace(int32_t position, QSize area, QSize text, QPoint custom);
 
 // The tile width of a tiled background picture, at least 16; 0 when the picture cannot be tiled
 // (no tile count without random tiles), which draws it once, stretched.
-int32_t TileWidth(int32_t backgroundWidth, int32_t pictureWidth, bool randomTiles, int32_t tileCount);
+// Random tiles draw the divisor from `random`.
+int32_t TileWidth(int32_t backgroundWidth, int32_t pictureWidth, bool randomTiles, int32_t tileCount, TRandom& random);
 
 // Whether a slide's background picture list (" 0; 3;") names pool picture n.
 bool ListsBackground(const QString& list, int32_t n);

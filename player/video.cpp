@@ -53,10 +53,8 @@ void TfRun::displaypanelMouseDown(Qt::MouseButton button, QPoint globalPos) { pb
 
 void TfRun::VideoSlide(const TPictureInfo& slide) {
   PostMessage(this, WM_MUSIC_PAUSE);
-  PaintBackground(slide);
-  DrawCaption(slide, FBackground);
-  DrawTextBlock(slide, FBackground);
-  canvas_.Draw(0, 0, FBackground);
+  ShowMessages(prep_.PrepareBackdrop(slide, ProcessRandom()));
+  canvas_.Draw(0, 0, prep_.Background());
   Repaint();
   const QString path = project_.GetMediaFile(slide.ResourceIndex);
   if (quitting_) return;  // a message about a missing file was up when the show ended

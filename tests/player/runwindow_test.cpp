@@ -83,8 +83,8 @@ TEST(RunWindow, FitModesAndPositions) {
     show.AddPicture(big, Plain());
     TfRun& run = show.Start();
     run.FormShow();
-    EXPECT_EQ(run.FPicture.size(), c.size) << c.mode;
-    EXPECT_EQ(QPoint(run.FPicX, run.FPicY), c.at) << c.mode;
+    EXPECT_EQ(run.Preparer().Picture().size(), c.size) << c.mode;
+    EXPECT_EQ(run.Preparer().Place(), c.at) << c.mode;
   }
   // Original size with the random-position flag: a larger picture is centred; a smaller one
   // stands anywhere inside.
@@ -94,19 +94,19 @@ TEST(RunWindow, FitModesAndPositions) {
   random.AddPicture(Bmp(Solid(100, 50, qRgb(1, 2, 3))), Plain());
   TfRun& run = random.Start();
   run.FormShow();
-  EXPECT_EQ(QPoint(run.FPicX, run.FPicY), QPoint(-288, -66));
+  EXPECT_EQ(run.Preparer().Place(), QPoint(-288, -66));
   Finish(run);
   run.SelectTimerTimer();
-  EXPECT_GE(run.FPicX, 0);
-  EXPECT_LT(run.FPicX, 1024 - 100);
-  EXPECT_LT(run.FPicY, 768 - 50);
+  EXPECT_GE(run.Preparer().Place().x(), 0);
+  EXPECT_LT(run.Preparer().Place().x(), 1024 - 100);
+  EXPECT_LT(run.Preparer().Place().y(), 768 - 50);
   // A preview fits instead of showing original size or filling.
   TShow preview;
   preview.header = H("FitMode", "2");
   preview.AddPicture(big, Plain());
   TfRun& small = preview.Start({160, 120}, true);
   small.FormShow();
-  EXPECT_EQ(small.FPicture.size(), QSize(160, 90));
+  EXPECT_EQ(small.Preparer().Picture().size(), QSize(160, 90));
 }
 
 TEST(RunWindow, FillModeCropsTheTopLeftPart) {
@@ -118,9 +118,9 @@ TEST(RunWindow, FillModeCropsTheTopLeftPart) {
   show.AddPicture(Bmp(picture), Plain());
   TfRun& run = show.Start();
   run.FormShow();
-  ASSERT_EQ(run.FPicture.size(), QSize(1024, 768));
-  EXPECT_EQ(run.FPicture.pixel(1020, 384), qRgb(255, 0, 0));
-  EXPECT_EQ(run.FPicture.pixel(0, 0), qRgb(255, 0, 0));
+  ASSERT_EQ(run.Preparer().Picture().size(), QSize(1024, 768));
+  EXPECT_EQ(run.Preparer().Picture().pixel(1020, 384), qRgb(255, 0, 0));
+  EXPECT_EQ(run.Preparer().Picture().pixel(0, 0), qRgb(255, 0, 0));
 }
 
 TEST(RunWindow, CaptionAndTextPlaces) {
@@ -135,7 +135,7 @@ TEST(RunWindow, CaptionAndTextPlaces) {
   // to stand out from the black background.
   show.project->Slides[0].CaptionFont.Color = show.project->Slides[0].TextFont.Color = 0xFFFFFF;
   run.FormShow();
-  const QImage& bg = run.FBackground;
+  const QImage& bg = run.Preparer().Background();
   // The caption's letters start at (40, 30) and right of it (the glyphs' own bearings).
   const QRect caption = Painted(bg.copy(0, 0, 300, 200), qRgb(0, 0, 0));
   ASSERT_FALSE(caption.isEmpty());
@@ -165,15 +165,15 @@ TEST(RunWindow, TransparentDrawKeepsTheBackground) {
                                     S("ShowText", "0") + S("Transparent", "1") + S("EffectList", ""));
   TfRun& run = show.Start();
   run.FormShow();
-  ASSERT_EQ(run.FPicture.size(), QSize(200, 100));
-  const QImage before = run.FBackground.copy();
+  ASSERT_EQ(run.Preparer().Picture().size(), QSize(200, 100));
+  const QImage before = run.Preparer().Background().copy();
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 200; ++x) {
       const bool square = x >= 50 && x < 150 && y >= 25 && y < 75;
-      const QRgb want = square ? qRgb(255, 0, 0) : run.FBackground.pixel(run.FPicX + x, run.FPicY + y);
-      ASSERT_EQ(run.FPicture.pixel(x, y), want) << x << "," << y;
+      const QRgb want = square ? qRgb(255, 0, 0) : run.Preparer().Background().pixel(run.Preparer().Place().x() + x, run.Preparer().Place().y() + y);
+      ASSERT_EQ(run.Preparer().Picture().pixel(x, y), want) << x << "," << y;
     }
-  EXPECT_EQ(run.FBackground, before);  // only read
+  EXPECT_EQ(run.Preparer().Background(), before);  // only read
 }
 
 TEST(RunWindow, WholeScreenModeFillsBlackAfterTheFirstStart) {
@@ -186,15 +186,12 @@ TEST(RunWindow, WholeScreenModeFillsBlackAfterTheFirstStart) {
   EXPECT_TRUE(run.ShowTimer.isActive());
   EXPECT_EQ(Painted(run.Surface(), qRgb(0, 0, 0)), QRect());  // filled black after the start
   // The old picture is the screen from before the fill; the new one the whole composed screen.
-  EXPECT_EQ(run.Engine().V.Old, &run.FBackground);
-  EXPECT_EQ(run.FBackground.pixel(5, 5), qRgb(9, 9, 9));
-  EXPECT_EQ(run.Engine().V.New, &run.FComposite);
-  EXPECT_EQ(run.FComposite.size(), QSize(320, 240));
-  EXPECT_EQ(run.FComposite.pixel(5, 5), qRgb(255, 0, 0));    // the slide's background
-  EXPECT_EQ(run.FComposite.pixel(160, 120), qRgb(0, 200, 0));  // its picture
-  EXPECT_EQ(QPoint(run.FPicX, run.FPicY), QPoint(0, 0));
+  EXPECT_EQ(run.Preparer().Background().pixel(5, 5), qRgb(9, 9, 9));
+  EXPECT_EQ(run.Preparer().Composite().size(), QSize(320, 240));
+  EXPECT_EQ(run.Preparer().Composite().pixel(5, 5), qRgb(255, 0, 0));    // the slide's background
+  EXPECT_EQ(run.Preparer().Composite().pixel(160, 120), qRgb(0, 200, 0));  // its picture
   Finish(run);
-  EXPECT_EQ(run.Surface(), run.FComposite);
+  EXPECT_EQ(run.Surface(), run.Preparer().Composite());
 }
 
 TEST(RunWindow, SlidesThatCannotBeShownArePassedOver) {
@@ -247,22 +244,22 @@ TEST(RunWindow, BackgroundPictures) {
   EXPECT_EQ(run.FSlideCount, 4);
   EXPECT_EQ(run.FBackgrounds.size(), 1u);
   run.FormShow();
-  EXPECT_EQ(run.FBackground.pixel(10, 50), qRgb(255, 0, 0));
-  EXPECT_EQ(run.FBackground.pixel(190, 50), qRgb(0, 0, 255));
+  EXPECT_EQ(run.Preparer().Background().pixel(10, 50), qRgb(255, 0, 0));
+  EXPECT_EQ(run.Preparer().Background().pixel(190, 50), qRgb(0, 0, 255));
   Finish(run);
   run.SelectTimerTimer();
-  EXPECT_EQ(run.FBackground.pixel(5, 5), qRgb(255, 0, 0));
-  EXPECT_EQ(run.FBackground.pixel(15, 5), qRgb(0, 0, 255));
-  EXPECT_EQ(run.FBackground.pixel(21 + 5, 11 + 5), qRgb(255, 0, 0));  // the next tile, both ways
+  EXPECT_EQ(run.Preparer().Background().pixel(5, 5), qRgb(255, 0, 0));
+  EXPECT_EQ(run.Preparer().Background().pixel(15, 5), qRgb(0, 0, 255));
+  EXPECT_EQ(run.Preparer().Background().pixel(21 + 5, 11 + 5), qRgb(255, 0, 0));  // the next tile, both ways
   Finish(run);
   run.SelectTimerTimer();
-  EXPECT_EQ(run.FBackground.pixel(10, 50), qRgb(255, 0, 0));
-  EXPECT_EQ(run.FBackground.pixel(190, 50), qRgb(0, 0, 255));
+  EXPECT_EQ(run.Preparer().Background().pixel(10, 50), qRgb(255, 0, 0));
+  EXPECT_EQ(run.Preparer().Background().pixel(190, 50), qRgb(0, 0, 255));
   Finish(run);
   run.SelectTimerTimer();
-  EXPECT_EQ(run.FBackground.pixel(100, 50), qRgb(0, 0, 255));  // the picture's middle, unscaled: it fits
-  EXPECT_EQ(run.FBackground.pixel(70, 50), qRgb(0, 0, 0));
-  EXPECT_EQ(run.FBackground.pixel(90, 50), qRgb(255, 0, 0));
+  EXPECT_EQ(run.Preparer().Background().pixel(100, 50), qRgb(0, 0, 255));  // the picture's middle, unscaled: it fits
+  EXPECT_EQ(run.Preparer().Background().pixel(70, 50), qRgb(0, 0, 0));
+  EXPECT_EQ(run.Preparer().Background().pixel(90, 50), qRgb(255, 0, 0));
 }
 
 TEST(RunWindow, MissingExternalPictureEndsTheShow) {
@@ -327,7 +324,7 @@ TEST(RunWindow, TextBlockLinesAndMessagesFollowThePlatformsRules) {
                                                          F(20, "16777215"));
     TfRun& run = show.Start({400, 300});
     run.FormShow();
-    return run.FBackground.copy();
+    return run.Preparer().Background().copy();
   };
   const QImage two = background("Ab\r\ncd");
   EXPECT_EQ(background("Ab\r\ncd\r\n"), two);
@@ -360,7 +357,7 @@ TEST(RunWindow, RandomPositionDrawsItsNumbersEvenWithoutRoom) {
     TfRun& run = show.Start({100, 100});
     RandSeed(77);
     run.FormShow();
-    *at = QPoint(run.FPicX, run.FPicY);
+    *at = run.Preparer().Place();
     return CurrentRandSeed();
   };
   QPoint big, small;

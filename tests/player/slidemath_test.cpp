@@ -11,22 +11,22 @@
 using namespace sf;
 
 TEST(SlideMath, ChoiceLists) {
-  RandSeed(7);
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(PickChoice("2;"), 2);
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(PickChoice("1;2"), 1);  // the entry after the last ";" is ignored
-  EXPECT_EQ(PickChoice(""), 0);
-  EXPECT_EQ(PickChoice("7"), 0);  // no ";" at all: no entry
+  TRandom random(7);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(PickChoice("2;", random), 2);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(PickChoice("1;2", random), 1);  // the entry after the last ";" is ignored
+  EXPECT_EQ(PickChoice("", random), 0);
+  EXPECT_EQ(PickChoice("7", random), 0);  // no ";" at all: no entry
   bool five = false, zero = false;  // an entry that is not a number gives 0
   for (int i = 0; i < 50; ++i) {
-    const int v = PickChoice(" 5; x;");
+    const int v = PickChoice(" 5; x;", random);
     five |= v == 5, zero |= v == 0;
     EXPECT_TRUE(v == 5 || v == 0);
   }
   EXPECT_TRUE(five && zero);
   // Both entries come up, with about equal chance; blanks around numbers are fine.
-  RandSeed(99);
+  random.Seed(99);
   int counts[3] = {0, 0, 0};
-  for (int i = 0; i < 3000; ++i) ++counts[PickChoice(" 0; 2;")];
+  for (int i = 0; i < 3000; ++i) ++counts[PickChoice(" 0; 2;", random)];
   EXPECT_EQ(counts[1], 0);
   EXPECT_NEAR(counts[0], 1500, 150);
   EXPECT_NEAR(counts[2], 1500, 150);
@@ -35,10 +35,10 @@ TEST(SlideMath, ChoiceLists) {
 TEST(SlideMath, MayPickChoiceAgreesWithPickChoice) {
   // What decides whether the desktop is taken at the start: a value it denies must never be
   // drawn, and one it allows must come up.
-  RandSeed(5);
+  TRandom random(5);
   for (const char* list : {"", "7", "1;", "0;1;", " 1 ; 0;", "x;1;", "2;3", "1;1;1;", "-1;4;", ";", " ; ;", "01;"}) {
     std::set<int32_t> drawn;
-    for (int i = 0; i < 400; ++i) drawn.insert(PickChoice(list));
+    for (int i = 0; i < 400; ++i) drawn.insert(PickChoice(list, random));
     for (int32_t value = -2; value <= 5; ++value)
       EXPECT_EQ(MayPickChoice(list, value), drawn.count(value) == 1) << "\"" << list << "\" " << value;
   }
@@ -60,6 +60,7 @@ TEST(SlideMath, FitRuleAndFillCrop) {
 }
 
 TEST(SlideMath, TextPlacesAndTiles) {
+  TRandom random(3);  // what random tiles draw from
   const QSize area(1024, 768), text(200, 60);
   EXPECT_EQ(TextPlace(0, area, text, {}), QPoint(412, 0));
   EXPECT_EQ(TextPlace(2, area, text, {}), QPoint(1024 - 200 - 20, 0));
@@ -70,13 +71,12 @@ TEST(SlideMath, TextPlacesAndTiles) {
   EXPECT_EQ(TextPlace(10, area, text, {40, 30}), QPoint(0, 0));
   EXPECT_EQ(TextPlace(6, {100, 100}, {300, 10}, {}), QPoint(-100, 45));  // wider than the area
 
-  EXPECT_EQ(TileWidth(1024, 400, false, 4), 101);
-  EXPECT_EQ(TileWidth(1024, 36, false, 4), 16);   // 10 is raised to 16
-  EXPECT_EQ(TileWidth(1024, 402, false, 4), 101);  // 100.5 rounds to even
-  EXPECT_EQ(TileWidth(1024, 400, false, 0), 0);    // nothing to divide by: drawn once
-  RandSeed(3);
+  EXPECT_EQ(TileWidth(1024, 400, false, 4, random), 101);
+  EXPECT_EQ(TileWidth(1024, 36, false, 4, random), 16);   // 10 is raised to 16
+  EXPECT_EQ(TileWidth(1024, 402, false, 4, random), 101);  // 100.5 rounds to even
+  EXPECT_EQ(TileWidth(1024, 400, false, 0, random), 0);    // nothing to divide by: drawn once
   for (int i = 0; i < 50; ++i) {
-    const int w = TileWidth(1024, 400, true, 4);  // 1024 / (1 to 4) + 1
+    const int w = TileWidth(1024, 400, true, 4, random);  // 1024 / (1 to 4) + 1
     EXPECT_TRUE(w == 1025 || w == 513 || w == 342 || w == 257) << w;
   }
   EXPECT_TRUE(ListsBackground(" 0; 3;", 3));
