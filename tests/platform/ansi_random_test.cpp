@@ -1,6 +1,7 @@
 #include <QDir>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/shm.h>
 #include <set>
 #include <vector>
 
@@ -163,4 +164,22 @@ TEST(Scratch, PageToucherLeavesTheBytesAsTheyAre) {
   }
   toucher.Begin(nullptr, 100);
   toucher.Wait();
+}
+
+TEST(Scratch, PageToucherKeepsSharedMemory) {
+  // A window's backing store lies in memory shared with the X server, whose pages the kernel
+  // maps in from the segment: what is in them stays, and a segment not yet touched reads 0.
+  const size_t bytes = 64 * 4096 + 200;
+  const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+  ASSERT_GE(id, 0);
+  auto* data = static_cast<uint8_t*>(shmat(id, nullptr, 0));
+  shmctl(id, IPC_RMID, nullptr);  // freed with the last detach
+  ASSERT_NE(data, reinterpret_cast<uint8_t*>(-1));
+  for (size_t i = 0; i < bytes / 2; ++i) data[i] = uint8_t(i * 13 + 1);
+  TPageToucher toucher;
+  toucher.Begin(data + 3, bytes - 3);
+  toucher.Wait();
+  for (size_t i = 0; i < bytes; ++i)
+    ASSERT_EQ(data[i], i < bytes / 2 ? uint8_t(i * 13 + 1) : 0) << i;
+  shmdt(data);
 }
