@@ -1,5 +1,7 @@
 #include "app/modes.h"
 
+#include <sys/stat.h>
+
 namespace sf {
 
 uint32_t ParseWindowId(const QString& text) {
@@ -72,6 +74,13 @@ TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
                   .arg(first);
   }
   return c;
+}
+
+bool SessionBusWouldLaunch(const QByteArray& address, const QByteArray& runtimeDir) {
+  if (!address.trimmed().isEmpty()) return false;
+  if (runtimeDir.isEmpty()) return true;
+  struct stat info {};
+  return stat((runtimeDir + "/bus").constData(), &info) != 0 || !S_ISSOCK(info.st_mode);
 }
 
 bool ScreenSizedHost(QSize host, const QList<QSize>& screens) {

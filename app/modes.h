@@ -1,6 +1,7 @@
 // The choice of mode from the command line and the program's path.
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -41,6 +42,11 @@ TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
 // preview does not. A show in such a host is laid out as on the full screen; a smaller host gets
 // the preview's layout.
 bool ScreenSizedHost(QSize host, const QList<QSize>& screens);
+
+// Whether connecting to the session bus would launch one: no address is named (the value of
+// DBUS_SESSION_BUS_ADDRESS) and no bus lies where a desktop session puts it, a socket "bus" in
+// the runtime folder (the value of XDG_RUNTIME_DIR).
+bool SessionBusWouldLaunch(const QByteArray& address, const QByteArray& runtimeDir);
 
 // A window id: decimal, or hexadecimal after 0x; 0 when it is not one.
 uint32_t ParseWindowId(const QString& text);

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include "app/modes.h"
 
 using namespace sf;
@@ -91,4 +98,33 @@ TEST(Modes, WindowIds) {
   EXPECT_EQ(ParseWindowId("0x-1"), 0u);
   EXPECT_EQ(ParseWindowId("+5"), 0u);
   EXPECT_EQ(ParseWindowId("0x100000000"), 0u);
+}
+
+TEST(Modes, TheSessionBusIsLaunchedOnlyWhereNoneIsNamedOrListening) {
+  // A named bus, even one that is gone, is the desktop's business: it is kept.
+  EXPECT_FALSE(SessionBusWouldLaunch("unix:path=/run/user/1000/bus", {}));
+  EXPECT_FALSE(SessionBusWouldLaunch("unix:path=/nonexistent", "/nonexistent"));
+  EXPECT_TRUE(SessionBusWouldLaunch({}, {}));
+  EXPECT_TRUE(SessionBusWouldLaunch("  ", {}));  // blank names nothing
+  // In the runtime folder only a socket named "bus" is a bus; a file or folder of that name is not.
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QByteArray runtime = QFile::encodeName(dir.path());
+  EXPECT_TRUE(SessionBusWouldLaunch({}, runtime));
+  QFile plain(dir.filePath("bus"));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.close();
+  EXPECT_TRUE(SessionBusWouldLaunch({}, runtime));
+  ASSERT_TRUE(QFile::remove(dir.filePath("bus")));
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un name{};
+  name.sun_family = AF_UNIX;
+  const QByteArray path = QFile::encodeName(dir.filePath("bus"));
+  ASSERT_LT(size_t(path.size()), sizeof name.sun_path);
+  std::memcpy(name.sun_path, path.constData(), size_t(path.size()));
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&name), sizeof name), 0);
+  EXPECT_FALSE(SessionBusWouldLaunch({}, runtime));
+  EXPECT_FALSE(SessionBusWouldLaunch({}, runtime + "/"));  // a trailing separator is the same folder
+  close(fd);
 }
