@@ -5,7 +5,9 @@
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <fontconfig/fontconfig.h>
 #include <memory>
+#include <thread>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -39,6 +41,16 @@ int RunProgram(int argc, char** argv) {
   // running side by side.
   TNamedMutex mutex(kInstanceMutexName);
   if (mutex.AlreadyExists()) return 0;
+
+  // The font configuration (some forty files of it, 6 ms here) is read on another core while
+  // this one starts the application and its connection to the display, which mostly waits on
+  // the display: the first slide's caption, the settings dialog's first text find it read. Qt
+  // takes this configuration as its own; should it ask before the reading has ended, the
+  // library reads a second one for it and keeps one of the two.
+  struct TJoined : std::thread {
+    using std::thread::thread;
+    ~TJoined() { join(); }
+  } fontConfiguration([] { FcInit(); });
 
   // The command line as the program received it, before Qt takes its own options out of it.
   QStringList params;

@@ -2,7 +2,7 @@
 # Installs the Debian packages that ShowForge builds and tests with, where they are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libmpv-dev zlib1g-dev libdeflate-dev liblzma-dev libjpeg62-turbo-dev libtiff-dev
-  libxcb1-dev libpng-dev libgif-dev libstb-dev
+  libxcb1-dev libfontconfig-dev libpng-dev libgif-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick ffmpeg fonts-dejavu-core
   clang libclang-rt-14-dev lld dpkg-dev groff-base)
 missing=()
