@@ -166,17 +166,20 @@ void TfRun::PrefaultBackingStore() {
 }
 
 void TfRun::WarmFonts() {
-  // The caption and text fonts of the first slides are resolved on a thread of their own from
+  // The caption and text fonts of the first slide are resolved on a thread of their own from
   // the moment the slide records are read, while the window is made and the first picture
-  // decoded: the first use of a font reads the font
-  // database and the font's file (some 15 ms here), before the first frame. Each font is made
-  // there from its description, so that no font object is shared between the threads.
+  // decoded: the first use of a font reads the font database and the font's file (some 15 ms
+  // here), before the first frame. Only that slide's fonts: the thread holds the font database
+  // while it resolves one, and the first slide's caption waited for the fonts of the slides
+  // after it; theirs are resolved when those slides come. In random order the first slide is
+  // not chosen yet, and the first in project order is the guess. Each font is made there from
+  // its description, so that no font object is shared between the threads.
   std::vector<std::pair<TFontSpec, QString>> fonts;
-  for (const TPictureInfo& slide : project_.Slides) {  // the slides in project order
-    if (slide.IsBackgroundPicture) continue;
-    if (fonts.size() >= 4) break;
-    if (slide.ShowCaption && !slide.Caption.isEmpty()) fonts.emplace_back(slide.CaptionFont, slide.Caption);
-    if (slide.ShowText && !slide.Text.isEmpty()) fonts.emplace_back(slide.TextFont, slide.Text);
+  const auto first = std::find_if(project_.Slides.begin(), project_.Slides.end(),
+                                  [](const TPictureInfo& slide) { return !slide.IsBackgroundPicture; });
+  if (first != project_.Slides.end() && first->SlideKind == 0) {
+    if (first->ShowCaption && !first->Caption.isEmpty()) fonts.emplace_back(first->CaptionFont, first->Caption);
+    if (first->ShowText && !first->Text.isEmpty()) fonts.emplace_back(first->TextFont, first->Text);
   }
   if (fonts.empty()) return;
   fontWarmer_ = std::thread([fonts = std::move(fonts), scale = dpr_] {
