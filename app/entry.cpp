@@ -89,13 +89,13 @@ int RunProgram(int argc, char** argv) {
       break;
     case TRunMode::FullScreen:
     case TRunMode::Preview: {
-      // The show never launches a session bus of its own. Qt's accessibility bridge asks for
-      // the session bus when the first window is shown; with none named and none at its usual
-      // place, the bus library would launch one through dbus-launch, a fork of this process and
-      // a search along the PATH that the first frame waited for (20 to 70 ms here). An address
-      // no transport takes makes that connection fail at once. A desktop with a session bus
-      // keeps it, and its accessibility with it.
-      if (SessionBusWouldLaunch(qgetenv("DBUS_SESSION_BUS_ADDRESS"), qgetenv("XDG_RUNTIME_DIR")))
+      // Qt's accessibility bridge asks for the session bus when the first window is shown.
+      // Where no bus can be reached (none named, none at its usual place, and no dbus-launch to
+      // find one through the display), the bus library still forks this process to look for
+      // dbus-launch along the PATH, which the first frame waited for (20 to 70 ms here). An
+      // address no transport takes makes that connection fail at once. Wherever a bus can be
+      // reached nothing changes, and accessibility with it.
+      if (SessionBusUnreachable(qgetenv("DBUS_SESSION_BUS_ADDRESS"), qgetenv("XDG_RUNTIME_DIR"), qgetenv("PATH")))
         qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
       // The run window is the main window; the loop runs until the show is closed.
       TRunSetup setup;

@@ -1,6 +1,7 @@
 #include "app/modes.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sf {
 
@@ -76,11 +77,19 @@ TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
   return c;
 }
 
-bool SessionBusWouldLaunch(const QByteArray& address, const QByteArray& runtimeDir) {
+bool SessionBusUnreachable(const QByteArray& address, const QByteArray& runtimeDir, const QByteArray& path) {
   if (!address.trimmed().isEmpty()) return false;
-  if (runtimeDir.isEmpty()) return true;
   struct stat info {};
-  return stat((runtimeDir + "/bus").constData(), &info) != 0 || !S_ISSOCK(info.st_mode);
+  if (!runtimeDir.isEmpty() && stat((runtimeDir + "/bus").constData(), &info) == 0 && S_ISSOCK(info.st_mode)) return false;
+  // The bus library looks in its own folder first, then along the PATH.
+  QList<QByteArray> folders{QByteArrayLiteral("/usr/bin")};
+  if (!path.isEmpty()) folders += path.split(':');
+  for (const QByteArray& folder : folders) {
+    // An empty entry is the current folder, as for the shell.
+    const QByteArray file = (folder.isEmpty() ? QByteArray(".") : folder) + "/dbus-launch";
+    if (stat(file.constData(), &info) == 0 && S_ISREG(info.st_mode) && access(file.constData(), X_OK) == 0) return false;
+  }
+  return true;
 }
 
 bool ScreenSizedHost(QSize host, const QList<QSize>& screens) {

@@ -43,10 +43,12 @@ TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
 // the preview's layout.
 bool ScreenSizedHost(QSize host, const QList<QSize>& screens);
 
-// Whether connecting to the session bus would launch one: no address is named (the value of
-// DBUS_SESSION_BUS_ADDRESS) and no bus lies where a desktop session puts it, a socket "bus" in
-// the runtime folder (the value of XDG_RUNTIME_DIR).
-bool SessionBusWouldLaunch(const QByteArray& address, const QByteArray& runtimeDir);
+// Whether no session bus can be reached: no address is named (the value of
+// DBUS_SESSION_BUS_ADDRESS), no bus lies where a desktop session puts it (a socket "bus" in the
+// runtime folder, the value of XDG_RUNTIME_DIR), and no dbus-launch, which alone could find a
+// bus through the display or start one, is an executable file in /usr/bin or a folder of `path`
+// (the value of PATH).
+bool SessionBusUnreachable(const QByteArray& address, const QByteArray& runtimeDir, const QByteArray& path);
 
 // A window id: decimal, or hexadecimal after 0x; 0 when it is not one.
 uint32_t ParseWindowId(const QString& text);

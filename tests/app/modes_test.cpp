@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstring>
@@ -100,31 +101,48 @@ TEST(Modes, WindowIds) {
   EXPECT_EQ(ParseWindowId("0x100000000"), 0u);
 }
 
-TEST(Modes, TheSessionBusIsLaunchedOnlyWhereNoneIsNamedOrListening) {
-  // A named bus, even one that is gone, is the desktop's business: it is kept.
-  EXPECT_FALSE(SessionBusWouldLaunch("unix:path=/run/user/1000/bus", {}));
-  EXPECT_FALSE(SessionBusWouldLaunch("unix:path=/nonexistent", "/nonexistent"));
-  EXPECT_TRUE(SessionBusWouldLaunch({}, {}));
-  EXPECT_TRUE(SessionBusWouldLaunch("  ", {}));  // blank names nothing
-  // In the runtime folder only a socket named "bus" is a bus; a file or folder of that name is not.
+TEST(Modes, TheSessionBusIsUnreachableOnlyWithoutAnAddressASocketOrDbusLaunch) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QByteArray runtime = QFile::encodeName(dir.path());
-  EXPECT_TRUE(SessionBusWouldLaunch({}, runtime));
+  const QByteArray none = runtime + "/nothing-here";  // a PATH without dbus-launch
+  const bool installed = QFile::exists("/usr/bin/dbus-launch");  // looked for whatever PATH says
+  // A named bus, even one that is gone, is the desktop's business: it is kept.
+  EXPECT_FALSE(SessionBusUnreachable("unix:path=/run/user/1000/bus", {}, none));
+  EXPECT_FALSE(SessionBusUnreachable("unix:path=/nonexistent", "/nonexistent", none));
+  EXPECT_EQ(SessionBusUnreachable({}, {}, none), !installed);
+  EXPECT_EQ(SessionBusUnreachable("  ", {}, none), !installed);  // blank names nothing
+  // In the runtime folder only a socket named "bus" is a bus; a file of that name is not.
+  EXPECT_EQ(SessionBusUnreachable({}, runtime, none), !installed);
   QFile plain(dir.filePath("bus"));
   ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
   plain.close();
-  EXPECT_TRUE(SessionBusWouldLaunch({}, runtime));
+  EXPECT_EQ(SessionBusUnreachable({}, runtime, none), !installed);
   ASSERT_TRUE(QFile::remove(dir.filePath("bus")));
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
   ASSERT_GE(fd, 0);
   sockaddr_un name{};
   name.sun_family = AF_UNIX;
-  const QByteArray path = QFile::encodeName(dir.filePath("bus"));
-  ASSERT_LT(size_t(path.size()), sizeof name.sun_path);
-  std::memcpy(name.sun_path, path.constData(), size_t(path.size()));
+  const QByteArray socketPath = QFile::encodeName(dir.filePath("bus"));
+  ASSERT_LT(size_t(socketPath.size()), sizeof name.sun_path);
+  std::memcpy(name.sun_path, socketPath.constData(), size_t(socketPath.size()));
   ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&name), sizeof name), 0);
-  EXPECT_FALSE(SessionBusWouldLaunch({}, runtime));
-  EXPECT_FALSE(SessionBusWouldLaunch({}, runtime + "/"));  // a trailing separator is the same folder
+  EXPECT_FALSE(SessionBusUnreachable({}, runtime, none));
+  EXPECT_FALSE(SessionBusUnreachable({}, runtime + "/", none));  // a trailing separator is the same folder
   close(fd);
+  if (installed) return;  // the rest asks about a dbus-launch along the PATH only
+  // dbus-launch in any folder of the PATH, the last too, can find or start a bus; a file of that
+  // name that cannot be run, or a folder, cannot.
+  const QByteArray bin = runtime + "/bin";
+  ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(bin)));
+  QFile launcher(QString::fromLocal8Bit(bin + "/dbus-launch"));
+  ASSERT_TRUE(launcher.open(QIODevice::WriteOnly));
+  launcher.close();
+  EXPECT_TRUE(SessionBusUnreachable({}, {}, none + ":" + bin));
+  ASSERT_TRUE(launcher.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+  EXPECT_FALSE(SessionBusUnreachable({}, {}, none + ":" + bin));
+  EXPECT_FALSE(SessionBusUnreachable({}, {}, bin + ":" + none));
+  EXPECT_TRUE(SessionBusUnreachable({}, {}, none + ":" + none + "2"));
+  ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(runtime + "/other/dbus-launch")));
+  EXPECT_TRUE(SessionBusUnreachable({}, {}, runtime + "/other"));
 }
