@@ -59,7 +59,13 @@ int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");  // the media player refuses any other numeric locale
   ExitLoopOnTermination();  // in every mode and state, from here on
-  const QString programPath = QCoreApplication::applicationFilePath();
+  const TShowChoice show = TakeShowChoice(params);
+  if (!show.error.isEmpty()) {
+    ShowMessage(show.error);
+    return 1;
+  }
+  // The file whose show plays: the program's own, or the one --show names, which is only read.
+  const QString programPath = show.showFile.isEmpty() ? QCoreApplication::applicationFilePath() : show.showFile;
 
   // The project on the program's own file, then the user's settings for it. The project and
   // then the settings are freed after whatever window ran, in that order.
@@ -68,20 +74,32 @@ int RunProgram(int argc, char** argv) {
   try {
     project = std::make_unique<TProjectInfo>(programPath);
     project->ReadHeader();
+    if (!show.showFile.isEmpty() && (!project->FileOpened() || !project->LoadError().isEmpty())) {
+      // A show named on the command line that is not there is a mistake to tell, not a blank screen.
+      ShowMessage(!project->FileOpened() ? QString("The file %1 cannot be read.").arg(programPath)
+                                         : QString("%1 carries no show that can be played (%2).")
+                                               .arg(programPath, project->LoadError()));
+      return 1;
+    }
     if (!project->LoadError().isEmpty())
       std::fprintf(stderr, "showforge: the show in %s is damaged (%s); it has nothing to play\n",
                    qPrintable(programPath), qPrintable(project->LoadError()));
     settings = std::make_unique<TRWSetting>(project->ProjectName);
     settings->Load();
   } catch (const EConvertError& e) {
-    ShowMessage(QString::fromStdString(e.what()));
+    if (!show.showFile.isEmpty())
+      ShowMessage(QString("%1 carries no show that can be played (%2).").arg(programPath, QString::fromStdString(e.what())));
+    else
+      ShowMessage(QString::fromStdString(e.what()));
     return 1;
   } catch (const ERegistryException& e) {
     ShowMessage(QString::fromStdString(e.what()));
     return 1;
   }
 
-  const TModeChoice choice = ChooseMode(params, programPath, qEnvironmentVariable("XSCREENSAVER_WINDOW"));
+  // A show named on the command line plays unless told otherwise, whatever its file is called.
+  const TModeChoice choice = ChooseMode(params, show.showFile.isEmpty() ? programPath : QString(),
+                                        qEnvironmentVariable("XSCREENSAVER_WINDOW"));
   int code = 0;
   switch (choice.mode) {
     case TRunMode::Configure:
@@ -109,8 +127,16 @@ int RunProgram(int argc, char** argv) {
         setup.screenHost = ScreenSizedHost(X11WindowSize(choice.hostWindow), screens);
       }
       setup.started = started;
+      setup.firstSlide = show.firstSlide;
       {
         TfRun run(*project, *settings, setup);
+        if (show.firstSlide >= run.FSlideCount) {
+          ShowMessage(QString("The show has %1 slides: there is no slide %2 (0 is the first).")
+                          .arg(run.FSlideCount)
+                          .arg(show.firstSlide));
+          code = 1;
+          break;
+        }
         SetTerminationHandler([&run] { run.Terminate(); });
         run.show();
         // The first slide is prepared while the window is shown; a show that ended there (a

@@ -92,6 +92,42 @@ bool SessionBusUnreachable(const QByteArray& address, const QByteArray& runtimeD
   return true;
 }
 
+TShowChoice TakeShowChoice(QStringList& params) {
+  TShowChoice c;
+  // The option's value: after '=' in the same parameter, else the next parameter.
+  const auto take = [&](qsizetype& i, const QString& name, QString& value) {
+    const QString p = params[i];
+    if (p.compare(name, Qt::CaseInsensitive) == 0) {
+      if (i + 1 >= params.size()) return false;
+      value = params[i + 1];
+      params.remove(i, 2);
+      return true;
+    }
+    value = p.mid(name.size() + 1);
+    params.remove(i);
+    return true;
+  };
+  for (qsizetype i = 0; i < params.size() && c.error.isEmpty();) {
+    const QString p = params[i];
+    const auto is = [&](const char* name) {
+      return p.compare(name, Qt::CaseInsensitive) == 0 || p.startsWith(QString(name) + "=", Qt::CaseInsensitive);
+    };
+    QString value;
+    if (is("--show")) {
+      if (!take(i, "--show", value) || value.isEmpty()) c.error = "--show needs the file that carries the show.";
+      else c.showFile = value;
+    } else if (is("--slide")) {
+      bool ok = false;
+      const int n = take(i, "--slide", value) ? value.trimmed().toInt(&ok, 10) : 0;
+      if (!ok || n < 0 || value.trimmed().startsWith('+')) c.error = QString("'%1' is not a slide number (0 is the first slide).").arg(value);
+      else c.firstSlide = n;
+    } else {
+      ++i;
+    }
+  }
+  return c;
+}
+
 bool ScreenSizedHost(QSize host, const QList<QSize>& screens) {
   for (const QSize& screen : screens)
     if (!screen.isEmpty() && host.width() >= screen.width() && host.height() >= screen.height()) return true;

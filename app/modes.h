@@ -37,6 +37,19 @@ struct TModeChoice {
 TModeChoice ChooseMode(const QStringList& params, const QString& programPath,
                        const QString& xscreensaverWindow = {});
 
+// What plays, apart from the mode: `--show FILE` plays the project that FILE carries at its end
+// (any file that carries one) instead of the program's own, without running FILE; `--slide N`
+// starts the show at slide N (from 0, in project order, background pictures not counted).
+struct TShowChoice {
+  QString showFile;         // empty: the program's own show
+  int32_t firstSlide = -1;  // -1: the show's own first slide
+  QString error;            // why the options were not understood
+};
+
+// Takes --show FILE and --slide N (also --show=FILE, --slide=N) out of params, wherever they
+// stand, so that the rest chooses the mode as ever.
+TShowChoice TakeShowChoice(QStringList& params);
+
 // Whether a host window of that size (device pixels) covers one of the screens (device pixels):
 // XScreenSaver's and xsecurelock's saver windows and the root window do, a settings dialog's
 // preview does not. A show in such a host is laid out as on the full screen; a smaller host gets

@@ -477,7 +477,14 @@ void TfRun::SelectTimerTimer() {
   // A slide that cannot be shown (a kind this player does not play, a picture that does not
   // decode) is passed over: a screen saver must not stop on one damaged slide.
   for (int32_t attempt = 0; attempt < FSlideCount && !quitting_; ++attempt) {
-    const int32_t next = project_.RandomOrder ? Random(FSlideCount) : FCurrent + 1 > FSlideCount - 1 ? 0 : FCurrent + 1;
+    int32_t next = project_.RandomOrder ? -1 : FCurrent + 1 > FSlideCount - 1 ? 0 : FCurrent + 1;
+    if (setup_.firstSlide >= 0 && setup_.firstSlide < FSlideCount) {
+      // The show was asked to start here: the first slide is this one, the rest as ever.
+      next = setup_.firstSlide;
+      setup_.firstSlide = -1;
+    } else if (next < 0) {
+      next = Random(FSlideCount);
+    }
     FSlideKind = FSlides[size_t(next)]->SlideKind;
     FCurrent = next;
     if (FSlideKind == 2) {

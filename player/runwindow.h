@@ -37,6 +37,8 @@ struct TRunSetup {
   // Whether the window takes the screen: shows itself, takes the desktop snapshot. Off in tests,
   // which drive the cycle by hand.
   bool onScreen = true;
+  // The slide the show starts with (from 0, in project order); -1: the first the order gives.
+  int32_t firstSlide = -1;
   // When the program started, for the trace of the first frame (SHOWFORGE_TRACE=1).
   std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };

@@ -146,3 +146,35 @@ TEST(Modes, TheSessionBusIsUnreachableOnlyWithoutAnAddressASocketOrDbusLaunch) {
   ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(runtime + "/other/dbus-launch")));
   EXPECT_TRUE(SessionBusUnreachable({}, {}, runtime + "/other"));
 }
+
+TEST(Modes, AShowFromAnotherFileAndItsFirstSlide) {
+  struct Case {
+    QStringList params, left;
+    QString file;
+    int32_t slide;
+  } cases[] = {
+      {{"--show", "/x/other.bin"}, {}, "/x/other.bin", -1},
+      {{"--show", "/x/a b.scr", "/p", "77", "--slide", "2"}, {"/p", "77"}, "/x/a b.scr", 2},
+      {{"/s", "--slide=0", "--SHOW=/x/o"}, {"/s"}, "/x/o", 0},
+      {{"-window-id", "0x10", "--show", "--slide"}, {"-window-id", "0x10"}, "--slide", -1},  // the value is taken as given
+      {{"--slide", "12"}, {}, "", 12},
+  };
+  for (const auto& c : cases) {
+    QStringList params = c.params;
+    const TShowChoice show = TakeShowChoice(params);
+    EXPECT_TRUE(show.error.isEmpty()) << c.params.join(' ').toStdString() << ": " << show.error.toStdString();
+    EXPECT_EQ(params, c.left) << c.params.join(' ').toStdString();
+    EXPECT_EQ(show.showFile, c.file);
+    EXPECT_EQ(show.firstSlide, c.slide);
+  }
+  for (const QStringList& bad : {QStringList{"--show"}, QStringList{"/s", "--show="}, QStringList{"--show", "f", "--slide"},
+                                 QStringList{"--slide", "-1"}, QStringList{"--slide", "two"}, QStringList{"--slide=+2"},
+                                 QStringList{"--slide", "99999999999"}}) {
+    QStringList params = bad;
+    EXPECT_FALSE(TakeShowChoice(params).error.isEmpty()) << bad.join(' ').toStdString();
+  }
+  // The rest chooses the mode as ever: /s in the middle of the options is still the first.
+  QStringList params{"--show", "/x/show.scr", "/c"};
+  ASSERT_TRUE(TakeShowChoice(params).error.isEmpty());
+  EXPECT_EQ(Choose(params).mode, TRunMode::Configure);
+}

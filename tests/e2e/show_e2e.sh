@@ -81,5 +81,32 @@ done
 kill "$hostpid"
 waitgone "$preview" 5 || fail "the preview did not end with its host"
 [ -z "$(ls -A "$TMPDIR")" ] || fail "the preview left temporary files: $(ls -A "$TMPDIR")"
-[ -n "${SHOWFORGE_E2E_SHOTS:-}" ] && cp "$work/full.png" "$work/preview.png" "$SHOWFORGE_E2E_SHOTS"/
+
+# --show: the player plays the show that another file carries (here behind /bin/true, and one that
+# is only a project), without running that file, from the third slide on.
+: >"$work/empty"
+"$tool" rehost "$work/show.bin" -o "$work/other.bin" --player /bin/true >/dev/null
+"$tool" rehost "$work/show.bin" -o "$work/bare.bin" --player "$work/empty" >/dev/null
+for carrier in other.bin bare.bin; do
+  "$1" --show "$work/$carrier" --slide 2 2>"$work/carried.log" &
+  carried=$!
+  pids+=($carried)
+  for _ in $(seq 50); do [ "$(pixel 320 240)" = "#0000FF" ] && break; sleep 0.1; done
+  first=$(pixel 320 240)
+  [ "$carrier" = other.bin ] && import -window root "$work/carried.png"
+  for _ in $(seq 50); do grep -q "showforge: slide" "$work/carried.log" && break; sleep 0.1; done
+  kill -TERM "$carried"
+  waitgone "$carried" 5 || fail "the show of $carrier did not end on SIGTERM"
+  echo "$carrier from slide 2: $first; $(grep -m1 "showforge: slide" "$work/carried.log" || true)"
+  [ "$first" = "#0000FF" ] || fail "the show of $carrier did not start with its third slide ($first)"
+  grep -m1 "showforge: slide" "$work/carried.log" | grep -q "slide 2," || fail "the trace of $carrier does not start at slide 2"
+done
+# A slide the show does not have, or a file that carries no show, is told and ends the program
+# (offscreen: the message goes to standard error rather than into a box).
+QT_QPA_PLATFORM=offscreen "$1" --show "$work/other.bin" --slide 3 2>"$work/bad.log" && fail "--slide 3 of three slides was taken"
+grep -q "no slide 3" "$work/bad.log" || fail "no message for a slide the show lacks: $(cat "$work/bad.log")"
+QT_QPA_PLATFORM=offscreen "$1" --show "$work/empty" 2>"$work/bad.log" && fail "a file without a show was taken"
+grep -q "carries no show" "$work/bad.log" || fail "no message for a file without a show: $(cat "$work/bad.log")"
+
+[ -n "${SHOWFORGE_E2E_SHOTS:-}" ] && cp "$work/full.png" "$work/preview.png" "$work/carried.png" "$SHOWFORGE_E2E_SHOTS"/
 echo "PASS"

@@ -70,6 +70,26 @@ TEST(RunWindow, SequentialOrderAndHold) {
   EXPECT_EQ(Painted(run.Surface(), qRgb(0, 0, 0)), QRect(480, 360, 64, 48));
 }
 
+TEST(RunWindow, AShowAskedToStartAtASlideStartsThere) {
+  for (const bool random : {false, true}) {
+    TShow show;
+    show.header = H("RandomOrder", random ? "1" : "0");
+    show.AddRecord(S("IsBackgroundPicture", "1"));  // not a slide: not counted
+    for (int i = 0; i < 4; ++i) show.AddPicture(Bmp(Solid(8, 8, qRgb(i, 0, 0))), Plain());
+    show.firstSlide = 3;
+    TfRun& run = show.Start();
+    run.FormShow();
+    EXPECT_EQ(run.FCurrent, 3) << random;
+    EXPECT_EQ(run.Surface().pixel(512, 384), qRgb(0, 0, 0));  // its background, before the picture
+    Finish(run);
+    EXPECT_EQ(run.Surface().pixel(512, 384), qRgb(3, 0, 0));
+    run.SelectTimerTimer();
+    if (!random) {
+      EXPECT_EQ(run.FCurrent, 0);  // and on from there, round to the first
+    }
+  }
+}
+
 TEST(RunWindow, FitModesAndPositions) {
   const std::string big = Bmp(Solid(1600, 900, qRgb(200, 10, 10)));
   struct {

@@ -49,6 +49,7 @@ struct TShow {
   int records = 0;
   std::vector<std::string> tracks;
   std::function<void(sf::TRWSetting&)> settingsSetup;
+  int32_t firstSlide = -1;
   std::unique_ptr<sf::TProjectInfo> project;
   std::unique_ptr<sf::TRWSetting> settings;
   std::unique_ptr<sf::TfRun> run;
@@ -83,6 +84,7 @@ struct TShow {
     setup.preview = preview;
     setup.showArea = area;
     setup.onScreen = false;
+    setup.firstSlide = firstSlide;
     run = std::make_unique<sf::TfRun>(*project, *settings, setup);
     sf::RandSeed(1);
     return *run;
