@@ -1,13 +1,11 @@
 // Media fetches of the project object: slide data, the dialog picture, music and the files of
 // flash and video slides.
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include "container/picture.h"
 #include "container/projectinfo.h"
 #include "platform/convert.h"
-#include "platform/messagebox.h"
 
 namespace sf {
 
@@ -67,25 +65,40 @@ bool TProjectInfo::GetDialogPicture(QByteArray& stream, int32_t& formatCode) {
   return CopyRegion(res[res.size() - 2], int64_t(res.back()) - res[res.size() - 2], stream);
 }
 
-void TProjectInfo::DeleteTempFile() {
-  if (!CurrentTempFile.isEmpty() && QFile::exists(CurrentTempFile)) QFile::remove(CurrentTempFile);
+TMediaFile& TMediaFile::operator=(TMediaFile&& other) noexcept {
+  if (this == &other) return *this;
+  // A fetch into the same temporary file as before has already written the new medium there.
+  if (other.path_ != path_) Release();
+  path_ = std::move(other.path_);
+  temporary_ = other.temporary_;
+  error_ = other.error_;
+  missing_ = std::move(other.missing_);
+  other.path_.clear();
+  other.temporary_ = false;
+  return *this;
 }
 
-QString TProjectInfo::SaveTempFile(const QByteArray& stream, const QString& name) {
-  if (TempDir.isEmpty()) return {};
-  const QString target = TempDir + "qel" + ExtractFileExt(name);
+void TMediaFile::Release() {
+  if (temporary_ && !path_.isEmpty()) QFile::remove(path_);
+  path_.clear();
+  temporary_ = false;
+}
+
+TMediaFile TProjectInfo::SaveTempFile(const QByteArray& stream, const QString& stem, const QString& name) {
+  if (TempDir.isEmpty()) return TMediaFile::Failed(TMediaFile::TError::Unwritable);
+  const QString target = TempDir + stem + ExtractFileExt(name);
   QFile out(target);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(stream) != stream.size() || !out.flush())
-    return {};
-  return target;
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(stream) != stream.size() || !out.flush()) {
+    out.remove();
+    return TMediaFile::Failed(TMediaFile::TError::Unwritable);
+  }
+  return TMediaFile::Temporary(target);
 }
 
-QString TProjectInfo::GetMusicFile(int32_t index) {
-  if (index < 0 || index >= MusicFiles.size()) return {};
+TMediaFile TProjectInfo::FetchMusic(int32_t index) {
+  if (index < 0 || index >= MusicFiles.size()) return TMediaFile::Failed(TMediaFile::TError::NoSuchMedium);
   const QString& name = MusicFiles[index];
   if (PlayerMediaEmbedded) {
-    DeleteTempFile();
-    CurrentTempFile.clear();
     // Music region i runs to the next track, the last one to the slide list. The file is
     // written whatever the copy gave, as the player would rather play a cut track than none.
     QByteArray stream;
@@ -94,15 +107,11 @@ QString TProjectInfo::GetMusicFile(int32_t index) {
       const int64_t end = size_t(index) + 1 < music.size() ? music[size_t(index) + 1] : Position.SlideListStart;
       CopyRegion(music[size_t(index)], end - music[size_t(index)], stream);
     }
-    CurrentTempFile = SaveTempFile(stream, name);
-    return CurrentTempFile;
+    return SaveTempFile(stream, kMusicFileStem, name);
   }
   const QString path = ExternalPath(name);
-  if (!QFile::exists(path)) {
-    ShowMessage(FileNotFoundMessage(path));
-    return {};
-  }
-  return path;
+  if (!QFile::exists(path)) return TMediaFile::Failed(TMediaFile::TError::Missing, path);
+  return TMediaFile::External(path);
 }
 
 QString TProjectInfo::FileNotFoundMessage(const QString& path) const {
@@ -113,26 +122,20 @@ QString TProjectInfo::FileNotFoundMessage(const QString& path) const {
   return message;
 }
 
-QString TProjectInfo::GetMediaFile(int32_t index) {
-  if (index < 0 || size_t(index) >= Slides.size()) return {};
+TMediaFile TProjectInfo::FetchMedia(int32_t index) {
+  if (index < 0 || size_t(index) >= Slides.size()) return TMediaFile::Failed(TMediaFile::TError::NoSuchMedium);
   const TPictureInfo& slide = Slides[size_t(index)];
   if (PlayerMediaEmbedded) {
-    DeleteTempFile();
-    CurrentTempFile.clear();
-    QByteArray stream;
-    int32_t code = 0;
     // A medium that could not be fetched or written gives no file: the player then has
     // nothing to open, rather than a stale or empty one.
-    if (GetSlideData(index, stream, code)) CurrentTempFile = SaveTempFile(stream, slide.FileName);
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
-    return CurrentTempFile;
+    QByteArray stream;
+    int32_t code = 0;
+    if (!GetSlideData(index, stream, code)) return TMediaFile::Failed(TMediaFile::TError::Unwritable);
+    return SaveTempFile(stream, kSlideMediaFileStem, slide.FileName);
   }
   const QString path = ExternalPath(slide.FileName);
-  if (!QFile::exists(path)) {
-    ShowMessage("File not found : " + path);
-    return {};
-  }
-  return path;
+  if (!QFile::exists(path)) return TMediaFile::Failed(TMediaFile::TError::Missing, path);
+  return TMediaFile::External(path);
 }
 
 }  // namespace sf

@@ -20,7 +20,6 @@ TProjectInfo::TProjectInfo(const QString& programPath)
 
 TProjectInfo::~TProjectInfo() {
   file_.Close();
-  if (!CurrentTempFile.isEmpty() && QFile::exists(CurrentTempFile)) QFile::remove(CurrentTempFile);
 }
 
 void TProjectInfo::MakeAbsent(const QString& why) {

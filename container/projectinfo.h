@@ -10,6 +10,7 @@
 
 #include "container/fields.h"
 #include "container/infoposition.h"
+#include "container/mediafile.h"
 #include "container/mediasource.h"
 #include "container/pictureinfo.h"
 #include "platform/filehandle.h"
@@ -78,13 +79,15 @@ class TProjectInfo : public TProjectHeader, public TMediaSource {
   void ReadSlides();
 
   // Media. A slide's data or the dialog picture as a memory stream with its format code; a
-  // music track or a flash or video slide as a file the media player can open (a temporary
-  // file "qel" + the media's extension in TempDir when the media are embedded, one at a time).
+  // music track or a flash or video slide as a file the media player can open: when the media
+  // are embedded a temporary copy in TempDir, "qel" + the track's extension for the music and
+  // "qelslide" + the medium's extension for a slide, so that a slide's fetch leaves the playing
+  // track alone. The fetch shows nothing: the caller tells the user what it needs to.
   bool GetSlideData(int32_t index, QByteArray& stream, int32_t& formatCode) override;
   bool EmbedsMedia() const override { return MediaEmbedded; }
   bool GetDialogPicture(QByteArray& stream, int32_t& formatCode);
-  QString GetMusicFile(int32_t index);
-  QString GetMediaFile(int32_t index);
+  TMediaFile FetchMusic(int32_t index);
+  TMediaFile FetchMedia(int32_t index);
 
   // Copies length bytes from start of the program file into the stream (replacing what it
   // held) in chunks through one buffer; false when a read fails or delivers no bytes before
@@ -109,14 +112,12 @@ class TProjectInfo : public TProjectHeader, public TMediaSource {
 
   TInfoPosition Position;
   QString TempDir;          // the private temporary folder, with its trailing '/'
-  QString CurrentTempFile;  // the media file last written there, empty when none
   std::vector<TPictureInfo> Slides;
 
  private:
   void MakeAbsent(const QString& why);
-  void DeleteTempFile();
-  // Saves a stream to TempDir + "qel" + the extension of name; gives the path, or empty.
-  QString SaveTempFile(const QByteArray& stream, const QString& name);
+  // Saves a stream to TempDir + stem + the extension of name.
+  TMediaFile SaveTempFile(const QByteArray& stream, const QString& stem, const QString& name);
   // Reads [start, end) of the program file; false when the read fails.
   bool ReadRegion(int32_t start, int32_t end, std::string& text);
 
@@ -125,6 +126,9 @@ class TProjectInfo : public TProjectHeader, public TMediaSource {
   QString load_error_;
   std::vector<char> copy_buffer_;
 };
+
+// The names of the temporary copies of embedded media, before the medium's extension.
+inline const QString kMusicFileStem = "qel", kSlideMediaFileStem = "qelslide";
 
 // The size of the chunks media are copied in.
 constexpr int64_t kCopyChunk = 409600;

@@ -27,7 +27,7 @@ bool TfRun::FlashSlide(const TPictureInfo& slide) {
   params.takesMouseMoves = slide.FlashMouseMove;
   params.takesClicks = slide.FlashMouseClick;
   FFlashShowing = true;
-  const QString path = project_.GetMediaFile(slide.ResourceIndex);
+  const QString path = FetchSlideMedia(slide);
   if (quitting_) return true;  // a message about a missing file was up when the show ended
   if (path.isEmpty()) {
     // The movie could not be fetched (the project said why): its colour stands for the display

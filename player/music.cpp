@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "container/projectinfo.h"
+#include "platform/messagebox.h"
 #include "platform/random.h"
 #include "platform/trace.h"
 #include "player/runwindow.h"
@@ -27,11 +28,15 @@ bool TfRun::MusicOpenAt(int32_t index) {
   std::vector<bool>& bad = badTracks_;
   bad.resize(size_t(project_.MusicFiles.size()), false);
   if (bad[size_t(index)]) return false;
-  // The container's message about a missing file runs a loop of its own, in which the show goes
-  // on: no music request opens another track meanwhile.
+  // The message about a missing file runs a loop of its own, in which the show goes on: no music
+  // request opens another track meanwhile. The last track's copy goes first: the next one may
+  // be written under its name.
   musicOpening_ = true;
-  const QString path = project_.GetMusicFile(index);
+  musicFile_.Release();
+  musicFile_ = project_.FetchMusic(index);
+  if (musicFile_.Error() == TMediaFile::TError::Missing) ShowMessage(project_.FileNotFoundMessage(musicFile_.MissingPath()));
   musicOpening_ = false;
+  const QString path = musicFile_.Path();
   bool opened = false;
   if (!path.isEmpty() && !quitting_) {
     mpmusic.FileName = path;

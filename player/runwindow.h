@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "container/mediafile.h"
 #include "container/pictureinfo.h"
 #include "platform/canvas.h"
 #include "platform/mediaplayer.h"
@@ -166,6 +167,9 @@ class TfRun : public QWidget {
   bool StartVideo(const QString& path, int32_t sizeMode, bool randomPosition, int32_t startPos, bool preview);
   void StopVideo();
 
+  // The file of a flash or video slide's medium; empty, the user told why, when there is none.
+  QString FetchSlideMedia(const TPictureInfo& slide);
+
   // Flash slides (flash.cpp): false when the movie cannot be read and the slide is passed over.
   bool FlashSlide(const TPictureInfo& slide);
 
@@ -190,6 +194,8 @@ class TfRun : public QWidget {
   bool MusicOpenAt(int32_t index);
   bool MusicDue() const;
   std::vector<bool> badTracks_;
+  TMediaFile musicFile_;   // the track the music player has open
+  TMediaFile slideMedia_;  // the movie or clip of the flash or video slide
   bool musicDead_ = false;
   bool musicOpening_ = false;  // a track's file is being fetched (its message may be up)
   // Work of the start done on other cores while the first slide is prepared: its fonts resolved,

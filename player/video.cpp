@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "container/projectinfo.h"
+#include "platform/messagebox.h"
 #include "platform/random.h"
 #include "platform/trace.h"
 #include "player/messages.h"
@@ -56,7 +57,7 @@ void TfRun::VideoSlide(const TPictureInfo& slide) {
   ShowMessages(prep_.PrepareBackdrop(slide, ProcessRandom()));
   canvas_.Draw(0, 0, prep_.Background());
   Repaint();
-  const QString path = project_.GetMediaFile(slide.ResourceIndex);
+  const QString path = FetchSlideMedia(slide);
   if (quitting_) return;  // a message about a missing file was up when the show ended
   const bool started = !path.isEmpty() && StartVideo(path, slide.VideoSizeMode, project_.RandomPosition, FVideoPos, FPreview);
   if (!path.isEmpty() && !started)
@@ -67,6 +68,13 @@ void TfRun::VideoSlide(const TPictureInfo& slide) {
     SelectTimer.setInterval(project_.DisplaySeconds * 1000 + 1000);
     SelectTimer.start();
   }
+}
+
+QString TfRun::FetchSlideMedia(const TPictureInfo& slide) {
+  slideMedia_.Release();
+  slideMedia_ = project_.FetchMedia(slide.ResourceIndex);
+  if (slideMedia_.Error() == TMediaFile::TError::Missing) ShowMessage("File not found : " + slideMedia_.MissingPath());
+  return slideMedia_.Path();
 }
 
 bool TfRun::StartVideo(const QString& path, int32_t sizeMode, bool randomPosition, int32_t startPos, bool preview) {

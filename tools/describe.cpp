@@ -77,11 +77,13 @@ TProbedMedia ProbeMedia(TProjectInfo& project, size_t n) {
   if (slide.SlideKind != 1 && slide.SlideKind != 2) return facts;
   facts.probed = true;
   facts.movie = slide.SlideKind == 1;
-  const QString path = project.GetMediaFile(slide.ResourceIndex);
-  if (path.isEmpty()) {
-    facts.error = "its file cannot be fetched";
+  const TMediaFile file = project.FetchMedia(slide.ResourceIndex);
+  if (!file.Ok()) {
+    facts.error = file.Error() == TMediaFile::TError::Missing ? "File not found : " + file.MissingPath()
+                                                               : QString("its file cannot be fetched");
     return facts;
   }
+  const QString& path = file.Path();
   const TMediaFacts f = facts.movie ? ExamineMovie(path) : ExamineClip(path);
   facts.error = f.error;
   facts.width = f.width;

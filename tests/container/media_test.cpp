@@ -103,7 +103,7 @@ TEST(Media, RegionCopyStopsWithFailureAtTheEndOfTheFile) {
   EXPECT_FALSE(s.project->CopyRegion(size + 10, 1, stream));
 }
 
-TEST(Media, MusicFetchesShareOneTemporaryFileAtATime) {
+TEST(Media, FetchedMusicIsATemporaryFileThatGoesWithItsObject) {
   ProjectBuilder b;
   b.AddResource("");
   b.AddResource("");
@@ -112,23 +112,54 @@ TEST(Media, MusicFetchesShareOneTemporaryFileAtATime) {
   b.AddMusic("TRACK THREE");
   b.header = F(1, "one.wav") + F(1, "C:\\Music\\two.wav") + F(1, "three.mp3");
   Show s = Open(b);
-  const QString first = s.project->GetMusicFile(0);
-  ASSERT_FALSE(first.isEmpty());
-  EXPECT_EQ(first, s.project->TempDir + "qel.wav");
-  EXPECT_EQ(Bytes(first), "TRACK ONE");
-  const QString second = s.project->GetMusicFile(1);
-  EXPECT_EQ(second, first);  // the same path, written anew
-  EXPECT_EQ(Bytes(second), "TRACK TWO");
-  const QString third = s.project->GetMusicFile(2);  // the last track runs up to the slide list
-  EXPECT_EQ(third, s.project->TempDir + "qel.mp3");
-  EXPECT_EQ(Bytes(third), "TRACK THREE");
-  EXPECT_FALSE(QFile::exists(first));  // the previous file is gone
-  EXPECT_EQ(s.project->CurrentTempFile, third);
-  EXPECT_TRUE(s.project->GetMusicFile(3).isEmpty());
-  EXPECT_TRUE(s.project->GetMusicFile(-1).isEmpty());
-  EXPECT_EQ(s.project->CurrentTempFile, third);  // nothing happened
-  s.project.reset();
-  EXPECT_FALSE(QFile::exists(third));  // freeing the project deletes it
+  TMediaFile track = s.project->FetchMusic(0);
+  ASSERT_TRUE(track.Ok());
+  EXPECT_EQ(track.Path(), s.project->TempDir + "qel.wav");
+  EXPECT_EQ(Bytes(track.Path()), "TRACK ONE");
+  // The next track under the same name: taking its place keeps the file the new one wrote.
+  track = s.project->FetchMusic(1);
+  EXPECT_EQ(track.Path(), s.project->TempDir + "qel.wav");
+  EXPECT_EQ(Bytes(track.Path()), "TRACK TWO");
+  const QString wav = track.Path();
+  track = s.project->FetchMusic(2);  // the last track runs up to the slide list
+  EXPECT_EQ(track.Path(), s.project->TempDir + "qel.mp3");
+  EXPECT_EQ(Bytes(track.Path()), "TRACK THREE");
+  EXPECT_FALSE(QFile::exists(wav));  // the one it replaced is gone
+  for (const int32_t none : {3, -1}) {
+    const TMediaFile nothing = s.project->FetchMusic(none);
+    EXPECT_FALSE(nothing.Ok());
+    EXPECT_EQ(nothing.Error(), TMediaFile::TError::NoSuchMedium);
+  }
+  EXPECT_TRUE(QFile::exists(track.Path()));  // nothing happened to the one held
+  // Moved, the file stays with its new holder and goes with it.
+  const QString mp3 = track.Path();
+  {
+    TMediaFile moved(std::move(track));
+    EXPECT_FALSE(track.Ok());
+    EXPECT_TRUE(QFile::exists(mp3));
+  }
+  EXPECT_FALSE(QFile::exists(mp3));
+}
+
+TEST(Media, MusicAndASlidesMediumHaveFilesOfTheirOwn) {
+  // A video slide fetched while a track plays leaves the track's file alone, even with the
+  // same extension.
+  ProjectBuilder b;
+  b.AddResource("clip bytes");
+  b.AddResource("");
+  b.AddResource("");
+  b.AddMusic("tune");
+  b.header = F(1, "tune.mp4");
+  b.slideList = Rec(F(2, "clip.mp4") + F(3, "10") + F(52, "2"));
+  Show s = Open(b);
+  const TMediaFile track = s.project->FetchMusic(0);
+  TMediaFile clip = s.project->FetchMedia(0);
+  ASSERT_TRUE(track.Ok() && clip.Ok());
+  EXPECT_NE(track.Path(), clip.Path());
+  EXPECT_EQ(Bytes(track.Path()), "tune");
+  EXPECT_EQ(Bytes(clip.Path()), "clip bytes");
+  clip.Release();
+  EXPECT_EQ(Bytes(track.Path()), "tune");
 }
 
 TEST(Media, ExternalMediaAreFoundBesideTheProgram) {
@@ -153,23 +184,27 @@ TEST(Media, ExternalMediaAreFoundBesideTheProgram) {
   EXPECT_EQ(code, 1);  // from the extension, not the record
   EXPECT_FALSE(project.GetSlideData(1, stream, code));
   const QString folder = QFileInfo(QString::fromStdString(show)).absolutePath();
-  EXPECT_EQ(project.GetMusicFile(0), folder + "/song.mid");
-  EXPECT_EQ(project.GetMediaFile(2), folder + "/clip.avi");
-  EXPECT_TRUE(messages.shown.isEmpty());
-  EXPECT_TRUE(project.GetMusicFile(1).isEmpty());
-  EXPECT_TRUE(project.GetMediaFile(1).isEmpty());
-  ASSERT_EQ(messages.shown.size(), 2);
-  EXPECT_EQ(messages.shown[0], "Where is [" + folder.left(2) + " ] " + folder + "/gone.wav?");
-  EXPECT_EQ(messages.shown[1], "File not found : " + folder + "/missing.jpg");
-  EXPECT_TRUE(project.CurrentTempFile.isEmpty());  // nothing was extracted
-  // The project's empty text gives an empty message; one that Format rejects keeps its words.
+  {
+    const TMediaFile song = project.FetchMusic(0), clip = project.FetchMedia(2);
+    EXPECT_EQ(song.Path(), folder + "/song.mid");
+    EXPECT_EQ(clip.Path(), folder + "/clip.avi");
+  }
+  EXPECT_TRUE(QFile::exists(folder + "/song.mid"));  // an external file is never removed
+  EXPECT_TRUE(QFile::exists(folder + "/clip.avi"));
+  const TMediaFile gone = project.FetchMusic(1), lost = project.FetchMedia(1);
+  EXPECT_FALSE(gone.Ok());
+  EXPECT_EQ(gone.Error(), TMediaFile::TError::Missing);
+  EXPECT_EQ(gone.MissingPath(), folder + "/gone.wav");
+  EXPECT_EQ(lost.Error(), TMediaFile::TError::Missing);
+  EXPECT_EQ(lost.MissingPath(), folder + "/missing.jpg");
+  EXPECT_TRUE(messages.shown.isEmpty());  // the fetch tells nobody: the player does
+  EXPECT_TRUE(QDir(project.TempDir).entryList(QDir::Files).isEmpty());  // nothing was extracted
+  // The project's text: an empty one gives an empty message; one that Format rejects keeps its words.
+  EXPECT_EQ(project.FileNotFoundMessage(gone.MissingPath()), "Where is [" + folder.left(2) + " ] " + folder + "/gone.wav?");
   project.Texts[stFileNotFound].clear();
-  EXPECT_TRUE(project.GetMusicFile(1).isEmpty());
+  EXPECT_EQ(project.FileNotFoundMessage(gone.MissingPath()), "");
   project.Texts[stFileNotFound] = "Lost: %d";
-  EXPECT_TRUE(project.GetMusicFile(1).isEmpty());
-  ASSERT_EQ(messages.shown.size(), 4);
-  EXPECT_EQ(messages.shown[2], "");
-  EXPECT_EQ(messages.shown[3], "Lost: %d " + folder + "/gone.wav");
+  EXPECT_EQ(project.FileNotFoundMessage(gone.MissingPath()), "Lost: %d " + folder + "/gone.wav");
 
   // Without MediaBesideProgram the stored path is used as it stands.
   project.MediaBesideProgram = false;
@@ -186,17 +221,18 @@ TEST(Media, FlashAndVideoFilesAreExtractedWithTheirExtension) {
   b.AddResource("");
   b.slideList = Rec(F(2, "intro.swf") + F(3, "9") + F(52, "1")) + Rec(F(2, "clip.MPG") + F(3, "10") + F(52, "2"));
   Show s = Open(b);
-  const QString flash = s.project->GetMediaFile(0);
-  EXPECT_EQ(flash, s.project->TempDir + "qel.swf");
-  EXPECT_EQ(Bytes(flash), "FWS movie");
-  const QString video = s.project->GetMediaFile(1);
-  EXPECT_EQ(video, s.project->TempDir + "qel.MPG");
-  EXPECT_EQ(Bytes(video), "video clip");
+  TMediaFile medium = s.project->FetchMedia(0);
+  EXPECT_EQ(medium.Path(), s.project->TempDir + "qelslide.swf");
+  EXPECT_EQ(Bytes(medium.Path()), "FWS movie");
+  const QString flash = medium.Path();
+  medium = s.project->FetchMedia(1);
+  EXPECT_EQ(medium.Path(), s.project->TempDir + "qelslide.MPG");
+  EXPECT_EQ(Bytes(medium.Path()), "video clip");
   EXPECT_FALSE(QFile::exists(flash));
-  EXPECT_TRUE(s.project->GetMediaFile(5).isEmpty());
+  EXPECT_EQ(s.project->FetchMedia(5).Error(), TMediaFile::TError::NoSuchMedium);
 }
 
-TEST(Media, AFileThatCannotBeWrittenGivesNoPath) {
+TEST(Media, AFileThatCannotBeWrittenGivesNoPathAndLeavesNothing) {
   ProjectBuilder b;
   b.AddResource("movie");
   b.AddResource("");
@@ -205,11 +241,15 @@ TEST(Media, AFileThatCannotBeWrittenGivesNoPath) {
   b.header = F(1, "a.wav");
   b.slideList = Rec(F(2, "m.swf") + F(3, "5") + F(52, "1"));
   Show s = Open(b);
-  ASSERT_FALSE(s.project->GetMusicFile(0).isEmpty());
-  const QString previous = s.project->CurrentTempFile;
+  const QString temp = s.project->TempDir;
   s.project->TempDir = "/nonexistent/folder/";
-  EXPECT_TRUE(s.project->GetMediaFile(0).isEmpty());  // not a path to a file that is not there
-  EXPECT_TRUE(s.project->CurrentTempFile.isEmpty());
-  EXPECT_FALSE(QFile::exists(previous));  // the previous file was deleted first
-  EXPECT_TRUE(s.project->GetMusicFile(0).isEmpty());
+  const TMediaFile movie = s.project->FetchMedia(0), tune = s.project->FetchMusic(0);
+  EXPECT_FALSE(movie.Ok());  // not a path to a file that is not there
+  EXPECT_EQ(movie.Error(), TMediaFile::TError::Unwritable);
+  EXPECT_EQ(tune.Error(), TMediaFile::TError::Unwritable);
+  // A medium whose bytes cannot be read gives no file either, and leaves none behind.
+  s.project->TempDir = temp;
+  s.project->Slides[0].DataSize = 1 << 30;
+  EXPECT_EQ(s.project->FetchMedia(0).Error(), TMediaFile::TError::Unwritable);
+  EXPECT_TRUE(QDir(temp).entryList(QDir::Files).isEmpty());
 }

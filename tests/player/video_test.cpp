@@ -2,6 +2,8 @@
 // panel, the end rule and the follow-up of the show cycle, two clips in a row, the music pause, a
 // clip that cannot be opened, a press on the panel. The video timer is fired by hand; mpv plays in real time.
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
@@ -231,4 +233,25 @@ TEST(Video, AClipThatCannotBeOpenedIsPassedOverAfterTheDisplayTime) {
   EXPECT_EQ(shown, QStringList{"File not found : /nowhere/clip.avi"});
   EXPECT_TRUE(m.SelectTimer.isActive());
   EXPECT_FALSE(m.Closing());
+}
+
+TEST(Video, AClipsFileLeavesTheTracksFileAlone) {
+  // The music's track and a slide's clip are copied out of the show each to a file of its own:
+  // a video slide does not take away the file the music player reads the playing track from.
+  if (Clip().empty()) GTEST_SKIP() << "ffmpeg cannot make the clip here";
+  TVideoShow show;
+  show.tracks = {sftest::ToneWav(3000, 440)};
+  show.Video(0);
+  TfRun& run = show.Start();
+  ASSERT_TRUE(run.FMusicLoaded);
+  const QString track = show.project->TempDir + "qel.wav";
+  ASSERT_TRUE(QFile::exists(track));
+  run.FormShow();
+  ASSERT_TRUE(run.FVideoPlaying);
+  EXPECT_TRUE(QFile::exists(track));
+  // Both go with the run window.
+  const QStringList held = QDir(show.project->TempDir).entryList(QDir::Files);
+  EXPECT_EQ(held.size(), 2) << held.join(' ').toStdString();
+  show.run.reset();
+  EXPECT_TRUE(QDir(show.project->TempDir).entryList(QDir::Files).isEmpty());
 }
