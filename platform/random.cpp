@@ -1,6 +1,8 @@
 #include "platform/random.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -133,7 +135,19 @@ uint32_t RandomBytesWith(TVectorUnit unit, uint32_t seed, uint8_t* out, size_t n
 }
 
 uint32_t RandomBytes(uint32_t seed, uint8_t* out, size_t n, uint32_t range) {
-  return RandomBytesWith(TVectorUnit::Avx512, seed, out, n, range);
+  return RandomBytesWith(TFastPaths::Process().vectors, seed, out, n, range);
+}
+
+const TFastPaths& TFastPaths::Process() {
+  static const TFastPaths paths = [] {
+    TFastPaths p;
+    const char* simd = std::getenv("SHOWFORGE_SIMD");
+    if (simd != nullptr && std::strcmp(simd, "portable") == 0) p.vectors = TVectorUnit::None;
+    const char* threads = std::getenv("SHOWFORGE_THREADS");
+    if (threads != nullptr && std::strcmp(threads, "1") == 0) p.threads = false;
+    return p;
+  }();
+  return paths;
 }
 
 uint32_t SeedAfter(uint32_t seed, uint64_t draws) { return StepTimes(draws)(seed); }

@@ -38,12 +38,22 @@ void Randomize();  // seeds from the clock
 int32_t Random(int32_t n);
 
 // n draws of Random(range), range 1 to 256, from seed on, as bytes; returns the seed after the
-// last. Consecutive seeds are worked out side by side (32, or 64 with AVX-512), so that the
+// last. With the vector instructions the process's fast paths allow. Consecutive seeds are worked out side by side (32, or 64 with AVX-512), so that the
 // draws do not wait on one another: for loops that draw hundreds of thousands of them.
 uint32_t RandomBytes(uint32_t seed, uint8_t* out, size_t n, uint32_t range);
 // The same with at most the given vector instructions (those the processor lacks are left out):
 // what a processor with less runs.
 enum class TVectorUnit { None, Avx2, Avx512 };
+
+// The fast paths the program may take, read once from the environment at their first use:
+// SHOWFORGE_SIMD=portable leaves the vector instructions out, SHOWFORGE_THREADS=1 the work done
+// ahead on another core. What they give is the same either way; tests choose them per object.
+struct TFastPaths {
+  TVectorUnit vectors = TVectorUnit::Avx512;  // at most these: those the processor lacks are left out
+  bool threads = true;
+
+  static const TFastPaths& Process();
+};
 uint32_t RandomBytesWith(TVectorUnit unit, uint32_t seed, uint8_t* out, size_t n, uint32_t range);
 
 // The seed after `draws` draws from seed.

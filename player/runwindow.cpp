@@ -325,6 +325,7 @@ void TfRun::EndShow() {
   quitting_ = true;
   JoinStartHelpers();
   ShowTimer.stop();
+  engine_.Abandon();  // a transition under way lets go of its effect's thread and planes
   SelectTimer.stop();
   MaxRuntime.stop();
   if (FFlashShowing) FreeFlashWindow(), FFlashShowing = false;

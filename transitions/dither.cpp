@@ -80,14 +80,15 @@ namespace {
 constexpr size_t kSprinkleChunk = 16384;  // draws a chunk
 }
 
-TSprinkler::TSprinkler(int32_t w, int32_t h)
+TSprinkler::TSprinkler(int32_t w, int32_t h, const TFastPaths& paths)
     // A column offset reaches 5 columns past the band, which may begin at the last column: the
     // plane's rows have room for them, and they are never copied.
-    : w_(w), h_(h), stride_(size_t(std::max(w, 0)) + 8) {
+    : w_(w), h_(h), stride_(size_t(std::max(w, 0)) + 8), vectors_(paths.vectors) {
   const size_t bytes = stride_ * size_t(std::max(h, 0));
   planes_[0] = TScratch(bytes);
   draws_[0].resize(kSprinkleChunk);
-  if (std::thread::hardware_concurrency() < 2) return;  // one core: every tick walks itself
+  // One core, or the threads switched off: every tick walks itself.
+  if (!paths.threads || std::thread::hardware_concurrency() < 2) return;
   planes_[1] = TScratch(bytes);
   if (planes_[0].size() == bytes && planes_[1].size() == bytes) {
     draws_[1].resize(kSprinkleChunk);
@@ -174,7 +175,7 @@ void TSprinkler::Run(TJob& job, std::vector<uint8_t>& draws) {
     const size_t left = have - i;
     std::memmove(d, d + i, left);
     taken += i, i = 0;
-    seed = RandomBytes(seed, d + left, kSprinkleChunk - left, 6);
+    seed = RandomBytesWith(vectors_, seed, d + left, kSprinkleChunk - left, 6);
     have = kSprinkleChunk;
   };
   refill();
@@ -224,7 +225,12 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
   }
   if (!v.sprinkle) v.sprinkle = std::make_unique<TSprinkler>(v.W, v.H);
   const TSprinkler::TMarks marks = v.sprinkle->Walk(v.pos, v.pass);
-  if (marks.plane != nullptr) v.target->CopyMarked(*v.New, v.X, v.Y, marks.plane, qsizetype(marks.stride), marks.key);
+  if (marks.plane != nullptr) {
+    v.target->CopyMarked(*v.New, v.X, v.Y, marks.plane, qsizetype(marks.stride), marks.key);
+  } else {
+    // No memory for a plane: the same pixels, one at a time.
+    TSprinkler::WalkPlain(ProcessRandom(), v.W, v.H, v.pos, v.pass, [&](int32_t x, int32_t y) { v.Copy(ltrb(x, y, x + 1, y + 1)); });
+  }
   ++v.pass;
   return false;
 }

@@ -22,6 +22,7 @@ int32_t TTransitionEngine::Interval(int32_t index) {
 
 int32_t TTransitionEngine::Start(int32_t index, TCanvas& target, const QImage& newPicture, const QImage& old,
                                  int32_t x, int32_t y, int32_t speed, bool wholeScreen) {
+  Abandon();  // a transition under way gives way to this one
   V.X = x;
   V.Y = y;
   V.target = &target;
@@ -59,6 +60,11 @@ int32_t TTransitionEngine::Start(int32_t index, TCanvas& target, const QImage& n
   }
   info_->init(V, initParam);
   return info_->interval;
+}
+
+void TTransitionEngine::Abandon() {
+  V.sprinkle.reset();
+  running_ = false;
 }
 
 bool TTransitionEngine::Step() {

@@ -28,6 +28,9 @@ class TTransitionEngine {
                 int32_t y, int32_t speed, bool wholeScreen = false);
   // One step; true when the new picture stands whole. Once done it draws nothing more.
   bool Step();
+  // Leaves the running transition where it stands and lets go of what its effect holds (Increase
+  // show's helper thread and planes): the show ended, or another transition takes its place.
+  void Abandon();
 
   int32_t FEffect = kNoEffect;  // the index that was started
   bool Running() const { return running_; }

@@ -5,6 +5,9 @@
 // start (pos and sub), and both are known when the tick before ends. So while a tick's pixels are
 // copied, another core walks the next tick's into a second plane; the next tick takes that walk
 // if the generator still stands where it began, and walks again otherwise.
+//
+// WalkPlain is the walk as it is written, a draw at a time: the reference the fast walk gives the
+// same pixels and draws as, on every path (SHOWFORGE_SIMD=portable, SHOWFORGE_THREADS=1).
 #pragma once
 
 #include <condition_variable>
@@ -14,13 +17,14 @@
 #include <thread>
 #include <vector>
 
+#include "platform/random.h"
 #include "platform/scratch.h"
 
 namespace sf::effects {
 
 class TSprinkler {
  public:
-  TSprinkler(int32_t w, int32_t h);
+  TSprinkler(int32_t w, int32_t h, const TFastPaths& paths = TFastPaths::Process());
   ~TSprinkler();  // waits for a walk under way
   TSprinkler(const TSprinkler&) = delete;
   TSprinkler& operator=(const TSprinkler&) = delete;
@@ -34,6 +38,20 @@ class TSprinkler {
     uint8_t key;
   };
   TMarks Walk(int32_t pos, int32_t sub);
+
+  // The tick at pos and sub on a w x h picture as it is written: column bands from pos, rows
+  // from sub, each pixel's column offset drawn before the row advance, the band's advance after
+  // the band; mark(x, y) for each pixel taken inside the picture.
+  template <class TMark>
+  static void WalkPlain(TRandom& random, int32_t w, int32_t h, int32_t pos, int32_t sub, TMark&& mark) {
+    for (int32_t x = pos; x < w; x += random.Random(6))
+      for (int32_t y = sub; y < h; y += random.Random(6)) {
+        const int32_t o = x + random.Random(6);
+        if (o < w) mark(o, y);
+      }
+  }
+  // Whether the walk ahead runs on another core.
+  bool WalksAhead() const { return helper_.joinable(); }
 
  private:
   struct TJob {
@@ -49,6 +67,7 @@ class TSprinkler {
 
   const int32_t w_, h_;
   const size_t stride_;
+  const TVectorUnit vectors_;
   TScratch planes_[2];
   std::vector<uint8_t> draws_[2];  // this thread's and the helper's
   uint8_t keys_[2] = {0, 0};                    // the last number given to a walk into each plane

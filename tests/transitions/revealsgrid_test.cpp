@@ -88,30 +88,50 @@ TEST(DitherFamily, LinesAndPixels) {
 TEST(DitherFamily, SprinkleWalksAheadOnlyFromWhereTheGeneratorStands) {
   // Twenty transitions' worth of walks on one sprinkler, so that the ticks' numbers run out and
   // start again; before every fifth walk something else draws from the generator, and the walk
-  // made ahead from the old seed must give way. Each walk marks exactly the pixels of the walk as
-  // written, with its own number, and leaves the generator after its last draw.
+  // made ahead from the old seed must give way. Each walk marks exactly the pixels of the plain
+  // walk, with its own number, and leaves the generator after its last draw: with and without
+  // the vector instructions and the walk ahead, whatever the machine has.
   const int w = 37, h = 23;
-  effects::TSprinkler sprinkler(w, h);
-  RandSeed(4242);
-  for (int n = 0; n < 20 * 36; ++n) {
-    const int pos = n / 6 % 6, sub = n % 6;
-    if (n % 5 == 4) Random(9);
-    const uint32_t from = CurrentRandSeed();
-    std::vector<bool> want(size_t(w * h));
-    for (int x = pos; x < w; x += Random(6))
-      for (int y = sub; y < h; y += Random(6)) {
-        const int o = x + Random(6);
-        if (o < w) want[size_t(y * w + o)] = true;
+  for (const TVectorUnit vectors : {TVectorUnit::Avx512, TVectorUnit::Avx2, TVectorUnit::None})
+    for (const bool threads : {true, false}) {
+      effects::TSprinkler sprinkler(w, h, TFastPaths{vectors, threads});
+      if (!threads) {
+        EXPECT_FALSE(sprinkler.WalksAhead());
       }
-    const uint32_t after = CurrentRandSeed();
-    RandSeed(from);
-    const effects::TSprinkler::TMarks marks = sprinkler.Walk(pos, sub);
-    ASSERT_EQ(CurrentRandSeed(), after) << n;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        ASSERT_EQ(marks.plane[size_t(y) * marks.stride + size_t(x)] == marks.key, want[size_t(y * w + x)])
-            << "walk " << n << " at " << x << "," << y;
-  }
+      RandSeed(4242);
+      for (int n = 0; n < 20 * 36; ++n) {
+        const int pos = n / 6 % 6, sub = n % 6;
+        if (n % 5 == 4) Random(9);
+        const uint32_t from = CurrentRandSeed();
+        std::vector<bool> want(size_t(w * h));
+        TRandom plain(from);
+        effects::TSprinkler::WalkPlain(plain, w, h, pos, sub, [&](int x, int y) { want[size_t(y * w + x)] = true; });
+        const effects::TSprinkler::TMarks marks = sprinkler.Walk(pos, sub);
+        ASSERT_EQ(CurrentRandSeed(), plain.CurrentSeed()) << n;
+        for (int y = 0; y < h; ++y)
+          for (int x = 0; x < w; ++x)
+            ASSERT_EQ(marks.plane[size_t(y) * marks.stride + size_t(x)] == marks.key, want[size_t(y * w + x)])
+                << "walk " << n << " at " << x << "," << y << " vectors " << int(vectors) << " threads " << threads;
+      }
+    }
+}
+
+TEST(DitherFamily, ThePlainWalkIsTheWalkAsWritten) {
+  // The reference itself against the walk spelled out: the column offset before the row advance,
+  // the band's advance after the band, offsets past the right edge left out.
+  for (const QSize size : {QSize(7, 301), QSize(333, 5)})
+    for (int pos = 0; pos <= 5; ++pos) {
+      TRandom a(pos * 7 + 1), b(pos * 7 + 1);
+      std::set<std::pair<int, int>> written, walked;
+      for (int x = pos; x < size.width(); x += a.Random(6))
+        for (int y = 3; y < size.height(); y += a.Random(6)) {
+          const int o = x + a.Random(6);
+          if (o < size.width()) written.insert({o, y});
+        }
+      effects::TSprinkler::WalkPlain(b, size.width(), size.height(), pos, 3, [&](int x, int y) { walked.insert({x, y}); });
+      EXPECT_EQ(walked, written);
+      EXPECT_EQ(b.CurrentSeed(), a.CurrentSeed());
+    }
 }
 
 TEST(CompositeFamily, EnvelopInterlaceAndRolls) {
@@ -296,4 +316,23 @@ TEST(PhasedFamily, HalvesAndStrips) {
   const int ticks = low.RunToEnd();
   EXPECT_EQ(low.target, low.newPic);
   EXPECT_LT(ticks, 8 * 9);
+}
+
+TEST(DitherFamily, AnAbandonedIncreaseShowLetsGoOfItsSprinkler) {
+  // The settings dialog's preview starts another effect mid-run, and a show may end
+  // mid-transition: the helper thread and the planes go then, not at the engine's end.
+  Transition inc(Index("Increase show"), 90, 60, 25);
+  for (int tick = 0; tick < 3; ++tick) ASSERT_FALSE(inc.Tick());
+  ASSERT_NE(inc.engine.V.sprinkle, nullptr);
+  inc.engine.Start(Index("Lines(Horizontal)"), inc.canvas, inc.newPic, inc.old, 0, 0, 25);
+  EXPECT_EQ(inc.engine.V.sprinkle, nullptr);
+  inc.engine.Start(Index("Increase show"), inc.canvas, inc.newPic, inc.old, 0, 0, 25);
+  ASSERT_FALSE(inc.Tick());
+  ASSERT_NE(inc.engine.V.sprinkle, nullptr);
+  const QImage before = inc.target.copy();
+  inc.engine.Abandon();
+  EXPECT_EQ(inc.engine.V.sprinkle, nullptr);
+  EXPECT_FALSE(inc.engine.Running());
+  EXPECT_TRUE(inc.Tick());  // nothing more is drawn
+  EXPECT_EQ(inc.target, before);
 }
