@@ -37,7 +37,6 @@
 namespace sf {
 
 const char kDesktopSnapshotName[] = "vromdsk.bmp";
-bool g_PreviewRunning = false;
 
 // pbShow: paints the part of the show surface that changed.
 class TShowSurface : public QWidget {
@@ -223,7 +222,6 @@ void TfRun::FullScreenSetup() {
   setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint | Qt::Tool);
   setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   SplitRecords();
-  g_PreviewRunning = false;
   FormResize();
 }
 
@@ -255,7 +253,6 @@ void TfRun::PreviewSetup() {
   setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   plBK->setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   SplitRecords();
-  g_PreviewRunning = true;
   FormResize();
 }
 
@@ -669,7 +666,6 @@ TfRun::~TfRun() {
   MusicPlayTimer.stop();
   const QString dir = PrivateTempDir();
   if (!dir.isEmpty() && QFile::exists(dir + kDesktopSnapshotName)) QFile::remove(dir + kDesktopSnapshotName);
-  g_PreviewRunning = false;
 }
 
 }  // namespace sf

@@ -47,9 +47,6 @@ struct TRunSetup {
 // The desktop snapshot's file name in the private temporary folder.
 extern const char kDesktopSnapshotName[];
 
-// The process-wide flag that a preview runs (read by the password check on closing).
-extern bool g_PreviewRunning;
-
 class TfRun : public QWidget {
   Q_OBJECT
 

@@ -22,6 +22,17 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktra
 (cd build-san && ctest --output-on-failure -j2 | tee "$log/san.txt")
 stage "the suites under sanitizers"
 
+# The suites whose work runs on several threads, under ThreadSanitizer: Increase show's walk
+# ahead (its sprinkler, on every fast path) and the flash renderer's bands. Only those two test
+# programs are built.
+CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOWFORGE_TSAN=ON \
+  -DSHOWFORGE_BENCH=OFF >/dev/null
+ninja -C build-tsan test_transitions test_swf
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp"
+build-tsan/tests/test_transitions --gtest_filter='DitherFamily.*' | tail -3
+build-tsan/tests/test_swf --gtest_filter='SwfRaster.*' | tail -3
+stage "the threaded suites under ThreadSanitizer"
+
 # Each fuzz target for a bounded time, two at a time (one per core). A decompression bomb fails
 # like a crash: no input may make a target claim more than 512 MB at once or hold 1 GB.
 seconds=${FUZZ_SECONDS:-20}
