@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <cstdlib>
 
+#include "player/flashsound.h"
 #include "platform/widgets.h"
 #include "player/messages.h"
 #include "player/password.h"
@@ -28,11 +29,12 @@ void TMyShockwaveFlash::SetBackgroundColour(TColor colour) {
   SetBackgroundColor(int32_t((c & 0xFF) << 16 | (c & 0xFF00) | ((c >> 16) & 0xFF)));
 }
 
-// A message passed on goes to the movie; our movies take no mouse input, so it ends there.
+// A message passed on goes to the movie (its buttons); one held back goes to its event.
 void TMyShockwaveFlash::mousePressEvent(QMouseEvent* event) {
   event->accept();
   if (event->button() == Qt::LeftButton) {
-    if (!PassLButtonDown && OnLButtonDown) OnLButtonDown(this);
+    if (PassLButtonDown) TShockwaveFlash::mousePressEvent(event);
+    else if (OnLButtonDown) OnLButtonDown(this);
   } else if (event->button() == Qt::RightButton && !PassRButtonDown) {
     if (OnRButtonDown) OnRButtonDown(this);
     if (PopupMenu) PopupMenu->popup(mapToGlobal(event->position().toPoint()));
@@ -41,18 +43,24 @@ void TMyShockwaveFlash::mousePressEvent(QMouseEvent* event) {
 
 void TMyShockwaveFlash::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
-  if (event->button() == Qt::LeftButton && !PassLButtonUp && OnLButtonUp) OnLButtonUp(this);
+  if (event->button() != Qt::LeftButton) return;
+  if (PassLButtonUp) TShockwaveFlash::mouseReleaseEvent(event);
+  else if (OnLButtonUp) OnLButtonUp(this);
 }
 
-// Only the left button's double click is one of the five; the right button's second press goes
-// to the movie.
+// Only the left button's double click is one of the five; passed on, it is a press to the movie.
 void TMyShockwaveFlash::mouseDoubleClickEvent(QMouseEvent* event) {
   event->accept();
-  if (event->button() == Qt::LeftButton && !PassLButtonDblClk && OnLButtonDblClk) OnLButtonDblClk(this);
+  if (event->button() != Qt::LeftButton) return;
+  if (PassLButtonDblClk) TShockwaveFlash::mousePressEvent(event);
+  else if (OnLButtonDblClk) OnLButtonDblClk(this);
 }
 
 void TMyShockwaveFlash::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
+  // A movie that takes the clicks sees where the pointer is, so that its buttons show their over
+  // state under it, even when the moves themselves are held back for the close events.
+  if (PassMouseMove || PassLButtonDown) TShockwaveFlash::mouseMoveEvent(event);
   if (PassMouseMove || !OnMouseMove) return;
   // The position as the message carries it: two unsigned 16-bit halves.
   const QPoint p = event->position().toPoint();
@@ -155,6 +163,7 @@ TfFlashform* TfFlashform::CreatePreview(QObject* notify, QWidget* plBK, TRWSetti
 
 void TfFlashform::LoadMovie(const TFlashParams& params, const QString& path) {
   FFlash->Menu = false;
+  FFlash->SetSoundOutput(std::make_unique<TFlashSound>());
   FFlash->SetMovie(path);
   FFlash->SetBackgroundColour(params.backgroundColour);
   FFlash->SetScaleMode(params.scaleMode);

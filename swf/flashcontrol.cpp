@@ -1,5 +1,6 @@
 #include "swf/flashcontrol.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -8,19 +9,26 @@ namespace sf::swf {
 
 TShockwaveFlash::TShockwaveFlash(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);  // the pointer over a button shows its over state
   connect(&frames_, &QTimer::timeout, this, &TShockwaveFlash::Tick);
 }
 
 TShockwaveFlash::~TShockwaveFlash() = default;
+
+void TShockwaveFlash::SetSoundOutput(std::unique_ptr<TSoundOutput> output) {
+  player_.reset();  // a player calls the output it was given to its end
+  sound_ = std::move(output);
+}
 
 void TShockwaveFlash::SetMovie(const QString& path) {
   frames_.stop();
   player_.reset();
   movie_ = path;
   error_.clear();
+  leftDown_ = false;
   if (!path.isEmpty()) {
     try {
-      player_ = std::make_unique<TSwfPlayer>(TSwfMovie::LoadFile(path));
+      player_ = std::make_unique<TSwfPlayer>(TSwfMovie::LoadFile(path), sound_.get());
     } catch (const ESwfError& e) {
       error_ = QString::fromStdString(e.what());
     }
@@ -68,8 +76,37 @@ void TShockwaveFlash::GotoFrame(int32_t frame) {
 
 void TShockwaveFlash::Tick() {
   if (!player_) return;
-  player_->Advance();
-  update();
+  if (player_->Tick() > 0) update();
+}
+
+void TShockwaveFlash::Pointer(QPointF at, bool down) {
+  if (!player_) return;
+  // Widget pixels to the stage's twips, as the frame is drawn.
+  const qreal dpr = devicePixelRatioF();
+  const QSize device = (QSizeF(size()) * dpr).toSize();
+  bool invertible = false;
+  const QTransform toStage =
+      StageTransform(player_->Movie().stage, device, scaleMode_, alignMode_).inverted(&invertible);
+  if (invertible && player_->Pointer(toStage.map(at * dpr), down)) update();
+}
+
+void TShockwaveFlash::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  if (event->button() != Qt::LeftButton) return;
+  leftDown_ = true;
+  Pointer(event->position(), true);
+}
+
+void TShockwaveFlash::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  if (event->button() != Qt::LeftButton) return;
+  leftDown_ = false;
+  Pointer(event->position(), false);
+}
+
+void TShockwaveFlash::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  Pointer(event->position(), leftDown_);
 }
 
 void TShockwaveFlash::paintEvent(QPaintEvent*) {

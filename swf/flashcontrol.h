@@ -1,7 +1,9 @@
 // The flash control: a widget that plays a movie with the members a flash window uses, as the
 // system's Shockwave Flash control offered them: Movie, ScaleMode, AlignMode, BackgroundColor,
 // TotalFrames, Playing, Menu, Play, StopPlay, GotoFrame and CurrentFrame. Frames advance at the
-// movie's frame rate while it plays; at the last frame it goes back to the first.
+// movie's frame rate while it plays (kept with its stream sound while one sounds); at the last
+// frame it goes back to the first. The mouse messages the control gets move, press and release
+// the movie's buttons; its sounds go to the output it is given.
 #pragma once
 
 #include <QTimer>
@@ -9,6 +11,7 @@
 #include <memory>
 
 #include "swf/player.h"
+#include "swf/sound.h"
 
 namespace sf::swf {
 
@@ -19,6 +22,8 @@ class TShockwaveFlash : public QWidget {
   explicit TShockwaveFlash(QWidget* parent = nullptr);
   ~TShockwaveFlash() override;
 
+  // Where the movies' sounds go from the next SetMovie on (none: they are not played).
+  void SetSoundOutput(std::unique_ptr<TSoundOutput> output);
   // Loads the whole movie at the path, which then plays from its first frame; a movie that
   // cannot be read leaves the control empty (MovieError() tells why).
   void SetMovie(const QString& path);
@@ -52,13 +57,20 @@ class TShockwaveFlash : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   void Tick();
+  // The pointer at a point of the widget, its left button pressed or not, to the movie.
+  void Pointer(QPointF at, bool down);
 
   QString movie_, error_;
   int scaleMode_ = 0, alignMode_ = 0;
   int32_t background_ = -1;
+  bool leftDown_ = false;
+  std::unique_ptr<TSoundOutput> sound_;  // outlives the player, which calls it to the end
   std::unique_ptr<TSwfPlayer> player_;
   QTimer frames_;
   QImage frame_;  // the frame drawn last, at the control's size

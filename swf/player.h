@@ -13,7 +13,9 @@
 
 namespace sf::swf {
 
+class TSoundOutput;
 class TTimelineInstance;
+struct TButtonInstance;
 
 struct TDisplayObject {
   uint16_t characterId = 0;
@@ -21,15 +23,39 @@ struct TDisplayObject {
   QTransform matrix;
   TColorTransform colorTransform;
   uint16_t clipDepth = 0;
+  uint16_t ratio = 0;
+  uint8_t blendMode = kBlendNormal;
+  std::shared_ptr<const TFilterList> filters;
+  bool cacheAsBitmap = false, visible = true;
+  QColor background;  // invalid: none
   std::unique_ptr<TTimelineInstance> sprite;  // a sprite's own timeline
+  std::shared_ptr<const TSwfShape> morph;     // a morph shape at its ratio
+  std::unique_ptr<TButtonInstance> button;    // a button's state and the objects it shows
+
+  // Whether the object is drawn into a layer of its own and composited.
+  bool Layered() const { return blendMode > kBlendNormal || (filters && !filters->empty()); }
 };
 
-// Every object of a movie counts against one budget, so that a hostile movie of sprites placing
-// sprites cannot make the player claim unbounded memory.
+// What every timeline of a playing movie shares: one budget for all its objects, so that a
+// hostile movie of sprites placing sprites cannot make the player claim unbounded memory; the
+// movie's current frame; where its sounds go.
 struct TBudget {
   int64_t objects = 0;
   static constexpr int64_t kMaxObjects = 200000;
   int32_t rootFrame = 0;  // the movie's current frame: which definition an id names
+  TSoundOutput* sound = nullptr;
+};
+
+// A button on a display list: its state (TButton::kUp, kOver or kDown) and the objects of it,
+// which count against the movie's budget while they stand.
+struct TButtonInstance {
+  TBudget* budget = nullptr;
+  int nesting = 0;
+  uint8_t state = 0;
+  std::map<uint16_t, TDisplayObject> list;
+  ~TButtonInstance() {
+    if (budget) budget->objects -= int64_t(list.size());
+  }
 };
 
 class TTimelineInstance {
@@ -39,49 +65,83 @@ class TTimelineInstance {
 
   int32_t Current() const { return current_; }
   int32_t FrameCount() const { return timeline_.frameCount; }
-  bool playing = true;
+  bool Playing() const { return playing_; }
+  // Stopping a timeline stops its stream sound.
+  void SetPlaying(bool playing);
 
   // Goes to a frame (0-based, held to the timeline), running its actions.
   void GotoFrame(int32_t frame);
   // One tick: the sprites on the display list move on, then this timeline if it plays (at the
   // end it goes back to the first frame).
   void Advance();
+  // Actions run on this timeline from elsewhere (a button's).
+  void Run(const std::vector<TAction>& actions);
   const std::map<uint16_t, TDisplayObject>& List() const { return list_; }
+  std::map<uint16_t, TDisplayObject>& List() { return list_; }
+  // The stream sound this timeline plays now, or null.
+  const TStreamSound* Streaming() const { return streaming_ ? timeline_.stream.get() : nullptr; }
+  // Shows a button in a state: its objects of that state placed anew.
+  void ShowButton(TDisplayObject& o, uint8_t state);
+  // The object an id names now, made ready to stand on a display list `nesting` deep.
+  TDisplayObject Make(uint16_t characterId, int nesting);
 
  private:
   void Enter(int32_t frame);
   void Apply(const TFrame& frame);
   void RunActions(int32_t frame, int depth);
+  bool Jump(const TAction& a);
   void Rebuild(int32_t frame);
   void Clear();
+  // A frame is shown: its sounds start, and the stream from its block if the stream is not
+  // sounding.
+  void Shown(int32_t frame);
+  void StopStream();
+  void RunList(const std::vector<TAction>& actions, int depth);
+  static void Advance(std::map<uint16_t, TDisplayObject>& list);
 
   const TSwfMovie& movie_;
   const TTimeline& timeline_;
   const int nesting_;
   TBudget& budget_;
   int32_t current_ = 0;
+  bool playing_ = true;
+  bool streaming_ = false;
   std::map<uint16_t, TDisplayObject> list_;
 };
 
 // The movie and the state of its play.
 class TSwfPlayer {
  public:
-  explicit TSwfPlayer(std::shared_ptr<const TSwfMovie> movie);
+  // `sound`, when given, gets the movie's sounds; it outlives the player.
+  explicit TSwfPlayer(std::shared_ptr<const TSwfMovie> movie, TSoundOutput* sound = nullptr);
 
   const TSwfMovie& Movie() const { return *movie_; }
   int32_t TotalFrames() const { return movie_->FrameCount(); }
   int32_t CurrentFrame() const { return root_->Current(); }
-  bool Playing() const { return root_->playing; }
-  void Play() { root_->playing = true; }
-  void Stop() { root_->playing = false; }
+  bool Playing() const { return root_->Playing(); }
+  void Play() { root_->SetPlaying(true); }
+  void Stop() { root_->SetPlaying(false); }
   void GotoFrame(int32_t frame) { root_->GotoFrame(frame); }
+  // Every timeline one frame on.
   void Advance() { root_->Advance(); }
+  // One tick of the clock at the movie's frame rate: one frame on; while the movie's stream
+  // sounds, as many frames as keep the movie with it (none when the frames are ahead of the
+  // sound, a few at once when they are behind). Gives the frames advanced.
+  int Tick();
   const TTimelineInstance& Root() const { return *root_; }
+
+  // The pointer over the stage, in twips, its button pressed or not: the buttons under it take
+  // their states, and the transitions run their actions and sounds. True when a button changed.
+  bool Pointer(QPointF stage, bool down);
 
  private:
   std::shared_ptr<const TSwfMovie> movie_;
   TBudget budget_;
   std::unique_ptr<TTimelineInstance> root_;
+  int waited_ = 0;  // ticks in a row the movie waited for its stream
+  // The buttons the pointer is over and the one it pressed, each by the depths down to it.
+  std::vector<uint16_t> over_, pressed_;
+  bool down_ = false;
 };
 
 // Draws the player's current frame into `target` (32-bit: RGB32 or premultiplied ARGB; another

@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include "swf/parse.h"
+#include "swf/sound.h"
 
 namespace sf::swf {
 
@@ -275,9 +276,17 @@ struct TLoader {
   int nesting = 0;
   bool backgroundSet = false;
 
+  // What is being read of a timeline: the frame being gathered, and the stream sound its head
+  // announced.
+  struct TTimelineRead {
+    TTimeline& timeline;
+    TFrame current;
+    std::shared_ptr<TStreamSound> stream;
+  };
+
   // Reads the tags of a timeline (the movie's, or a sprite's) into it.
   void Tags(TReader& r, TTimeline& timeline, int32_t declaredFrames) {
-    TFrame current;
+    TTimelineRead read{timeline, {}, nullptr};
     bool ended = false;
     while (!ended && r.Left() >= 2) {
       const uint16_t head = r.U16();
@@ -288,20 +297,27 @@ struct TLoader {
       TReader tag(r.Here(), length);
       r.Skip(length);
       try {
-        ended = Tag(code, tag, timeline, current);
+        ended = Tag(code, tag, read);
       } catch (const ESwfError&) {
         // A damaged tag is passed over; the rest of the movie still plays.
       }
     }
-    if (!current.changes.empty() || !current.actions.empty() || !current.label.isEmpty())
+    TFrame& current = read.current;
+    if (!current.changes.empty() || !current.actions.empty() || !current.sounds.empty() || !current.label.isEmpty())
       timeline.frames.push_back(std::move(current));
+    if (read.stream && !read.stream->blocks.empty()) timeline.stream = read.stream;
     // The declared count, or the frames shown where there are more (or the count is 0); at
     // least one frame.
     timeline.frameCount = std::max({int32_t(declaredFrames), int32_t(timeline.frames.size()), 1});
   }
 
+  // The movie's frame being read: which definition an id names.
+  int32_t Frame() const { return int32_t(movie.root.frames.size()); }
+
   // One tag; true at End.
-  bool Tag(int code, TReader& t, TTimeline& timeline, TFrame& current) {
+  bool Tag(int code, TReader& t, TTimelineRead& read) {
+    TTimeline& timeline = read.timeline;
+    TFrame& current = read.current;
     switch (code) {
       case 0: return true;  // End
       case 1:               // ShowFrame
@@ -333,21 +349,96 @@ struct TLoader {
         Define(id, ReadShape(t, code));
         return false;
       }
+      case 46: case 84: {  // DefineMorphShape 1 and 2
+        const uint16_t id = t.U16();
+        Define(id, ReadMorph(t, code));
+        return false;
+      }
       case 8:  // JPEGTables
         jpegTables = QByteArray(reinterpret_cast<const char*>(t.Here()), qsizetype(t.Left()));
         return false;
       case 6: case 21: case 35: case 90: case 20: case 36: {  // the bitmaps
         const uint16_t id = t.U16();
-        TCharacter c{TCharacter::Bitmap, {}, ReadBitmap(t, code, jpegTables), false, {}};
+        TCharacter c;
+        c.kind = TCharacter::Bitmap;
+        c.bitmap = ReadBitmap(t, code, jpegTables);
         c.opaque = Opaque(c.bitmap);
         Define(id, std::move(c));
         return false;
       }
+      case 10: case 48: case 75: {  // DefineFont 1 to 3
+        const uint16_t id = t.U16();
+        Define(id, ReadFont(t, code, movie.version));
+        return false;
+      }
+      case 13: case 62:  // DefineFontInfo 1 and 2: a font's name, style and codes
+        Modify(t.U16(), TCharacter::Font, [&](TCharacter& c) { ReadFontInfo(t, code, movie.version, c.font); });
+        return false;
+      case 11: case 33: {  // DefineText 1 and 2
+        const uint16_t id = t.U16();
+        Define(id, ReadText(t, code, movie.version, movie, Frame()));
+        return false;
+      }
+      case 37: {  // DefineEditText
+        const uint16_t id = t.U16();
+        Define(id, ReadEditText(t, movie.version, movie, Frame()));
+        return false;
+      }
+      case 7: case 34: {  // DefineButton 1 and 2
+        const uint16_t id = t.U16();
+        Define(id, ReadButton(t, code));
+        return false;
+      }
+      case 23:  // DefineButtonCxform
+        Modify(t.U16(), TCharacter::Button, [&](TCharacter& c) { ReadButtonCxform(t, c.button); });
+        return false;
+      case 17:  // DefineButtonSound
+        Modify(t.U16(), TCharacter::Button, [&](TCharacter& c) { ReadButtonSound(t, c.button); });
+        return false;
+      case 14: {  // DefineSound
+        const uint16_t id = t.U16();
+        TCharacter c;
+        c.kind = TCharacter::Sound;
+        c.sound = ReadSound(t);
+        Define(id, std::move(c));
+        return false;
+      }
+      case 15: {  // StartSound
+        TSoundStart s;
+        s.id = t.U16();
+        s.info = ReadSoundInfo(t);
+        current.sounds.push_back(std::move(s));
+        return false;
+      }
+      case 89: {  // StartSound2: the sound by the class SymbolClass gives it
+        TSoundStart s;
+        s.className = QString::fromUtf8(t.String().c_str());
+        s.info = ReadSoundInfo(t);
+        current.sounds.push_back(std::move(s));
+        return false;
+      }
+      case 76: {  // SymbolClass
+        const uint16_t n = t.U16();
+        for (uint16_t i = 0; i < n; ++i) {
+          const uint16_t id = t.U16();
+          movie.symbols[QString::fromUtf8(t.String().c_str())] = id;
+        }
+        return false;
+      }
+      case 18: case 45: {  // SoundStreamHead 1 and 2: a new stream for the timeline
+        read.stream = std::make_shared<TStreamSound>();
+        read.stream->format = ReadStreamHead(t);
+        return false;
+      }
+      case 19:  // SoundStreamBlock: the stream's data for the frame
+        if (read.stream) AddStreamBlock(*read.stream, t, int32_t(timeline.frames.size()));
+        return false;
       case 39: {  // DefineSprite
         const uint16_t id = t.U16();
         const uint16_t frames = t.U16();
         if (nesting >= kMaxNesting) return false;
-        TCharacter c{TCharacter::Sprite, {}, {}, false, {}};
+        TCharacter c;
+        c.kind = TCharacter::Sprite;
         ++nesting;
         Tags(t, c.sprite, frames);
         --nesting;
@@ -362,9 +453,20 @@ struct TLoader {
   // the same frame replaces the earlier.
   void Define(uint16_t id, TCharacter&& c) {
     auto& versions = movie.characters[id];
-    const int32_t frame = int32_t(movie.root.frames.size());
+    const int32_t frame = Frame();
     if (!versions.empty() && versions.back().first == frame) versions.pop_back();
     versions.emplace_back(frame, std::make_shared<const TCharacter>(std::move(c)));
+  }
+
+  // A tag that adds to a character defined before it (a font's codes, a button's colours or
+  // sounds): the latest definition, of the kind, is replaced by one with the addition.
+  template <class TChange>
+  void Modify(uint16_t id, TCharacter::TKind kind, TChange&& change) {
+    const auto it = movie.characters.find(id);
+    if (it == movie.characters.end() || it->second.empty() || it->second.back().second->kind != kind) return;
+    auto changed = std::make_shared<TCharacter>(*it->second.back().second);
+    change(*changed);
+    it->second.back().second = std::move(changed);
   }
 
   static TPlacement Place(int code, TReader& t) {
@@ -393,10 +495,20 @@ struct TLoader {
     if (p.hasCharacter) p.characterId = t.U16();
     if (hasMatrix) p.hasMatrix = true, p.matrix = t.Matrix();
     if (hasCx) p.hasColorTransform = true, p.colorTransform = t.ColorTransform(true);
-    if (hasRatio) t.U16();
+    if (hasRatio) p.hasRatio = true, p.ratio = t.U16();
     if (hasName) t.String();
     if (hasClip) p.hasClipDepth = true, p.clipDepth = t.U16();
-    // Filters, blend modes, caching and clip actions that may follow are not used.
+    if (code != 70) return p;
+    // PlaceObject3's filters, blend mode, caching, visibility and background; damaged ones leave
+    // the placement as far as it was read. The clip actions after them are not used.
+    try {
+      if (flags3 & 0x01) p.filters = std::make_shared<const TFilterList>(ReadFilterList(t));
+      if (flags3 & 0x02) p.hasBlendMode = true, p.blendMode = t.U8();
+      if (flags3 & 0x04) p.hasCacheAsBitmap = true, p.cacheAsBitmap = t.U8() != 0;
+      if (flags3 & 0x20) p.hasVisible = true, p.visible = t.U8() != 0;
+      if (flags3 & 0x40) p.hasBackground = true, p.background = t.Rgba();
+    } catch (const ESwfError&) {
+    }
     return p;
   }
 };

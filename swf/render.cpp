@@ -9,6 +9,7 @@
 #include <cmath>
 #include <thread>
 
+#include "swf/layers.h"
 #include "swf/parse.h"
 #include "swf/player.h"
 #include "swf/raster.h"
@@ -22,6 +23,10 @@ constexpr qint64 kBandBytes = qint64(1) << 20;
 // Masks nested deeper than this hide what they clip, so that a hostile movie of masks cannot
 // claim a screen-sized buffer for each of its depths.
 constexpr int kMaxMasks = 8;
+// Layers nested deeper than this draw their objects as if they had no blend mode or filters, and
+// no layer is larger than this many pixels: for the same reason.
+constexpr int kMaxLayers = 6;
+constexpr qint64 kMaxLayerPixels = qint64(4096) * 4096;
 
 // The device pixels a shape's box covers inside the clip, or an empty rectangle.
 QRect DeviceBox(const QRectF& shapeBox, const QTransform& toDevice, const QRect& clip) {
@@ -81,6 +86,8 @@ struct TRenderer {
   TRasterizer& raster;
   const double stageScale;  // device pixels a twip of the stage: lines that do not scale keep to it
   int& planes;              // the mask planes alive, here and in the masks being drawn
+  int& layers;              // the layers alive, here and in the layers being drawn
+  const bool inLayer = false;  // drawing into a layer: the alpha and erase blend modes act on it
   // The masks in force, each the coverage of the clip's pixels row by row within the ones before;
   // an empty one hides everything.
   std::vector<std::vector<uint8_t>> masks = {};
@@ -99,10 +106,11 @@ struct TRenderer {
     }
   }
 
-  // A pass of a path's area (non-zero rule) in one paint.
-  void FillPath(const QPainterPath& path, const QTransform& toDevice, const TPaint& paint) {
+  // A pass of a path's area (non-zero rule) in one paint, within `within` of the clip.
+  void FillPath(const QPainterPath& path, const QTransform& toDevice, const TPaint& paint, const QRect* within = nullptr) {
     if (!plane && paint.Empty()) return;
-    const QRect box = DeviceBox(path.controlPointRect(), toDevice, clip);
+    QRect box = DeviceBox(path.controlPointRect(), toDevice, clip);
+    if (within) box &= *within;
     auto edges = [&](TRasterizer& r) { r.AddPath(path, toDevice); };
     if (plane) {
       TMaskSink sink(plane, clip, Mask());
@@ -145,15 +153,94 @@ struct TRenderer {
     if (l.noHScale && l.noVScale) width = l.width * stageScale;
     else if (l.noHScale) width = l.width * std::hypot(toDevice.m21(), toDevice.m22());
     else if (l.noVScale) width = l.width * std::hypot(toDevice.m11(), toDevice.m12());
-    else if (l.width * std::sqrt(std::abs(toDevice.determinant())) >= 1.0) return FillPath(s.outline, toDevice * kLineGrid, paint);
+    else if (l.width * std::sqrt(std::abs(toDevice.determinant())) >= 1.0 && !s.outline.isEmpty())
+      return FillPath(s.outline, toDevice * kLineGrid, paint);
     else width = 1;
     // Drawn from its path on the device, never thinner than a pixel (a hairline, as flash draws
     // one), when it does not scale or would be thinner.
     if (!std::isfinite(width)) return;
-    const QPainterPath device = toDevice.map(s.path);
+    Hairline(s.path, toDevice, l, width, paint);
+  }
+
+  // A path stroked on the device at a width of at least a pixel.
+  void Hairline(const QPainterPath& path, const QTransform& toDevice, const TLineStyle& l, double width, const TPaint& paint,
+                const QRect* within = nullptr) {
+    const QPainterPath device = toDevice.map(path);
     const double reach = std::max(width, 1.0) + 1;
     if (DeviceBox(device.controlPointRect().adjusted(-reach, -reach, reach, reach), QTransform(), clip).isEmpty()) return;
-    FillPath(LineArea(l, std::clamp(width, 1.0, 1e6), device), kLineGrid, paint);
+    FillPath(LineArea(l, std::clamp(width, 1.0, 1e6), device), kLineGrid, paint, within);
+  }
+
+  void Shape(const TSwfShape& shape, const TColorTransform& cx, const QTransform& toDevice) {
+    for (const TSwfShape::TGroup& g : shape.groups) {
+      Fills(g, !shape.nonZero, cx, toDevice);
+      if (plane) continue;  // a mask is the area of the fills
+      for (const TSwfShape::TStroke& s : g.strokes) Stroke(s, cx, toDevice);
+    }
+  }
+
+  // Embedded glyphs of one paint: as many at once as do not overlap on the device (the even-odd
+  // rule of a glyph must not see its neighbour), each by its own placement.
+  void Glyphs(const std::vector<TText::TGlyph>& glyphs, const TPaint& paint, const QTransform& toDevice, const QRect& within) {
+    size_t from = 0;
+    while (from < glyphs.size()) {
+      QRectF box;
+      size_t to = from;
+      for (; to < glyphs.size(); ++to) {
+        const QRectF g = (glyphs[to].place * toDevice).mapRect(glyphs[to].glyph->fillBounds);
+        if (to > from && g.intersects(box)) break;
+        box = box.united(g);
+      }
+      const QRect area = DeviceBox(box, QTransform(), within);
+      auto edges = [&](TRasterizer& r) {
+        for (size_t i = from; i < to; ++i) {
+          const QTransform m = glyphs[i].place * toDevice;
+          for (const TSwfShape::TEdge& e : glyphs[i].glyph->edges) {
+            if (e.curve) r.AddQuad(m.map(QPointF(e.ax, e.ay)), m.map(QPointF(e.cx, e.cy)), m.map(QPointF(e.bx, e.by)), e.fill0, e.fill1);
+            else r.AddLine(m.map(QPointF(e.ax, e.ay)), m.map(QPointF(e.bx, e.by)), e.fill0, e.fill1);
+          }
+        }
+      };
+      if (plane) {
+        TMaskSink sink(plane, clip, Mask());
+        raster.Pass(area, true, edges, sink, 1);
+      } else {
+        TOnePaint sink(paint, pixels, stride, Mask());
+        raster.Pass(area, true, edges, sink, 1);
+      }
+      from = to;
+    }
+  }
+
+  // Text: its field's background and border, its runs of glyphs, its underlines. A field clips
+  // what it draws to its bounds where it stands square on the device.
+  void Text(const TText& t, const TColorTransform& cx, const QTransform& objectToDevice) {
+    const QTransform toDevice = t.matrix * objectToDevice;
+    QRect within = clip;
+    if (t.clipped && toDevice.m12() == 0 && toDevice.m21() == 0) within &= DeviceBox(t.bounds, toDevice, clip);
+    if (within.isEmpty()) return;
+    QPainterPath box;
+    box.addRect(t.bounds);
+    if (t.background.isValid()) FillPath(box, toDevice, TPaint::Solid(t.background, cx));
+    if (t.border.isValid() && !plane) {
+      TLineStyle hairline;
+      hairline.cap = 2, hairline.join = 2;
+      // The border's pixels lie just inside the field's bounds.
+      QPainterPath inside;
+      const QRectF device = toDevice.mapRect(t.bounds).adjusted(0, 0, -1, -1);
+      inside.addRect(device);
+      Hairline(inside, QTransform(), hairline, 1, TPaint::Solid(t.border, cx));
+    }
+    for (const TText::TRun& run : t.runs) {
+      const TPaint paint = TPaint::Solid(run.colour, cx);
+      if (!run.glyphs.empty()) Glyphs(run.glyphs, paint, toDevice, within);
+      if (!run.outlines.isEmpty()) FillPath(run.outlines, toDevice, paint, &within);
+    }
+    for (const auto& [rect, colour] : t.underlines) {
+      QPainterPath bar;
+      bar.addRect(rect);
+      FillPath(bar, toDevice, TPaint::Solid(colour, cx), &within);
+    }
   }
 
   // A mask: the area the object fills (a shape's fills, a bitmap's box, all a sprite draws at its
@@ -165,7 +252,7 @@ struct TRenderer {
     }
     std::vector<uint8_t> area(size_t(clip.width()) * size_t(clip.height()), 0);
     ++planes;
-    TRenderer mask{nullptr, 0, area.data(), movie, frame, clip, raster, stageScale, planes};
+    TRenderer mask{nullptr, 0, area.data(), movie, frame, clip, raster, stageScale, planes, layers};
     mask.Object(o, toDevice, TColorTransform(), nesting);
     mask.PopMasks(0);
     if (!masks.empty())
@@ -180,11 +267,12 @@ struct TRenderer {
     }
   }
 
-  void List(const TTimelineInstance& instance, const QTransform& parent, const TColorTransform& outer, int nesting) {
+  void List(const std::map<uint16_t, TDisplayObject>& list, const QTransform& parent, const TColorTransform& outer,
+            int nesting) {
     if (nesting >= kMaxNesting) return;
     const size_t base = masks.size();
     std::vector<uint16_t> until;  // the last depth each of this list's masks clips
-    for (const auto& [depth, o] : instance.List()) {
+    for (const auto& [depth, o] : list) {
       while (!until.empty() && depth > until.back()) PopMasks(masks.size() - 1), until.pop_back();
       const QTransform toDevice = o.matrix * parent;
       if (o.clipDepth > 0) {  // a mask: not drawn, it clips the depths above it up to its own
@@ -199,25 +287,103 @@ struct TRenderer {
   }
 
   void Object(const TDisplayObject& o, const QTransform& toDevice, const TColorTransform& cx, int nesting) {
-    if (o.sprite) {
-      List(*o.sprite, toDevice, cx, nesting + 1);
-      return;
+    if (!o.visible) return;
+    if (!plane && o.Layered()) return Layered(o, toDevice, cx, nesting);
+    if (!plane && o.background.isValid()) {  // an opaque background: the object's box filled
+      const QRectF box = Box(o, nesting);
+      if (!box.isEmpty()) {
+        QPainterPath fill;
+        fill.addRect(box);
+        FillPath(fill, toDevice, TPaint::Solid(o.background, TColorTransform()));
+      }
     }
+    Content(o, toDevice, cx, nesting);
+  }
+
+  void Content(const TDisplayObject& o, const QTransform& toDevice, const TColorTransform& cx, int nesting) {
+    if (o.sprite) return List(o.sprite->List(), toDevice, cx, nesting + 1);
+    if (o.button) return List(o.button->list, toDevice, cx, nesting + 1);
+    if (o.morph) return Shape(*o.morph, cx, toDevice);
     const TCharacter* c = o.character;
     if (!c) return;
-    if (c->kind == TCharacter::Bitmap) {  // a bitmap placed on its own: one pixel is 20 twips
-      if (c->bitmap.isNull()) return;
-      QPainterPath box;
-      box.addRect(0, 0, c->bitmap.width() * 20.0, c->bitmap.height() * 20.0);
-      FillPath(box, toDevice,
-               TPaint::Bitmap(&c->bitmap, false, false, cx, QTransform::fromScale(20, 20) * toDevice, c->opaque));
-      return;
+    switch (c->kind) {
+      case TCharacter::Bitmap: {  // a bitmap placed on its own: one pixel is 20 twips
+        if (c->bitmap.isNull()) return;
+        QPainterPath box;
+        box.addRect(0, 0, c->bitmap.width() * 20.0, c->bitmap.height() * 20.0);
+        FillPath(box, toDevice,
+                 TPaint::Bitmap(&c->bitmap, false, false, cx, QTransform::fromScale(20, 20) * toDevice, c->opaque));
+        return;
+      }
+      case TCharacter::Shape: return Shape(c->shape, cx, toDevice);
+      case TCharacter::Text: return Text(c->text, cx, toDevice);
+      default: return;
     }
-    if (c->kind != TCharacter::Shape) return;
-    for (const TSwfShape::TGroup& g : c->shape.groups) {
-      Fills(g, !c->shape.nonZero, cx, toDevice);
-      if (plane) continue;  // a mask is the area of the fills
-      for (const TSwfShape::TStroke& s : g.strokes) Stroke(s, cx, toDevice);
+  }
+
+  // The box of what an object draws, in its own twips; empty when it draws nothing known.
+  QRectF Box(const TDisplayObject& o, int nesting) const {
+    if (nesting >= kMaxNesting) return {};
+    auto ofList = [&](const std::map<uint16_t, TDisplayObject>& list) {
+      QRectF box;
+      for (const auto& [depth, child] : list)
+        if (child.clipDepth == 0) box = box.united(child.matrix.mapRect(Box(child, nesting + 1)));
+      return box;
+    };
+    if (o.sprite) return ofList(o.sprite->List());
+    if (o.button) return ofList(o.button->list);
+    if (o.morph) return o.morph->bounds;
+    const TCharacter* c = o.character;
+    if (!c) return {};
+    switch (c->kind) {
+      case TCharacter::Bitmap: return QRectF(0, 0, c->bitmap.width() * 20.0, c->bitmap.height() * 20.0);
+      case TCharacter::Shape: return c->shape.bounds;
+      case TCharacter::Text: {
+        QRectF box = c->text.bounds;
+        if (!c->text.clipped)
+          for (const TText::TRun& run : c->text.runs) box = box.united(run.box);
+        return c->text.matrix.mapRect(box);
+      }
+      default: return {};
+    }
+  }
+
+  // An object with a blend mode or filters: drawn into a layer of its own (the part of it that
+  // reaches the clip through the filters), filtered, its colour transform applied, then
+  // composited by its blend mode within the masks in force.
+  void Layered(const TDisplayObject& o, const QTransform& toDevice, const TColorTransform& cx, int nesting) {
+    if ((o.blendMode == kBlendAlpha || o.blendMode == kBlendErase) && !inLayer) return;  // they act on a layer only
+    if (layers >= kMaxLayers) return Content(o, toDevice, cx, nesting);
+    const TFilterList none;
+    const TFilterList& filters = o.filters ? *o.filters : none;
+    const QMargins reach = FilterReach(filters, stageScale);
+    const QRectF box = toDevice.mapRect(Box(o, nesting)).adjusted(-2, -2, 2, 2);
+    const QRect near = clip.marginsAdded(reach);
+    const QRect rect = DeviceBox(box, QTransform(), near).marginsAdded(reach) & near;
+    if (rect.isEmpty() || qint64(rect.width()) * rect.height() > kMaxLayerPixels) return;
+    QImage layer(rect.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) return;
+    layer.fill(0);
+    ++layers;
+    {
+      TRenderer inside{reinterpret_cast<uint32_t*>(layer.bits()), layer.bytesPerLine() / 4, nullptr, movie, frame,
+                       QRect(QPoint(0, 0), rect.size()), raster, stageScale, planes, layers, true};
+      const QTransform shifted = toDevice * QTransform::fromTranslate(-rect.left(), -rect.top());
+      if (o.background.isValid()) {
+        QPainterPath fill;
+        fill.addRect(Box(o, nesting));
+        inside.FillPath(fill, shifted, TPaint::Solid(o.background, TColorTransform()));
+      }
+      inside.Content(o, shifted, TColorTransform(), nesting);
+    }
+    --layers;
+    ApplyFilters(layer, filters, stageScale);
+    TransformLayer(layer, cx);
+    const QRect out = rect & clip;
+    const TMaskPlane mask = Mask();
+    for (int y = out.top(); y <= out.bottom(); ++y) {
+      const auto* src = reinterpret_cast<const uint32_t*>(layer.constScanLine(y - rect.top())) + (out.left() - rect.left());
+      BlendRow(pixels + y * stride + out.left(), src, out.width(), o.blendMode, mask.At(y, out.left()));
     }
   }
 };
@@ -246,9 +412,9 @@ void Render(QImage& target, const TSwfPlayer& player, const QTransform& toDevice
     // One rasterizer for every frame a thread draws: its buffers grow to the largest shape seen
     // and stay.
     static thread_local TRasterizer raster;
-    int planes = 0;
-    TRenderer r{pixels, stride, nullptr, player.Movie(), player.CurrentFrame(), rows, raster, stageScale, planes};
-    r.List(player.Root(), toDevice, TColorTransform(), 0);
+    int planes = 0, layers = 0;
+    TRenderer r{pixels, stride, nullptr, player.Movie(), player.CurrentFrame(), rows, raster, stageScale, planes, layers};
+    r.List(player.Root().List(), toDevice, TColorTransform(), 0);
   };
   // A large frame is drawn in horizontal bands of about a megabyte, so that the pixels of a band
   // stay in the core's cache while all its shapes are drawn; each band walks the whole display

@@ -1,0 +1,60 @@
+// The flash window's sound: where the flash control sends a movie's sounds, played through the
+// platform's media player. The stream plays in one player, event sounds in up to eight more (the
+// oldest gives way to a ninth); each is a file in the private temporary folder, written when it
+// first sounds. Nothing of the media player is made before a movie's first sound, so that a
+// movie without sound never starts it. An event sound of many loops is written a minute at a
+// time and opened again where a file ends.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "swf/sound.h"
+
+namespace sf {
+
+class TMediaPlayer;
+
+class TFlashSound final : public QObject, public swf::TSoundOutput {
+ public:
+  TFlashSound();
+  ~TFlashSound() override;
+
+  void StartStream(const swf::TStreamSound& stream, int block) override;
+  void StopStream(const swf::TStreamSound& stream) override;
+  int64_t StreamPosition(const swf::TStreamSound& stream) override;
+  void StartSound(uint16_t id, const swf::TSoundData& sound, const swf::TSoundInfo& info) override;
+
+  // The event sounds that sound now, by character id, for tests.
+  std::vector<uint16_t> Sounding() const;
+
+ private:
+  struct TChannel {
+    std::unique_ptr<TMediaPlayer> player;
+    uint16_t id = 0;
+    swf::TSoundData sound;
+    swf::TSoundInfo info;
+    uint32_t nextLoop = 0;  // the first loop not yet written
+    QString file;
+    uint64_t started = 0;   // when, in the order of starts
+  };
+
+  // Writes a file in the private folder; empty when it cannot.
+  QString Write(const swf::TSoundFile& file);
+  // Opens the channel's file and plays it.
+  bool Play(TChannel& c, const swf::TSoundFile& file);
+  void Ended(TChannel& c);
+  bool Sounds(const TChannel& c) const;
+
+  std::unique_ptr<TMediaPlayer> stream_;
+  const swf::TStreamSound* current_ = nullptr;    // the stream sounding
+  std::map<const swf::TStreamSound*, QString> streamFiles_;
+  std::vector<std::unique_ptr<TChannel>> channels_;
+  std::vector<QString> files_;
+  uint64_t starts_ = 0, written_ = 0;
+};
+
+}  // namespace sf
