@@ -133,7 +133,7 @@ bool Shadowing(const TFilter& f) { return f.kind != TFilter::Blur && f.kind != T
 
 QMargins FilterReach(const TFilterList& filters, double scale) {
   // Beyond this many pixels a layer does not grow: what a hostile list would spread further is cut.
-  constexpr int kMaxReach = 512;
+  constexpr int kMaxReach = 256;
   QMargins reach;
   for (const TFilter& f : filters) {
     switch (f.kind) {

@@ -26,7 +26,7 @@ constexpr int kMaxMasks = 8;
 // Layers nested deeper than this draw their objects as if they had no blend mode or filters, and
 // no layer is larger than this many pixels: for the same reason.
 constexpr int kMaxLayers = 6;
-constexpr qint64 kMaxLayerPixels = qint64(4096) * 4096;
+constexpr qint64 kMaxLayerPixels = qint64(2048) * 2048;
 
 // The device pixels a shape's box covers inside the clip, or an empty rectangle.
 QRect DeviceBox(const QRectF& shapeBox, const QTransform& toDevice, const QRect& clip) {
@@ -222,15 +222,6 @@ struct TRenderer {
     QPainterPath box;
     box.addRect(t.bounds);
     if (t.background.isValid()) FillPath(box, toDevice, TPaint::Solid(t.background, cx));
-    if (t.border.isValid() && !plane) {
-      TLineStyle hairline;
-      hairline.cap = 2, hairline.join = 2;
-      // The border's pixels lie just inside the field's bounds.
-      QPainterPath inside;
-      const QRectF device = toDevice.mapRect(t.bounds).adjusted(0, 0, -1, -1);
-      inside.addRect(device);
-      Hairline(inside, QTransform(), hairline, 1, TPaint::Solid(t.border, cx));
-    }
     for (const TText::TRun& run : t.runs) {
       const TPaint paint = TPaint::Solid(run.colour, cx);
       if (!run.glyphs.empty()) Glyphs(run.glyphs, paint, toDevice, within);
@@ -240,6 +231,15 @@ struct TRenderer {
       QPainterPath bar;
       bar.addRect(rect);
       FillPath(bar, toDevice, TPaint::Solid(colour, cx), &within);
+    }
+    // The border over all, its pixels just inside the field's bounds.
+    if (t.border.isValid() && !plane) {
+      TLineStyle hairline;
+      hairline.cap = 2, hairline.join = 2;
+      QPainterPath inside;
+      const QRectF device = toDevice.mapRect(t.bounds).adjusted(0, 0, -1, -1);
+      inside.addRect(device);
+      Hairline(inside, QTransform(), hairline, 1, TPaint::Solid(t.border, cx));
     }
   }
 
@@ -352,12 +352,13 @@ struct TRenderer {
   // reaches the clip through the filters), filtered, its colour transform applied, then
   // composited by its blend mode within the masks in force.
   void Layered(const TDisplayObject& o, const QTransform& toDevice, const TColorTransform& cx, int nesting) {
-    if ((o.blendMode == kBlendAlpha || o.blendMode == kBlendErase) && !inLayer) return;  // they act on a layer only
+    // Alpha and erase act on the layer they are drawn into, within the object's box.
+    if ((o.blendMode == kBlendAlpha || o.blendMode == kBlendErase) && !inLayer) return;
     if (layers >= kMaxLayers) return Content(o, toDevice, cx, nesting);
     const TFilterList none;
     const TFilterList& filters = o.filters ? *o.filters : none;
     const QMargins reach = FilterReach(filters, stageScale);
-    const QRectF box = toDevice.mapRect(Box(o, nesting)).adjusted(-2, -2, 2, 2);
+    const QRectF box = toDevice.mapRect(Box(o, nesting)).adjusted(-1, -1, 1, 1);  // a line's half pixel past its box
     const QRect near = clip.marginsAdded(reach);
     const QRect rect = DeviceBox(box, QTransform(), near).marginsAdded(reach) & near;
     if (rect.isEmpty() || qint64(rect.width()) * rect.height() > kMaxLayerPixels) return;

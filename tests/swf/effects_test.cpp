@@ -1,0 +1,246 @@
+// Morph shapes at their ratios, blend modes on a known pair of colours, and filters measured:
+// a blur's spread, a drop shadow's distance and its blur, knockouts and inner shadows, and a
+// colour matrix; in movies written here from the published format.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "swf/player.h"
+#include "tests/swf/swftags.h"
+
+using namespace sf::swf;
+using sftest::TShapeRecords;
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0x000000, kRed = 0xFF0000, kBlue = 0x0000FF;
+
+std::shared_ptr<const TSwfMovie> Load(const std::string& bytes) { return TSwfMovie::Load(QByteArray::fromStdString(bytes)); }
+
+QImage Draw(int w, int h, const std::string& tags) {
+  return RenderFrame(Load(sftest::Movie(w, h, 12, 1, sftest::Background(kWhite) + tags + sftest::ShowFrame())), 0);
+}
+
+uint32_t At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+
+int Channel(uint32_t rgb, int shift) { return int(rgb >> shift) & 0xFF; }
+
+::testing::AssertionResult Near(uint32_t got, uint32_t want, int tolerance) {
+  for (int shift : {16, 8, 0})
+    if (std::abs(Channel(got, shift) - Channel(want, shift)) > tolerance)
+      return ::testing::AssertionFailure() << std::hex << got << " is not within " << std::dec << tolerance << " of "
+                                           << std::hex << want;
+  return ::testing::AssertionSuccess();
+}
+
+// A box of w x h pixels at the origin in a colour with alpha (DefineShape3).
+std::string Box(int id, int w, int h, uint32_t rgb, int alpha = 255) {
+  return sftest::DefineShape(3, id, w * 20, h * 20, sftest::Styles({sftest::SolidFill(rgb, alpha)}, {}), 1, 0,
+                             TShapeRecords(1, 0).Box(0, 0, w * 20, h * 20, 0, 1, -1).End());
+}
+
+uint32_t Rgb(int r, int g, int b) { return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
+
+}  // namespace
+
+TEST(SwfMorph, RatiosZeroHalfAndOne) {
+  // From a red box of 20 pixels at x 0 to a blue one at x 40, with a line from 1 to 5 pixels
+  // wide along its top from black to black: the ends draw exactly as shapes of the start and
+  // end; halfway the box stands at x 20 in the colour between.
+  TShapeRecords start(1, 0), end(0, 0);
+  start.Box(0, 0, 400, 400, 0, 1, -1);
+  end.Style(-1, -1, -1, true, 800, 0).Line(400, 0).Line(0, 400).Line(-400, 0).Line(0, -400);
+  const std::string morph = sftest::DefineMorphShape(1, 1200, 400, {sftest::MorphSolid(0xFFFF0000, 0xFF0000FF)}, {}, 1, 0,
+                                                     start.End(), end.End());
+  auto at = [&](int ratio) { return Draw(80, 30, morph + sftest::PlaceRatio(1, 1, ratio)); };
+  const QImage zero = at(0), one = at(65535), half = at(32768);
+  EXPECT_EQ(zero, Draw(80, 30, Box(2, 20, 20, kRed) + sftest::Place(1, 2, 0, 0)));
+  EXPECT_EQ(one, Draw(80, 30, Box(2, 20, 20, kBlue) + sftest::Place(1, 2, 800, 0)));
+  EXPECT_EQ(At(half, 19, 10), kWhite);
+  EXPECT_TRUE(Near(At(half, 21, 10), Rgb(128, 0, 127), 1));
+  EXPECT_TRUE(Near(At(half, 39, 19), Rgb(128, 0, 127), 1));
+  EXPECT_EQ(At(half, 41, 10), kWhite);
+  EXPECT_EQ(At(half, 10, 10), kWhite);
+
+  // A placement that moves on to another ratio remakes the shape; one that leaves the ratio keeps it.
+  auto movie = Load(sftest::Movie(80, 30, 12, 3,
+                                  sftest::Background(kWhite) + morph + sftest::PlaceRatio(1, 1, 0) + sftest::ShowFrame() +
+                                      sftest::PlaceRatio(1, 1, 65535, true) + sftest::ShowFrame() +
+                                      sftest::Move(1, 0, 200) + sftest::ShowFrame()));
+  const QImage second = RenderFrame(movie, 1), third = RenderFrame(movie, 2);
+  EXPECT_EQ(At(second, 50, 10), kBlue);
+  EXPECT_EQ(At(third, 50, 15), kBlue);  // moved down 10 pixels, still at its end
+  EXPECT_EQ(At(third, 50, 5), kWhite);
+}
+
+TEST(SwfMorph, EdgesThatCurveAndLinesThatWiden) {
+  // A straight top edge that becomes a curve bowing 10 pixels up, and a line from 1 pixel to 9
+  // wide along the bottom: halfway the top bows 5 pixels (through its middle at 2.5) and the line
+  // is 5 wide.
+  TShapeRecords start(1, 1), end(0, 0);
+  start.Style(0, 1, -1, true, 0, 400).Line(800, 0).Line(0, 400).Style(-1, -1, 1).Line(-800, 0).Style(-1, -1, 0).Line(0, -400);
+  end.Style(-1, -1, -1, true, 0, 400).Curve(400, -400, 400, 400).Line(0, 400).Line(-800, 0).Line(0, -400);
+  const std::string morph =
+      sftest::DefineMorphShape(1, 800, 800, {sftest::MorphSolid(0xFF000000, 0xFF000000)},
+                               {sftest::MorphLine(20, 180, 0xFFFF0000, 0xFFFF0000)}, 1, 1, start.End(), end.End());
+  const QImage half = Draw(60, 60, morph + sftest::PlaceRatio(1, 1, 32768));
+  // The curve's middle: (20, 20 - 5) at half; its control point at half is 10 pixels up.
+  EXPECT_EQ(At(half, 20, 16), kBlack);
+  EXPECT_EQ(At(half, 20, 14), kWhite);
+  EXPECT_EQ(At(half, 2, 17), kWhite);  // near the ends the bow is small: 18.8 at x 2.5
+  EXPECT_EQ(At(half, 2, 19), kBlack);
+  // The red line along y 40 is 5 pixels wide: 38 to 42 (it lies on the pixel grid).
+  EXPECT_EQ(At(half, 20, 38), kRed);
+  EXPECT_EQ(At(half, 20, 42), kRed);
+  EXPECT_NE(At(half, 20, 44), kRed);
+}
+
+TEST(SwfBlend, EachModeOnAKnownPairOfColours) {
+  // Below: (200, 100, 50). Above, by each blend mode: (100, 150, 250), opaque; then half
+  // transparent for the formula's alpha.
+  const uint32_t below = Rgb(200, 100, 50), above = Rgb(100, 150, 250);
+  struct TCase {
+    int mode;
+    int r, g, b;
+  };
+  const TCase cases[] = {
+      {1, 100, 150, 250},   // normal
+      {2, 100, 150, 250},   // layer
+      {3, 78, 59, 49},      // multiply: s d / 255
+      {4, 222, 191, 251},   // screen: s + d - s d / 255
+      {5, 200, 150, 250},   // lighten
+      {6, 100, 100, 50},    // darken
+      {7, 100, 50, 200},    // difference
+      {8, 255, 250, 255},   // add, held at 255
+      {9, 100, 0, 0},       // subtract: d - s, held at 0
+      {10, 55, 155, 205},   // invert: 255 - d
+      {13, 188, 118, 98},   // overlay: by the colour below
+      {14, 157, 127, 247},  // hardlight: by the colour above
+      {11, 200, 100, 50},   // alpha and erase act only inside a layer: nothing here
+      {12, 200, 100, 50},
+  };
+  for (const TCase& c : cases) {
+    const QImage frame = Draw(20, 20, Box(1, 20, 20, below) + Box(2, 20, 20, above) + sftest::Place(1, 1, 0, 0) +
+                                          sftest::Place3(2, 2, 0, 0, c.mode));
+    EXPECT_TRUE(Near(At(frame, 10, 10), Rgb(c.r, c.g, c.b), 1)) << "mode " << c.mode;
+  }
+  // Half transparent above: what is below shows through by the half the source leaves, the blend
+  // by the other half (multiply: 200 × 127/255 + 78.4 × 128/255 = 139).
+  const QImage half = Draw(20, 20, Box(1, 20, 20, below) + Box(2, 20, 20, above, 128) + sftest::Place(1, 1, 0, 0) +
+                                       sftest::Place3(2, 2, 0, 0, 3));
+  EXPECT_TRUE(Near(At(half, 10, 10), Rgb(139, 79, 49), 1));
+}
+
+TEST(SwfBlend, AlphaAndEraseInsideALayer) {
+  // A sprite drawn as a layer holds a red box, then a box of half its width whose alpha (64)
+  // keeps a quarter of it, or (with erase) takes the quarter away; the layer then goes over
+  // white. Beside the box, within the layer but outside the object, neither mode acts.
+  for (int mode : {11, 12}) {
+    const std::string sprite = sftest::Sprite(
+        3, 1, sftest::Place(1, 1, 0, 0) + sftest::Place3(2, 2, 0, 0, mode) + sftest::ShowFrame());
+    const QImage frame = Draw(20, 20, Box(1, 20, 20, kRed) + Box(2, 10, 20, kBlack, 64) + sprite + sftest::Place3(1, 3, 0, 0, 2));
+    const double kept = mode == 11 ? 64 / 255.0 : 191 / 255.0;
+    const int g = int(std::lround(255 * (1 - kept)));
+    EXPECT_TRUE(Near(At(frame, 5, 10), Rgb(255, g, g), 1)) << mode;
+    EXPECT_EQ(At(frame, 15, 10), kRed) << mode;
+  }
+}
+
+TEST(SwfFilters, BlurSpreadsByItsWidthEachPass) {
+  // A black box from x 40 to 60 blurred 8 pixels wide: the ramp at its left side runs over the
+  // 8 pixels from 36 to 43, half way at the box's edge (pixels 39 and 40 make a whole); two
+  // passes spread it over 16. Vertically nothing moves.
+  for (int passes : {1, 2}) {
+    const QImage frame = Draw(100, 100, Box(1, 20, 20, kBlack) +
+                                            sftest::Place3(1, 1, 800, 800, 0, sftest::FilterList({sftest::BlurFilter(8, 1, passes)})));
+    int first = -1, last = -1;
+    for (int x = 0; x < 50; ++x) {
+      const int v = Channel(At(frame, x, 50), 0);
+      if (v < 255 && first < 0) first = x;
+      if (v > 0) last = x;
+    }
+    EXPECT_EQ(first, 40 - 4 * passes) << passes;
+    EXPECT_EQ(last, 40 + 4 * passes - 1) << passes;
+    EXPECT_NEAR(255 - Channel(At(frame, 39, 50), 0) + 255 - Channel(At(frame, 40, 50), 0), 255, 2) << passes;
+    EXPECT_EQ(At(frame, 50, 39), kWhite) << passes;
+    EXPECT_EQ(At(frame, 50, 40), kBlack) << passes;
+  }
+}
+
+TEST(SwfFilters, DropShadowDistanceAngleBlurAndKnockout) {
+  // A black box at (20, 20) to (40, 40); a red shadow 10 pixels away at angle 0 (to the right),
+  // unblurred: red from 40 to 50 beside the box, the box over the shadow.
+  auto shadow = [](double angle, double blur, bool inner, bool knockout) {
+    return Draw(80, 80, Box(1, 20, 20, kBlack) +
+                            sftest::Place3(1, 1, 400, 400, 0,
+                                           sftest::FilterList({sftest::ShadowFilter(false, 0xFFFF0000, blur, blur, angle, 10, 1,
+                                                                                    inner, knockout, true, 1)})));
+  };
+  const QImage right = shadow(0, 1, false, false);
+  EXPECT_EQ(At(right, 30, 30), kBlack);
+  EXPECT_EQ(At(right, 39, 30), kBlack);
+  EXPECT_EQ(At(right, 40, 30), kRed);
+  EXPECT_EQ(At(right, 49, 30), kRed);
+  EXPECT_EQ(At(right, 50, 30), kWhite);
+  EXPECT_EQ(At(right, 45, 19), kWhite);
+  // At a quarter turn it falls below.
+  const QImage down = shadow(M_PI / 2, 1, false, false);
+  EXPECT_EQ(At(down, 30, 45), kRed);
+  EXPECT_EQ(At(down, 45, 30), kWhite);
+  // Blurred 8 wide: its right side ramps over 8 pixels about x 50.
+  const QImage soft = shadow(0, 8, false, false);
+  int first = -1, last = -1;
+  for (int x = 40; x < 80; ++x) {
+    const QColor c = soft.pixelColor(x, 30);
+    if (c.green() < 255 && c.green() > 0 && first < 0) first = x;
+    if (c.green() < 255) last = x;
+  }
+  EXPECT_EQ(first, 46);
+  EXPECT_EQ(last, 53);
+  // Knocked out: the shadow only, none where the box is.
+  const QImage out = shadow(0, 1, false, true);
+  EXPECT_EQ(At(out, 30, 30), kWhite);
+  EXPECT_EQ(At(out, 45, 30), kRed);
+  // Inner: inside the box, where the shadow of what lies around it falls (its left 10 pixels).
+  const QImage inner = shadow(0, 1, true, false);
+  EXPECT_EQ(At(inner, 25, 30), kRed);
+  EXPECT_EQ(At(inner, 35, 30), kBlack);
+  EXPECT_EQ(At(inner, 45, 30), kWhite);
+}
+
+TEST(SwfFilters, GlowAndColourMatrix) {
+  // A green glow blurred 4 wide around a black box reaches 2 pixels beyond it; a colour matrix
+  // that swaps red and blue turns a red box blue.
+  const QImage glow = Draw(60, 60, Box(1, 20, 20, kBlack) +
+                                       sftest::Place3(1, 1, 400, 400, 0,
+                                                      sftest::FilterList({sftest::ShadowFilter(true, 0xFF00FF00, 4, 4, 0, 0, 1,
+                                                                                               false, false, true, 1)})));
+  EXPECT_EQ(At(glow, 30, 30), kBlack);
+  EXPECT_EQ(At(glow, 39, 30), kBlack);
+  EXPECT_EQ(glow.pixelColor(40, 30), QColor(159, 255, 159));  // 3/8 of the glow: sources 38 (half) and 39
+  EXPECT_EQ(glow.pixelColor(41, 30), QColor(223, 255, 223));  // 1/8: 39's half
+  EXPECT_EQ(At(glow, 42, 30), kWhite);
+  const float swap[20] = {0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+  const QImage swapped =
+      Draw(30, 30, Box(1, 20, 20, kRed) + sftest::Place3(1, 1, 0, 0, 0, sftest::FilterList({sftest::ColorMatrixFilter(swap)})));
+  EXPECT_EQ(At(swapped, 10, 10), kBlue);
+}
+
+TEST(SwfFilters, HostileFiltersStayBounded) {
+  // The largest blurs and passes on a stage-sized object, a convolution larger than any applied,
+  // nested layers and an unknown filter id: the frame is drawn in bounded time and memory.
+  sftest::TBits conv;
+  conv.U8(5), conv.U8(200), conv.U8(200);
+  sftest::Float(conv, 1), sftest::Float(conv, 0);
+  for (int i = 0; i < 200 * 200; ++i) sftest::Float(conv, 1);
+  conv.Rgba(0, 0), conv.U8(0);
+  const std::string huge = sftest::FilterList({sftest::BlurFilter(255, 255, 31), conv.Data(),
+                                               sftest::ShadowFilter(false, 0xFF000000, 255, 255, 1, 5000, 255, false, false, true, 31)});
+  std::string nested = sftest::Sprite(10, 1, sftest::Place3(1, 1, 0, 0, 4, huge) + sftest::ShowFrame());
+  for (int id = 11; id < 20; ++id) nested += sftest::Sprite(id, 1, sftest::Place3(1, id - 1, 0, 0, 3, huge) + sftest::ShowFrame());
+  const std::string unknown = sftest::Place3(2, 1, 0, 0, 0, std::string("\x01\x09", 2));
+  const QImage frame = Draw(160, 120, Box(1, 160, 120, kRed) + nested + sftest::Place3(1, 19, 0, 0, 2, huge) + unknown);
+  EXPECT_EQ(frame.size(), QSize(160, 120));
+  // The placement whose filter list cannot be read keeps what came before the list: its box.
+  EXPECT_EQ(At(frame, 80, 60), kRed);
+}
