@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 #include <cstdlib>
 
-#include "player/flashsound.h"
 #include "platform/widgets.h"
+#include "player/flashsound.h"
 #include "player/messages.h"
 #include "player/password.h"
 #include "settings/rwsetting.h"
