@@ -357,7 +357,9 @@ struct TRenderer {
     if (layers >= kMaxLayers) return Content(o, toDevice, cx, nesting);
     const TFilterList none;
     const TFilterList& filters = o.filters ? *o.filters : none;
-    const QMargins reach = FilterReach(filters, stageScale);
+    // Filter lengths are in pixels of the stage: 20 twips.
+    const double filterScale = stageScale * 20;
+    const QMargins reach = FilterReach(filters, filterScale);
     const QRectF box = toDevice.mapRect(Box(o, nesting)).adjusted(-1, -1, 1, 1);  // a line's half pixel past its box
     const QRect near = clip.marginsAdded(reach);
     const QRect rect = DeviceBox(box, QTransform(), near).marginsAdded(reach) & near;
@@ -378,7 +380,7 @@ struct TRenderer {
       inside.Content(o, shifted, TColorTransform(), nesting);
     }
     --layers;
-    ApplyFilters(layer, filters, stageScale);
+    ApplyFilters(layer, filters, filterScale);
     TransformLayer(layer, cx);
     const QRect out = rect & clip;
     const TMaskPlane mask = Mask();

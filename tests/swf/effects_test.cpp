@@ -88,7 +88,7 @@ TEST(SwfMorph, EdgesThatCurveAndLinesThatWiden) {
   EXPECT_EQ(At(half, 20, 16), kBlack);
   EXPECT_EQ(At(half, 20, 14), kWhite);
   EXPECT_EQ(At(half, 2, 17), kWhite);  // near the ends the bow is small: 18.8 at x 2.5
-  EXPECT_EQ(At(half, 2, 19), kBlack);
+  EXPECT_TRUE(Near(At(half, 2, 19), kBlack, 16));  // all but the sliver above 19.05
   // The red line along y 40 is 5 pixels wide: 38 to 42 (it lies on the pixel grid).
   EXPECT_EQ(At(half, 20, 38), kRed);
   EXPECT_EQ(At(half, 20, 42), kRed);
