@@ -1,0 +1,126 @@
+// A movie's sounds through the flash window's sound output and the real media player (silent
+// under SHOWFORGE_AUDIO=null, keeping time as a sound card would): the stream starts at the frame
+// of its first block and the frames keep with it, an event sound starts at its frame, each with
+// its trace line; a movie without sound never opens the media library.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/mediaplayer.h"
+#include "player/flashsound.h"
+#include "swf/player.h"
+#include "tests/swf/swftags.h"
+
+using namespace sf;
+
+namespace {
+
+// A tone of n samples.
+std::vector<int16_t> Tone(size_t n, int rate, double hz = 440) {
+  std::vector<int16_t> s(n);
+  for (size_t i = 0; i < n; ++i) s[i] = int16_t(std::lround(8000 * std::sin(2 * M_PI * hz * double(i) / rate)));
+  return s;
+}
+
+struct TTick {
+  int32_t frame;
+  qint64 ms;
+  std::string trace;
+};
+
+// Ticks a player every `everyMs` for `forMs`, each tick's frame and the trace lines it wrote.
+std::vector<TTick> Play(swf::TSwfPlayer& player, int everyMs, int forMs) {
+  std::vector<TTick> ticks;
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < forMs) {
+    QCoreApplication::processEvents();
+    ::testing::internal::CaptureStderr();
+    player.Tick();
+    const std::string trace = ::testing::internal::GetCapturedStderr();
+    ticks.push_back({player.CurrentFrame(), clock.elapsed(), trace});
+    const qint64 next = qint64(ticks.size()) * everyMs;
+    while (clock.elapsed() < next) {
+      QCoreApplication::processEvents();
+      QThread::msleep(2);
+    }
+  }
+  return ticks;
+}
+
+// The first tick whose trace holds a line.
+const TTick* FirstWith(const std::vector<TTick>& ticks, const std::string& line) {
+  for (const TTick& t : ticks)
+    if (t.trace.find(line + "\n") != std::string::npos) return &t;
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(FlashSound, StreamAndEventSoundsStartAtTheirFramesAndTheFramesKeepWithTheStream) {
+  setenv("SHOWFORGE_TRACE", "flash", 1);  // read at the first trace: this test's own process
+  constexpr int kRate = 11025, kFps = 12, kPerFrame = kRate / kFps;
+  // Frames 0 and 1 silent; from frame 2 on, a block of PCM each frame (30 frames: 2.5 s of
+  // sound); frame 5 starts event sound 7 (ADPCM, a fifth of a second), frame 6 starts it again
+  // though it sounds, with no-multiple: no second start.
+  std::string tags = sftest::Background(0xFFFFFF) + sftest::SoundStreamHead2(3, 1, true, false, kPerFrame) +
+                     sftest::DefineSound(7, 1, 1, true, false, kRate / 5, sftest::Adpcm4(Tone(kRate / 5, kRate, 880)));
+  const std::vector<int16_t> tone = Tone(size_t(kPerFrame) * 40, kRate);
+  for (int f = 0; f < 40; ++f) {
+    if (f >= 2 && f < 32)
+      tags += sftest::SoundStreamBlock(sftest::Pcm16(std::vector<int16_t>(tone.begin() + (f - 2) * kPerFrame,
+                                                                          tone.begin() + (f - 1) * kPerFrame)));
+    if (f == 5) tags += sftest::StartSound(7);
+    if (f == 6) {
+      sftest::TSoundInfoW once;
+      once.noMultiple = true;
+      tags += sftest::StartSound(7, once);
+    }
+    tags += sftest::ShowFrame();
+  }
+  const auto movie = swf::TSwfMovie::Load(QByteArray::fromStdString(sftest::Movie(40, 30, kFps, 40, tags)));
+  ASSERT_TRUE(movie->root.stream);
+
+  TFlashSound sound;
+  swf::TSwfPlayer player(movie, &sound);
+  // Ticked five times a frame: the frames wait on the sound and do not run ahead of it.
+  const std::vector<TTick> ticks = Play(player, 1000 / kFps / 5, 1500);
+  const TTick* stream = FirstWith(ticks, "flash: sound stream");
+  const TTick* event = FirstWith(ticks, "flash: sound 7");
+  ASSERT_TRUE(stream);
+  ASSERT_TRUE(event);
+  EXPECT_EQ(stream->frame, 2);
+  EXPECT_EQ(event->frame, 5);
+  int events = 0;
+  for (const TTick& t : ticks)
+    for (size_t at = 0; (at = t.trace.find("flash: sound 7\n", at)) != std::string::npos; ++at) ++events;
+  EXPECT_EQ(events, 1);  // the no-multiple start while it sounds starts nothing
+  // From the stream's start, a frame every twelfth of a second as the sound plays: after 1.5 s
+  // of playing (of which the first two frames went at the tick's pace), frame 2 + the stream's
+  // twelfths, give or take the ticks' and the output's latency.
+  const TTick& last = ticks.back();
+  const double played = double(last.ms - stream->ms) / 1000.0;
+  EXPECT_NEAR(last.frame, 2 + played * kFps, 3.0) << "after " << played << " s of the stream";
+  // No frame went on more than once a tick while the stream led (the frames ran at its pace, not
+  // the ticks').
+  int advanced = 0;
+  for (size_t i = 1; i < ticks.size(); ++i) advanced += ticks[i].frame != ticks[i - 1].frame;
+  EXPECT_LT(advanced, int(ticks.size()) / 2);
+}
+
+TEST(FlashSound, AMovieWithoutSoundNeverOpensTheMediaLibrary) {
+  // Its own process (one test each under ctest): nothing has opened the library before.
+  ASSERT_FALSE(TMediaPlayer::LibrarySettled());
+  const std::string tags = sftest::Background(0xFFFFFF) + sftest::BoxShape(1, 10, 10, 0xFF0000) + sftest::Place(1, 1, 0, 0) +
+                           sftest::ShowFrame() + sftest::ShowFrame();
+  const auto movie = swf::TSwfMovie::Load(QByteArray::fromStdString(sftest::Movie(40, 30, 12, 2, tags)));
+  TFlashSound sound;
+  swf::TSwfPlayer player(movie, &sound);
+  for (int i = 0; i < 5; ++i) player.Tick();
+  EXPECT_FALSE(TMediaPlayer::LibrarySettled());
+  EXPECT_TRUE(sound.Sounding().empty());
+}
