@@ -244,3 +244,67 @@ TEST(SwfFilters, HostileFiltersStayBounded) {
   // The placement whose filter list cannot be read keeps what came before the list: its box.
   EXPECT_EQ(At(frame, 80, 60), kRed);
 }
+
+namespace {
+
+// The player's frame at its stage size on white.
+QImage Shown(const TSwfPlayer& player) {
+  const QSize size = player.Movie().StageSize();
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  Render(image, player, StageTransform(player.Movie().stage, size, 3, 1 | 4), image.rect());
+  return image;
+}
+
+}  // namespace
+
+TEST(SwfButtons, UpOverAndDownStatesUnderThePointerAndTheirActions) {
+  // A button at (20, 20) inside a sprite at (10, 0): red when up, blue when the pointer is over
+  // its hit area (a 20-pixel box), green while pressed; released over it, it stops the timeline
+  // that holds it, the sprite's (whose second frame would move the button away), not the
+  // movie's. The hit area is bigger than the up state's box: over it the button is hit where the
+  // red box is not.
+  const std::string shapes = Box(1, 10, 10, kRed) + Box(2, 10, 10, kBlue) + Box(3, 10, 10, 0x00FF00) + Box(4, 20, 20, kBlack);
+  const std::string button = sftest::DefineButton2(
+      5, {{1, 1, 1}, {2, 2, 1}, {4, 3, 1}, {8, 4, 1}},
+      {{0x0008, sftest::StopAction()}});  // OverDownToOverUp: stop
+  const std::string sprite = sftest::Sprite(
+      6, 2, sftest::Place(1, 5, 400, 400) + sftest::ShowFrame() + sftest::Move(1, 400, 800) + sftest::ShowFrame());
+  const auto movie = Load(sftest::Movie(60, 60, 12, 2,
+                                        sftest::Background(kWhite) + shapes + button + sprite + sftest::Place(1, 6, 200, 0) +
+                                            sftest::ShowFrame() + sftest::ShowFrame()));
+  TSwfPlayer player(movie);
+  auto twips = [](double x, double y) { return QPointF(x * 20, y * 20); };
+  EXPECT_EQ(At(Shown(player), 35, 25), kRed);
+  EXPECT_EQ(At(Shown(player), 45, 35), kWhite);
+  // Over the hit area beyond the red box: the over state.
+  EXPECT_TRUE(player.Pointer(twips(45, 35), false));
+  EXPECT_EQ(At(Shown(player), 35, 25), kBlue);
+  EXPECT_FALSE(player.Pointer(twips(44, 36), false));  // still over: no change
+  // Pressed: down; dragged off: up; back: down; released over it: over, and the movie stops.
+  EXPECT_TRUE(player.Pointer(twips(45, 35), true));
+  EXPECT_EQ(At(Shown(player), 35, 25), 0x00FF00u);
+  player.Pointer(twips(5, 5), true);
+  EXPECT_EQ(At(Shown(player), 35, 25), kRed);
+  player.Pointer(twips(31, 21), true);
+  EXPECT_EQ(At(Shown(player), 35, 25), 0x00FF00u);
+  player.Pointer(twips(31, 21), false);
+  EXPECT_EQ(At(Shown(player), 35, 25), kBlue);
+  player.Tick();
+  EXPECT_EQ(player.CurrentFrame(), 1);        // the movie plays on
+  EXPECT_EQ(At(Shown(player), 35, 25), kBlue);  // the sprite stopped: the button stays
+  // Off it: up again. Just outside the hit area's edge (at 50 after the sprite's 10) is off.
+  player.Pointer(twips(50.5, 30), false);
+  EXPECT_EQ(At(Shown(player), 35, 25), kRed);
+  player.Pointer(twips(49.5, 30), false);
+  EXPECT_EQ(At(Shown(player), 35, 25), kBlue);
+
+  // Released off the button after pressing on it: no action runs, the sprite moves it on.
+  TSwfPlayer other(movie);
+  other.Pointer(twips(35, 25), true);
+  other.Pointer(twips(5, 5), false);
+  EXPECT_EQ(At(Shown(other), 35, 25), kRed);
+  other.Tick();
+  EXPECT_EQ(At(Shown(other), 35, 25), kWhite);
+  EXPECT_EQ(At(Shown(other), 35, 45), kRed);
+}
