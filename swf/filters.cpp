@@ -170,34 +170,63 @@ struct TPlane {
   }
 };
 
-// One pass of a box `width` pixels wide along a line of n values `stride` apart; nothing beyond
-// the line.
-void BoxLine(float* line, int n, ptrdiff_t stride, double width, std::vector<double>& sums, std::vector<float>& copy) {
-  const double half = width / 2;
-  const int whole = int(std::floor(half - 0.5));  // the offsets of full weight: -whole to whole
-  const double edge = half - 0.5 - whole;         // the weight of the two beyond them
-  copy.resize(size_t(n));
-  sums.assign(size_t(n) + 1, 0.0);
-  for (int i = 0; i < n; ++i) {
-    copy[size_t(i)] = line[i * stride];
-    sums[size_t(i) + 1] = sums[size_t(i)] + copy[size_t(i)];
-  }
-  auto at = [&](int i) { return i < 0 || i >= n ? 0.0f : copy[size_t(i)]; };
-  for (int i = 0; i < n; ++i) {
-    const int lo = std::max(0, i - whole), hi = std::min(n, i + whole + 1);
-    const double sum = sums[size_t(hi)] - sums[size_t(lo)] + edge * (at(i - whole - 1) + at(i + whole + 1));
-    line[i * stride] = float(sum / width);
+// A box `width` pixels wide: the offsets of full weight run from -whole to whole, the two beyond
+// them take `edge` (a width of 3.5 weighs 1 / 3.5 for offsets -1 to 1 and 0.25 / 3.5 for -2 and 2).
+struct TBox {
+  int whole;
+  double edge, width;
+  explicit TBox(double w) : whole(int(std::floor(w / 2 - 0.5))), edge(w / 2 - 0.5 - whole), width(w) {}
+};
+
+// One pass of a box along each row: a running sum over a copy of the row with `whole + 1` zeros
+// at either end (nothing beyond the plane).
+void BoxRows(TPlane& p, const TBox& box, std::vector<double>& padded) {
+  const int pad = box.whole + 1;
+  padded.assign(size_t(p.w + 2 * pad), 0.0);
+  const double scale = 1 / box.width;
+  for (int y = 0; y < p.h; ++y) {
+    float* row = p.v.data() + size_t(y) * size_t(p.w);
+    std::copy(row, row + p.w, padded.begin() + pad);
+    const double* in = padded.data() + pad;  // in[-pad] to in[w + pad - 1]
+    double sum = 0;
+    for (int k = -box.whole; k <= box.whole; ++k) sum += in[k];
+    for (int x = 0; x < p.w; ++x) {
+      row[x] = float((sum + box.edge * (in[x - box.whole - 1] + in[x + box.whole + 1])) * scale);
+      sum += in[x + box.whole + 1] - in[x - box.whole];
+    }
   }
 }
 
+// One pass of a box down the columns, a row at a time: the running sums of every column, so that
+// the plane is read in the order it lies in memory.
+void BoxColumns(TPlane& p, const TBox& box, std::vector<double>& sums, std::vector<float>& out) {
+  const int w = p.w, h = p.h;
+  sums.assign(size_t(w), 0.0);
+  out.resize(p.v.size());
+  auto row = [&](int y) { return p.v.data() + size_t(y) * size_t(w); };
+  for (int y = 0; y <= box.whole && y < h; ++y)
+    for (int x = 0; x < w; ++x) sums[size_t(x)] += row(y)[x];
+  const double scale = 1 / box.width;
+  for (int y = 0; y < h; ++y) {
+    const int above = y - box.whole - 1, below = y + box.whole + 1;
+    const float* a = above >= 0 ? row(above) : nullptr;
+    const float* b = below < h ? row(below) : nullptr;
+    float* o = out.data() + size_t(y) * size_t(w);
+    for (int x = 0; x < w; ++x) o[x] = float((sums[size_t(x)] + box.edge * ((a ? a[x] : 0) + (b ? b[x] : 0))) * scale);
+    // The window moves down a row: the row below comes in, the window's top row goes.
+    const int top = y - box.whole;
+    for (int x = 0; x < w; ++x) sums[size_t(x)] += (b ? b[x] : 0) - (top >= 0 ? row(top)[x] : 0);
+  }
+  p.v.swap(out);
+}
+
 void Blur(TPlane& p, double blurX, double blurY, int passes) {
-  std::vector<double> sums;
-  std::vector<float> copy;
+  std::vector<double> scratch;
+  std::vector<float> out;
+  const TBox across(std::max(blurX, 1.0)), down(std::max(blurY, 1.0));
   for (int pass = 0; pass < passes; ++pass) {
-    if (blurX > 1)
-      for (int y = 0; y < p.h; ++y) BoxLine(p.v.data() + size_t(y) * size_t(p.w), p.w, 1, blurX, sums, copy);
-    if (blurY > 1)
-      for (int x = 0; x < p.w; ++x) BoxLine(p.v.data() + x, p.h, p.w, blurY, sums, copy);
+    if (blurX > 1) BoxRows(p, across, scratch);
+    if (blurY > 1) BoxColumns(p, down, scratch, out);
   }
 }
 

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <thread>
+#include <tuple>
 
 #include "swf/layers.h"
 #include "swf/parse.h"
@@ -44,6 +47,31 @@ QRect DeviceBox(const QRectF& shapeBox, const QTransform& toDevice, const QRect&
 const QTransform kLineGrid = QTransform::fromTranslate(0.5, 0.5);
 
 struct TRenderer;
+
+// The layers of a frame's objects with blend modes or filters, each drawn and filtered once for
+// all the bands it reaches (the first band to meet it makes it; the others wait for it and take
+// their rows). An object is known by its place on the display list and its matrix to the device.
+class TLayerCache {
+ public:
+  struct TLayer {
+    std::once_flag made;
+    QImage image;  // ARGB32 premultiplied, filtered, its colour transform applied; null: nothing
+    QRect rect;    // where it lies on the device
+    bool tooLarge = false;  // larger than a layer may be: each band makes its own part
+  };
+  TLayer& Get(const TDisplayObject* o, const QTransform& m) {
+    const auto key = std::make_tuple(o, m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), m.dy());
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto& layer = layers_[key];
+    if (!layer) layer = std::make_unique<TLayer>();
+    return *layer;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::tuple<const TDisplayObject*, double, double, double, double, double, double>, std::unique_ptr<TLayer>>
+      layers_;
+};
 
 // The paints of a group's fill styles, each made when the pass first meets its fill.
 class TStylePaints final : public TColourSink {
@@ -88,6 +116,9 @@ struct TRenderer {
   int& planes;              // the mask planes alive, here and in the masks being drawn
   int& layers;              // the layers alive, here and in the layers being drawn
   const bool inLayer = false;  // drawing into a layer: the alpha and erase blend modes act on it
+  // The frame's layers shared by its bands, with the frame's whole area; null inside a layer.
+  TLayerCache* layerCache = nullptr;
+  const QRect frameArea = {};
   // The masks in force, each the coverage of the clip's pixels row by row within the ones before;
   // an empty one hides everything.
   std::vector<std::vector<uint8_t>> masks = {};
@@ -349,23 +380,49 @@ struct TRenderer {
   }
 
   // An object with a blend mode or filters: drawn into a layer of its own (the part of it that
-  // reaches the clip through the filters), filtered, its colour transform applied, then
-  // composited by its blend mode within the masks in force.
+  // reaches `area` through the filters), filtered, its colour transform applied, then composited
+  // by its blend mode within the masks in force. A frame's bands share each layer.
   void Layered(const TDisplayObject& o, const QTransform& toDevice, const TColorTransform& cx, int nesting) {
     // Alpha and erase act on the layer they are drawn into, within the object's box.
     if ((o.blendMode == kBlendAlpha || o.blendMode == kBlendErase) && !inLayer) return;
     if (layers >= kMaxLayers) return Content(o, toDevice, cx, nesting);
+    QImage own;
+    QRect rect;
+    bool tooLarge = false;
+    if (layerCache) {
+      TLayerCache::TLayer& shared = layerCache->Get(&o, toDevice);
+      std::call_once(shared.made, [&] {
+        shared.image = MakeLayer(o, toDevice, cx, nesting, frameArea, &shared.rect, &shared.tooLarge);
+      });
+      own = shared.image, rect = shared.rect, tooLarge = shared.tooLarge;
+    }
+    // Without bands to share it, or too large for the whole frame: the layer of this band alone.
+    if (!layerCache || tooLarge) own = MakeLayer(o, toDevice, cx, nesting, clip, &rect, &tooLarge);
+    if (own.isNull()) return;
+    const QRect out = rect & clip;
+    const TMaskPlane mask = Mask();
+    for (int y = out.top(); y <= out.bottom(); ++y) {
+      const auto* src = reinterpret_cast<const uint32_t*>(own.constScanLine(y - rect.top())) + (out.left() - rect.left());
+      BlendRow(pixels + y * stride + out.left(), src, out.width(), o.blendMode, mask.At(y, out.left()));
+    }
+  }
+
+  // The layer of an object over the part of `area` it reaches, and where it lies; null when it
+  // reaches none of it or would be too large (`tooLarge` then set).
+  QImage MakeLayer(const TDisplayObject& o, const QTransform& toDevice, const TColorTransform& cx, int nesting,
+                   const QRect& area, QRect* where, bool* tooLarge) {
     const TFilterList none;
     const TFilterList& filters = o.filters ? *o.filters : none;
     // Filter lengths are in pixels of the stage: 20 twips.
     const double filterScale = stageScale * 20;
     const QMargins reach = FilterReach(filters, filterScale);
     const QRectF box = toDevice.mapRect(Box(o, nesting)).adjusted(-1, -1, 1, 1);  // a line's half pixel past its box
-    const QRect near = clip.marginsAdded(reach);
+    const QRect near = area.marginsAdded(reach);
     const QRect rect = DeviceBox(box, QTransform(), near).marginsAdded(reach) & near;
-    if (rect.isEmpty() || qint64(rect.width()) * rect.height() > kMaxLayerPixels) return;
+    *tooLarge = qint64(rect.width()) * rect.height() > kMaxLayerPixels;
+    if (rect.isEmpty() || *tooLarge) return {};
     QImage layer(rect.size(), QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull()) return;
+    if (layer.isNull()) return {};
     layer.fill(0);
     ++layers;
     {
@@ -382,12 +439,8 @@ struct TRenderer {
     --layers;
     ApplyFilters(layer, filters, filterScale);
     TransformLayer(layer, cx);
-    const QRect out = rect & clip;
-    const TMaskPlane mask = Mask();
-    for (int y = out.top(); y <= out.bottom(); ++y) {
-      const auto* src = reinterpret_cast<const uint32_t*>(layer.constScanLine(y - rect.top())) + (out.left() - rect.left());
-      BlendRow(pixels + y * stride + out.left(), src, out.width(), o.blendMode, mask.At(y, out.left()));
-    }
+    *where = rect;
+    return layer;
   }
 };
 
@@ -411,12 +464,14 @@ void Render(QImage& target, const TSwfPlayer& player, const QTransform& toDevice
   auto* pixels = reinterpret_cast<uint32_t*>(target.bits());
   const qsizetype stride = target.bytesPerLine() / 4;
   const double stageScale = std::sqrt(std::abs(toDevice.determinant()));
+  TLayerCache layerCache;
   auto band = [&](const QRect& rows) {
     // One rasterizer for every frame a thread draws: its buffers grow to the largest shape seen
     // and stay.
     static thread_local TRasterizer raster;
     int planes = 0, layers = 0;
-    TRenderer r{pixels, stride, nullptr, player.Movie(), player.CurrentFrame(), rows, raster, stageScale, planes, layers};
+    TRenderer r{pixels, stride, nullptr, player.Movie(), player.CurrentFrame(), rows, raster, stageScale, planes, layers,
+                false, &layerCache, area};
     r.List(player.Root().List(), toDevice, TColorTransform(), 0);
   };
   // A large frame is drawn in horizontal bands of about a megabyte, so that the pixels of a band

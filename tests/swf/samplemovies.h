@@ -1,6 +1,7 @@
 // Larger movies written with the tests' SWF writer, for the benchmarks and the fuzz target's
-// seeds: many curved shapes with gradients and outlines, a stage-sized JPEG bitmap, and one
-// movie with a little of everything the player draws.
+// seeds: many curved shapes with gradients and outlines, a stage-sized JPEG bitmap, one movie
+// with a little of everything the player draws, and a stage of titles: text fields in an
+// embedded font and filtered objects, with a shape tween, a button and sounds.
 #pragma once
 
 #include <QBuffer>
@@ -9,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tests/swf/swfwriter.h"
+#include "tests/swf/swftags.h"
 
 namespace sftest {
 
@@ -145,6 +146,71 @@ inline std::string FeaturesMovie(char compression = 'F') {
   const std::string gotoLabel = std::string("\x8C\x06\x00", 3) + "again" + std::string(1, '\0');
   t += DoAction(gotoLabel + PlayAction()) + ShowFrame();
   return Movie(120, 80, 12, 5, t, compression);
+}
+
+// A stage of w x h pixels of titles: `fields` edit fields of HTML in an embedded font (DejaVu
+// Sans' outlines, DefineFont3), each a coloured title, a line break and a bold run, wrapped in
+// its box; `filtered` boxes of rounded corners under drop shadows, glows, blurs and a colour
+// matrix in turn; a shape tween, a button and, in its two frames, a stream of ADPCM sound and an
+// event sound. Needs a Qt GUI application for the font.
+inline std::string TitlesMovie(int w, int h, int fields, int filtered) {
+  std::string tags = Background(0x102030);
+  std::vector<std::string> texts;
+  QString characters;
+  for (int i = 0; i < fields; ++i) {
+    texts.push_back("<p align=\"center\"><font color=\"#FFCC33\">Title " + std::to_string(i + 1) +
+                    "</font><br><b>A flash slide</b> in an embedded font, wrapped</p>");
+    characters += QString::fromStdString(texts.back());
+  }
+  QString unique;
+  for (QChar c : characters)
+    if (!unique.contains(c)) unique += c;
+  tags += DefineFont2(1, "DejaVu Sans", SystemGlyphs("DejaVu Sans", unique, true), true, 760 * 20, 240 * 20, 0, true);
+  const int columns = std::max(1, int(std::ceil(std::sqrt(fields * 2.0))));
+  const int rows = std::max(1, (fields + columns - 1) / columns);
+  const int cellW = w * 20 / columns, cellH = h * 20 / std::max(rows, 1);
+  for (int i = 0; i < fields; ++i) {
+    TEditText e;
+    e.x1 = cellW - 40, e.y1 = cellH - 40;
+    e.fontId = 1, e.height = 18 * 20, e.argb = 0xFFFFFFFF;
+    e.wordWrap = e.multiline = e.html = e.outlines = true;
+    e.text = texts[size_t(i)];
+    tags += DefineEditText(100 + i, e) + Place(1 + i, 100 + i, (i % columns) * cellW + 20, (i / columns) * cellH + 20);
+  }
+  // A box of rounded corners, 160 x 100 pixels.
+  TShapeRecords rounded(1, 0);
+  rounded.Style(0, 1, -1, true, 200, 0)
+      .Line(2800, 0).Curve(200, 0, 0, 200).Line(0, 1600).Curve(0, 200, -200, 0)
+      .Line(-2800, 0).Curve(-200, 0, 0, -200).Line(0, -1600).Curve(0, -200, 200, 0);
+  tags += DefineShape(3, 2, 3200, 2000, Styles({SolidFill(0x3388DD, 230)}, {}), 1, 0, rounded.End());
+  const float sepia[20] = {0.39f, 0.77f, 0.19f, 0, 0, 0.35f, 0.69f, 0.17f, 0, 0, 0.27f, 0.53f, 0.13f, 0, 0, 0, 0, 0, 1, 0};
+  for (int i = 0; i < filtered; ++i) {
+    std::string filter;
+    switch (i % 4) {
+      case 0: filter = ShadowFilter(false, 0xC0000000, 8, 8, 0.785, 6, 1, false, false, true, 3); break;
+      case 1: filter = ShadowFilter(true, 0xFFFFEE00, 10, 10, 0, 0, 2, false, false, true, 2); break;
+      case 2: filter = BlurFilter(6, 6, 2); break;
+      default: filter = ColorMatrixFilter(sepia); break;
+    }
+    tags += Place3(1000 + i, 2, (i * 7919 % 97) * (w * 20 - 3200) / 97, (i * 104729 % 89) * (h * 20 - 2000) / 89, i % 3 == 0 ? 4 : 0,
+                   FilterList({filter}));
+  }
+  // A shape tween from a red box to a wider green one, and a button of two states.
+  TShapeRecords from(1, 0), to(0, 0);
+  from.Box(0, 0, 800, 800, 0, 1, -1);
+  to.Style(-1, -1, -1, true, 0, 0).Line(1600, 0).Line(0, 400).Line(-1600, 0).Line(0, -400);
+  tags += DefineMorphShape(3, 1600, 800, {MorphSolid(0xFFFF0000, 0xFF00FF00)}, {}, 1, 0, from.End(), to.End());
+  tags += BoxShape(4, 40, 20, 0xFFFFFF) + BoxShape(5, 40, 20, 0xFFCC00);
+  tags += DefineButton2(6, {{1, 4, 1}, {2 | 4, 5, 1}, {8, 4, 1}}, {{0x0008, StopAction()}});
+  tags += PlaceRatio(2000, 3, 0) + Place(2001, 6, 400, h * 20 - 800);
+  // Sound: an ADPCM stream at 11,025 a second, 918 instants a frame, and an event sound.
+  std::vector<int16_t> tone(918 * 2);
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = int16_t(std::lround(6000 * std::sin(double(i) * 0.25)));
+  tags += SoundStreamHead2(1, 1, true, false, 918) + DefineSound(7, 1, 1, true, false, uint32_t(tone.size()), Adpcm4(tone));
+  tags += SoundStreamBlock(Adpcm4(std::vector<int16_t>(tone.begin(), tone.begin() + 918))) + StartSound(7) + ShowFrame();
+  tags += SoundStreamBlock(Adpcm4(std::vector<int16_t>(tone.begin() + 918, tone.end()))) + PlaceRatio(2000, 3, 65535, true) +
+          ShowFrame();
+  return Movie(w, h, 12, 2, tags);
 }
 
 }  // namespace sftest
