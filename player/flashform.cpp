@@ -163,7 +163,6 @@ TfFlashform* TfFlashform::CreatePreview(QObject* notify, QWidget* plBK, TRWSetti
 
 void TfFlashform::LoadMovie(const TFlashParams& params, const QString& path) {
   FFlash->Menu = false;
-  FFlash->SetSoundOutput(std::make_unique<TFlashSound>());
   FFlash->SetMovie(path);
   FFlash->SetBackgroundColour(params.backgroundColour);
   FFlash->SetScaleMode(params.scaleMode);
@@ -188,6 +187,8 @@ void FreeFlashWindow() {
 void TfFlashform::PlaytimerTimer() {
   Playtimer.stop();
   FFlash->GotoFrame(FStartFrame);
+  // The movie sounds from here, where it starts in the window: not from its load a moment before.
+  FFlash->SetSoundOutput(std::make_unique<TFlashSound>());
   FFlash->Play();
 }
 

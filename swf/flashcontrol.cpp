@@ -16,7 +16,8 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent) : QWidget(parent) {
 TShockwaveFlash::~TShockwaveFlash() = default;
 
 void TShockwaveFlash::SetSoundOutput(std::unique_ptr<TSoundOutput> output) {
-  player_.reset();  // a player calls the output it was given to its end
+  // The player lets go of the output before it goes.
+  if (player_) player_->SetSoundOutput(output.get());
   sound_ = std::move(output);
 }
 

@@ -22,7 +22,8 @@ class TShockwaveFlash : public QWidget {
   explicit TShockwaveFlash(QWidget* parent = nullptr);
   ~TShockwaveFlash() override;
 
-  // Where the movies' sounds go from the next SetMovie on (none: they are not played).
+  // Where the movies' sounds go from now on (none: they are not played): the movie playing sounds
+  // its current frame there at once.
   void SetSoundOutput(std::unique_ptr<TSoundOutput> output);
   // Loads the whole movie at the path, which then plays from its first frame; a movie that
   // cannot be read leaves the control empty (MovieError() tells why).

@@ -78,6 +78,10 @@ class TTimelineInstance {
   void Run(const std::vector<TAction>& actions);
   const std::map<uint16_t, TDisplayObject>& List() const { return list_; }
   std::map<uint16_t, TDisplayObject>& List() { return list_; }
+  // The streams of this timeline and of the sprites on it stop.
+  void Silence();
+  // The sounds of the current frame start, and the stream from its block.
+  void SoundNow() { Shown(current_); }
   // The stream sound this timeline plays now, or null.
   const TStreamSound* Streaming() const { return streaming_ ? timeline_.stream.get() : nullptr; }
   // Shows a button in a state: its objects of that state placed anew.
@@ -129,6 +133,9 @@ class TSwfPlayer {
   // sound, a few at once when they are behind). Gives the frames advanced.
   int Tick();
   const TTimelineInstance& Root() const { return *root_; }
+  // Sends the sounds from now on to `sound` (null: none), which outlives the player: every stream
+  // stops on the output before, and the current frame's sounds and stream start on the new one.
+  void SetSoundOutput(TSoundOutput* sound);
 
   // The pointer over the stage, in twips, its button pressed or not: the buttons under it take
   // their states, and the transitions run their actions and sounds. True when a button changed.

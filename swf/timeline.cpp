@@ -41,6 +41,16 @@ void TTimelineInstance::StopStream() {
   streaming_ = false;
 }
 
+void TTimelineInstance::Silence() {
+  StopStream();
+  for (auto& [depth, o] : list_) {
+    if (o.sprite) o.sprite->Silence();
+    if (o.button)
+      for (auto& [d, child] : o.button->list)
+        if (child.sprite) child.sprite->Silence();
+  }
+}
+
 void TTimelineInstance::Enter(int32_t frame) {
   // The movie's own timeline sets the frame by which ids name their characters.
   if (nesting_ == 0) budget_.rootFrame = frame;
@@ -248,6 +258,12 @@ void TTimelineInstance::Advance() {
 TSwfPlayer::TSwfPlayer(std::shared_ptr<const TSwfMovie> movie, TSoundOutput* sound) : movie_(std::move(movie)) {
   budget_.sound = sound;
   root_ = std::make_unique<TTimelineInstance>(*movie_, movie_->root, 0, budget_);
+}
+
+void TSwfPlayer::SetSoundOutput(TSoundOutput* sound) {
+  root_->Silence();
+  budget_.sound = sound;
+  root_->SoundNow();
 }
 
 namespace {

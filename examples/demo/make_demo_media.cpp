@@ -3,7 +3,9 @@
 //   make_demo_media OUTDIR
 //
 // Everything is drawn from code: gradients, shapes and text for the pictures, sine tones with
-// an envelope for the music (16-bit mono WAV), so that the demo carries nothing we did not make.
+// an envelope for the music (16-bit mono WAV), and a title movie written tag by tag (text in
+// fonts embedded from DejaVu's outlines under a drop shadow, a shape tween, a glowing button, a
+// chime), so that the demo carries nothing we did not make.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -15,6 +17,8 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+
+#include "tests/swf/swftags.h"
 
 namespace {
 
@@ -274,6 +278,68 @@ bool Tune(const char* name, const std::vector<int>& notes, double noteSeconds) {
   return true;
 }
 
+// A title movie of 800 x 450 at 24 frames a second, four seconds long: "ShowForge" in DejaVu
+// Serif's outlines under a drop shadow, a line of text with a coloured run, a square that tweens
+// into a bar and back, a button with its up, over and down states under a glow, and a chime when
+// it starts.
+bool TitleMovie(const char* name) {
+  using namespace sftest;
+  constexpr int kW = 800, kH = 450, kFrames = 96;
+  const std::string title = "<p align=\"center\"><font color=\"#FFD866\">ShowForge</font></p>";
+  const std::string line =
+      "<p align=\"center\">Flash slides with <font color=\"#7FDBFF\">text</font>, tweens, filters and buttons</p>";
+  const std::string label = "<p align=\"center\">Press me</p>";
+  std::string t = Background(0x14233A);
+  t += DefineFont2(1, "DejaVu Serif", SystemGlyphs("DejaVu Serif", "ShowFrge", true), true, 760 * 20, 240 * 20, 0, true);
+  t += DefineFont2(2, "DejaVu Sans", SystemGlyphs("DejaVu Sans", "Flash slides with text, tweens, filters and buttonsPrm", true),
+                   true, 760 * 20, 240 * 20, 0, true);
+  auto field = [](int id, int font, int pixels, int width, int height, uint32_t argb, const std::string& html) {
+    TEditText e;
+    e.x1 = width * 20, e.y1 = height * 20;
+    e.fontId = font, e.height = pixels * 20, e.argb = argb;
+    e.multiline = e.html = e.outlines = true;
+    e.text = html;
+    return DefineEditText(id, e);
+  };
+  t += field(10, 1, 96, kW, 130, 0xFFFFFFFF, title) + field(11, 2, 26, kW, 40, 0xFFE8EEF4, line);
+  // The title under a soft black shadow, down and to the right.
+  t += Place3(1, 10, 0, 50 * 20, 0, FilterList({ShadowFilter(false, 0xC0000000, 8, 8, M_PI / 4, 6, 1, false, false, true, 3)}));
+  t += Place(2, 11, 0, 185 * 20);
+  // The tween, in the stage's own twips: a red square of 60 pixels becomes a golden bar of 360.
+  TShapeRecords from(1, 0), to(0, 0);
+  from.Box(370 * 20, 240 * 20, 60 * 20, 60 * 20, 0, 1, -1);
+  to.Style(-1, -1, -1, true, 220 * 20, 250 * 20).Line(360 * 20, 0).Line(0, 40 * 20).Line(-360 * 20, 0).Line(0, -40 * 20);
+  t += DefineMorphShape(20, kW * 20, kH * 20, {MorphSolid(0xFFE8453C, 0xFFFFC233)}, {}, 1, 0, from.End(), to.End());
+  // The button: a box of 200 x 44 pixels in three blues, its label over every state.
+  auto box = [](int id, uint32_t rgb) {
+    return DefineShape(3, id, 200 * 20, 44 * 20, Styles({SolidFill(rgb, 255)}, {}), 1, 0,
+                       TShapeRecords(1, 0).Box(0, 0, 200 * 20, 44 * 20, 0, 1, -1).End());
+  };
+  t += box(30, 0x2E86DE) + box(31, 0x54A0FF) + box(32, 0x1B4F8C) + field(33, 2, 22, 200, 44, 0xFFFFFFFF, label);
+  t += DefineButton2(34, {{1 | 8, 30, 1}, {2, 31, 1}, {4, 32, 1}, {1 | 2 | 4, 33, 2, 0, 9 * 20}},
+                     {{0x0008, PlayAction()}});
+  t += Place3(4, 34, 300 * 20, 360 * 20, 0, FilterList({ShadowFilter(true, 0xFF7FDBFF, 12, 12, 0, 0, 1.5, false, false, true, 2)}));
+  // A chime as the movie starts: two notes, 22,050 samples a second in ADPCM.
+  std::vector<int16_t> chime(22050 * 6 / 10);
+  for (size_t i = 0; i < chime.size(); ++i) {
+    const double s = double(i) / 22050, f = s < 0.3 ? 880 : 1318.5, since = s < 0.3 ? s : s - 0.3;
+    chime[i] = int16_t(std::lround(7000 * std::exp(-6 * since) * std::sin(2 * M_PI * f * s)));
+  }
+  t += DefineSound(40, 1, 2, true, false, uint32_t(chime.size()), Adpcm4(chime)) + StartSound(40);
+  for (int f = 0; f < kFrames; ++f) {
+    const double phase = f < kFrames / 2 ? f / double(kFrames / 2 - 1) : (kFrames - 1 - f) / double(kFrames / 2 - 1);
+    const int ratio = int(std::lround(65535 * (0.5 - 0.5 * std::cos(M_PI * phase))));
+    t += PlaceRatio(3, 20, ratio, f > 0) + ShowFrame();
+  }
+  const std::string movie = Movie(kW, kH, 24, kFrames, t, 'C');
+  QFile out(g_out + "/" + name);
+  if (!out.open(QIODevice::WriteOnly) || out.write(movie.data(), qint64(movie.size())) != qint64(movie.size())) {
+    std::fprintf(stderr, "make_demo_media: cannot write %s\n", name);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -294,6 +360,7 @@ int main(int argc, char** argv) {
             Save(Paper(), "paper.bmp", "BMP") && Save(Dialog(), "dialog.jpg", "JPEG");
   // A morning tune in C major and an evening one in A minor.
   ok = ok && Tune("morning.wav", {60, 64, 67, 72, 67, 64, 62, 65, 69, 74, 69, 65, 64, 67, 72, 76, 72, 67, 60, 0}, 0.35);
+  ok = ok && TitleMovie("title.swf");
   ok = ok && Tune("evening.wav", {57, 60, 64, 69, 64, 60, 55, 59, 62, 67, 62, 59, 53, 57, 60, 65, 64, 0}, 0.45);
   return ok ? 0 : 1;
 }
