@@ -153,6 +153,23 @@ QMargins FilterReach(const TFilterList& filters, double scale) {
   return reach;
 }
 
+int64_t FilterWork(const TFilterList& filters, double scale, int64_t pixels) {
+  int64_t work = 0;
+  for (const TFilter& f : filters) {
+    const int64_t passes = Passes(f);
+    const int64_t directions = (BlurWidth(f.blurX, scale) > 1) + (BlurWidth(f.blurY, scale) > 1);
+    switch (f.kind) {
+      case TFilter::Blur: work += 4 * passes * directions * pixels; break;  // each channel
+      case TFilter::ColorMatrix: work += 4 * pixels; break;
+      case TFilter::Convolution:
+        if (f.cols <= kMaxMatrixSide && f.rows <= kMaxMatrixSide) work += int64_t(f.cols) * f.rows * 4 * pixels;
+        break;
+      default: work += (passes * directions + 4) * pixels; break;  // the alpha, then the colouring
+    }
+  }
+  return work;
+}
+
 namespace {
 
 // A plane of values, one a pixel, row by row.

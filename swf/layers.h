@@ -13,6 +13,10 @@ namespace sf::swf {
 // are scaled by `scale` (device pixels to a pixel of the stage).
 QMargins FilterReach(const TFilterList& filters, double scale);
 
+// About how many passes over a value of a pixel the filters take on a layer of `pixels` pixels:
+// what a frame may spend on them is bounded.
+int64_t FilterWork(const TFilterList& filters, double scale, int64_t pixels);
+
 // Applies the filters in turn to a layer (ARGB32 premultiplied) whose margins leave room for
 // their reach.
 void ApplyFilters(QImage& layer, const TFilterList& filters, double scale);

@@ -30,6 +30,11 @@ constexpr int kMaxMasks = 8;
 // no layer is larger than this many pixels: for the same reason.
 constexpr int kMaxLayers = 6;
 constexpr qint64 kMaxLayerPixels = qint64(2048) * 2048;
+// The most passes over pixel values a frame's filters take (FilterWork; a pass is a few
+// nanoseconds): a layer whose filters would go past it is drawn without them. Generous for the
+// stage-sized blurs and glows that movies use; a hostile movie of nested layers under blurs of
+// many passes meets it.
+constexpr int64_t kMaxFilterWork = int64_t(1) << 27;
 
 // The device pixels a shape's box covers inside the clip, or an empty rectangle.
 QRect DeviceBox(const QRectF& shapeBox, const QTransform& toDevice, const QRect& clip) {
@@ -119,6 +124,7 @@ struct TRenderer {
   // The frame's layers shared by its bands, with the frame's whole area; null inside a layer.
   TLayerCache* layerCache = nullptr;
   const QRect frameArea = {};
+  std::atomic<int64_t>* filterWork = nullptr;  // what the frame's filters took so far
   // The masks in force, each the coverage of the clip's pixels row by row within the ones before;
   // an empty one hides everything.
   std::vector<std::vector<uint8_t>> masks = {};
@@ -427,7 +433,7 @@ struct TRenderer {
     ++layers;
     {
       TRenderer inside{reinterpret_cast<uint32_t*>(layer.bits()), layer.bytesPerLine() / 4, nullptr, movie, frame,
-                       QRect(QPoint(0, 0), rect.size()), raster, stageScale, planes, layers, true};
+                       QRect(QPoint(0, 0), rect.size()), raster, stageScale, planes, layers, true, nullptr, {}, filterWork};
       const QTransform shifted = toDevice * QTransform::fromTranslate(-rect.left(), -rect.top());
       if (o.background.isValid()) {
         QPainterPath fill;
@@ -437,7 +443,8 @@ struct TRenderer {
       inside.Content(o, shifted, TColorTransform(), nesting);
     }
     --layers;
-    ApplyFilters(layer, filters, filterScale);
+    const int64_t work = FilterWork(filters, filterScale, qint64(rect.width()) * rect.height());
+    if (filterWork && filterWork->fetch_add(work) + work <= kMaxFilterWork) ApplyFilters(layer, filters, filterScale);
     TransformLayer(layer, cx);
     *where = rect;
     return layer;
@@ -465,13 +472,14 @@ void Render(QImage& target, const TSwfPlayer& player, const QTransform& toDevice
   const qsizetype stride = target.bytesPerLine() / 4;
   const double stageScale = std::sqrt(std::abs(toDevice.determinant()));
   TLayerCache layerCache;
+  std::atomic<int64_t> filterWork{0};
   auto band = [&](const QRect& rows) {
     // One rasterizer for every frame a thread draws: its buffers grow to the largest shape seen
     // and stay.
     static thread_local TRasterizer raster;
     int planes = 0, layers = 0;
     TRenderer r{pixels, stride, nullptr, player.Movie(), player.CurrentFrame(), rows, raster, stageScale, planes, layers,
-                false, &layerCache, area};
+                false, &layerCache, area, &filterWork};
     r.List(player.Root().List(), toDevice, TColorTransform(), 0);
   };
   // A large frame is drawn in horizontal bands of about a megabyte, so that the pixels of a band
