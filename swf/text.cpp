@@ -433,6 +433,7 @@ class TFieldBuilder {
       TItem br;
       br.lineBreak = true;
       br.format = current_;
+      Metrics(formats_[size_t(current_)], &br.ascent, &br.descent);  // the height of a line it leaves empty
       Items().push_back(br);
       return;
     }
@@ -505,9 +506,24 @@ class TFieldBuilder {
     Metrics(formats_[size_t(current_)], &paragraphs_.back().ascent, &paragraphs_.back().descent);
   }
 
-  // The embedded font a format draws with, or null for a device font.
+  // The embedded font a format draws with, or null for a device font: the field's own font in
+  // the face and style the field gives it, else the embedded font of the face that best matches
+  // the style. Looked up once a format.
   const TFont* Embedded(const TFormat& f) {
     if (!outlines_) return nullptr;
+    const int index = int(&f - formats_.data());
+    if (index >= 0 && size_t(index) < formats_.size()) {
+      auto it = embedded_.find(index);
+      if (it == embedded_.end()) it = embedded_.emplace(index, Find(f)).first;
+      return it->second;
+    }
+    return Find(f);
+  }
+
+  const TFont* Find(const TFormat& f) const {
+    if (fieldFont_ && !fieldFont_->glyphs->empty() && f.face == formats_.front().face && f.bold == fieldFont_->bold &&
+        f.italic == fieldFont_->italic)
+      return fieldFont_;
     const TFont* best = nullptr;
     int bestScore = -1;
     uint16_t bestId = 0;
@@ -580,6 +596,7 @@ class TFieldBuilder {
   TDeviceFonts& device_;
   const int defaultAlign_;
   std::vector<TFormat> formats_;
+  std::map<int, const TFont*> embedded_;  // by format
   int current_ = 0;
   std::vector<TParagraph> paragraphs_;
   int count_ = 0;
@@ -670,7 +687,8 @@ TCharacter ReadEditText(TReader& r, int version, const TSwfMovie& movie, int32_t
         ascent = std::max(ascent, items[k].ascent), descent = std::max(descent, items[k].descent);
         if (k < shown) lineWidth += items[k].advance, spaces += items[k].space;
       }
-      if (end == start) ascent = p.ascent, descent = p.descent;
+      if (end == start && forced) ascent = items[end].ascent, descent = items[end].descent;
+      else if (end == start) ascent = p.ascent, descent = p.descent;
       baseline += (firstLine ? 0 : lastDescent + leading) + ascent;
       firstLine = false;
       lastDescent = descent;

@@ -149,6 +149,24 @@ TEST(SwfText, EditTextHtmlRunsAndBreaks) {
   // "a", "&" (no glyph: no width), "b": a line of 60 pixels ending at 248, the last glyph's own
   // 5 pixels of its advance beyond it.
   EXPECT_EQ(Runs(right, 25, kBlack), (std::vector<std::pair<int, int>>{{188, 213}, {218, 243}}));
+
+  // Two breaks in a row leave an empty line of the same height: the third line's baseline is
+  // two lines (55 pixels each) below the first's, at 152.
+  e.text = "<p align=\"left\">ab<br><br>ef</p>";
+  e.rightMargin = 0;
+  const QImage empty = Draw(300, 200, BoxFont(1) + sftest::DefineEditText(2, e) + sftest::Place(1, 2, 0, 0));
+  EXPECT_TRUE(Runs(empty, 80, kBlack).empty());
+  EXPECT_EQ(At(empty, 10, 151), kBlack);
+  EXPECT_EQ(At(empty, 10, 152), kWhite);
+  EXPECT_EQ(At(empty, 10, 116), kWhite);
+  EXPECT_EQ(At(empty, 10, 117), kBlack);
+
+  // A field's own font draws it though the font has no name (no face to look it up by).
+  e.text = "ab";
+  e.html = false, e.fontId = 3;
+  const QImage unnamed = Draw(300, 200, sftest::DefineFont2(3, "", BoxGlyphs(), true, 800, 200, 0) +
+                                            sftest::DefineEditText(2, e) + sftest::Place(1, 2, 0, 0));
+  EXPECT_EQ(Runs(unnamed, 25, kBlack), (std::vector<std::pair<int, int>>{{2, 27}, {32, 57}}));
 }
 
 TEST(SwfText, EditTextWrapsWordsAndIndents) {
