@@ -280,8 +280,8 @@ std::pair<TFillStyle, TFillStyle> ReadMorphFill(TReader& r) {
       a.color = r.Rgba();
       b.color = r.Rgba();
       break;
-    case 0x10: case 0x12: {
-      a.kind = b.kind = type == 0x10 ? TFillStyle::Linear : TFillStyle::Radial;
+    case 0x10: case 0x12: case 0x13: {  // a focal gradient (DefineMorphShape2) ends with both focal points
+      a.kind = b.kind = type == 0x10 ? TFillStyle::Linear : type == 0x12 ? TFillStyle::Radial : TFillStyle::Focal;
       a.matrix = r.Matrix();
       b.matrix = r.Matrix();
       // The count, with the spread and interpolation modes in its high bits as in a shape's
@@ -297,6 +297,7 @@ std::pair<TFillStyle, TFillStyle> ReadMorphFill(TReader& r) {
         a.stops.emplace_back(ra, ca);
         b.stops.emplace_back(rb, cb);
       }
+      if (type == 0x13) a.focal = float(r.S16()) / 256.0f, b.focal = float(r.S16()) / 256.0f;
       break;
     }
     case 0x40: case 0x41: case 0x42: case 0x43:
@@ -328,6 +329,7 @@ TFillStyle Between(const TFillStyle& a, const TFillStyle& b, double t) {
   TFillStyle f = a;
   f.color = Mix(a.color, b.color, t);
   f.matrix = Mix(a.matrix, b.matrix, t);
+  f.focal = float(Mix(a.focal, b.focal, t));
   for (size_t i = 0; i < f.stops.size() && i < b.stops.size(); ++i)
     f.stops[i] = {uint8_t(std::lround(Mix(a.stops[i].first, b.stops[i].first, t))), Mix(a.stops[i].second, b.stops[i].second, t)};
   if (!f.stops.empty()) f.table = GradientTable(f, TColorTransform());
