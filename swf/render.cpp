@@ -148,13 +148,18 @@ struct TRenderer {
     if (!plane && paint.Empty()) return;
     QRect box = DeviceBox(path.controlPointRect(), toDevice, clip);
     if (within) box &= *within;
-    auto edges = [&](TRasterizer& r) { r.AddPath(path, toDevice); };
+    OnePass(box, false, [&](TRasterizer& r) { r.AddPath(path, toDevice); }, paint);
+  }
+
+  // A pass of edges in one paint, or into the mask being drawn.
+  template <class TEdges>
+  void OnePass(const QRect& box, bool evenOdd, const TEdges& edges, const TPaint& paint) {
     if (plane) {
       TMaskSink sink(plane, clip, Mask());
-      raster.Pass(box, false, edges, sink, 1);
+      raster.Pass(box, evenOdd, edges, sink, 1);
     } else {
       TOnePaint sink(paint, pixels, stride, Mask());
-      raster.Pass(box, false, edges, sink, 1);
+      raster.Pass(box, evenOdd, edges, sink, 1);
     }
   }
 
@@ -238,13 +243,7 @@ struct TRenderer {
           }
         }
       };
-      if (plane) {
-        TMaskSink sink(plane, clip, Mask());
-        raster.Pass(area, true, edges, sink, 1);
-      } else {
-        TOnePaint sink(paint, pixels, stride, Mask());
-        raster.Pass(area, true, edges, sink, 1);
-      }
+      OnePass(area, true, edges, paint);
       from = to;
     }
   }

@@ -8,34 +8,20 @@
 #include <cmath>
 
 #include "swf/player.h"
+#include "tests/swf/frames.h"
 #include "tests/swf/swfwriter.h"
 
 using namespace sf::swf;
+using sftest::At;
+using sftest::Draw;
+using sftest::Load;
+using sftest::Near;
 using sftest::TShapeRecords;
 using sftest::TStop;
 
 namespace {
 
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF, kBlack = 0x000000;
-
-std::shared_ptr<const TSwfMovie> Load(const std::string& bytes) { return TSwfMovie::Load(QByteArray::fromStdString(bytes)); }
-
-// Frame 1 of a movie of w x h pixels on white.
-QImage Draw(int w, int h, const std::string& tags) {
-  return RenderFrame(Load(sftest::Movie(w, h, 12, 1, sftest::Background(kWhite) + tags + sftest::ShowFrame())), 0);
-}
-
-uint32_t At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
-
-int Channel(uint32_t rgb, int shift) { return int(rgb >> shift) & 0xFF; }
-
-::testing::AssertionResult Near(uint32_t got, uint32_t want, int tolerance) {
-  for (int shift : {16, 8, 0})
-    if (std::abs(Channel(got, shift) - Channel(want, shift)) > tolerance)
-      return ::testing::AssertionFailure() << std::hex << got << " is not within " << std::dec << tolerance << " of "
-                                           << std::hex << want;
-  return ::testing::AssertionSuccess();
-}
 
 // A shape of one solid fill style: `records` walk its outline with fill 1 on the right.
 std::string OneFillShape(int id, int wPixels, int hPixels, uint32_t rgb, const std::string& records) {

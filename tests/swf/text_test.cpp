@@ -7,23 +7,19 @@
 #include <cmath>
 
 #include "swf/player.h"
+#include "tests/swf/frames.h"
 #include "tests/swf/swftags.h"
 
 using namespace sf::swf;
+using sftest::At;
+using sftest::Draw;
+using sftest::Load;
 using sftest::TBits;
 using sftest::TShapeRecords;
 
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0x000000, kRed = 0xFF0000, kGrey = 0x808080;
-
-std::shared_ptr<const TSwfMovie> Load(const std::string& bytes) { return TSwfMovie::Load(QByteArray::fromStdString(bytes)); }
-
-QImage Draw(int w, int h, const std::string& tags, uint32_t background = kWhite) {
-  return RenderFrame(Load(sftest::Movie(w, h, 12, 1, sftest::Background(background) + tags + sftest::ShowFrame())), 0);
-}
-
-uint32_t At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 
 // A font of box glyphs, 1,024 units to the em (or 20,480): 'I' a bar 200 wide and 800 tall on the
 // baseline, 'L' a bar 600 wide and 200 tall on it, ' ' nothing; 'a' to 'f' boxes 500 wide and
