@@ -110,6 +110,18 @@ TEST(FlashSound, StreamAndEventSoundsStartAtTheirFramesAndTheFramesKeepWithTheSt
   int advanced = 0;
   for (size_t i = 1; i < ticks.size(); ++i) advanced += ticks[i].frame != ticks[i - 1].frame;
   EXPECT_LT(advanced, int(ticks.size()) / 2);
+
+  // A player given its output where it stands (as the flash window gives it when the movie
+  // starts in it): that frame's sounds start then, once; none of the frames before it sounded.
+  TFlashSound later;
+  swf::TSwfPlayer waiting(movie);
+  waiting.GotoFrame(5);
+  ::testing::internal::CaptureStderr();
+  waiting.SetSoundOutput(&later);
+  const std::string given = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(given, "flash: sound 7\nflash: sound stream\n");
+  waiting.SetSoundOutput(nullptr);  // the stream stops on the output it sounded on
+  EXPECT_EQ(waiting.Root().Streaming(), nullptr);
 }
 
 TEST(FlashSound, AMovieWithoutSoundNeverOpensTheMediaLibrary) {
