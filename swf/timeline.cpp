@@ -267,8 +267,8 @@ void TSwfPlayer::SetSoundOutput(TSoundOutput* sound) {
 }
 
 namespace {
-// While a stream sounds: the most ticks in a row the frames wait for it (a sound that does not
-// move on is not waited for longer), and the most frames a tick catches up.
+// While a stream sounds: the most ticks in a row the frames wait for it while it does not move
+// on, and the most frames a tick catches up.
 constexpr int kMaxWaits = 8;
 constexpr int kMaxCatchUp = 8;
 }  // namespace
@@ -277,17 +277,22 @@ int TSwfPlayer::Tick() {
   const TStreamSound* stream = root_->Streaming();
   const int64_t ms = stream && budget_.sound ? budget_.sound->StreamPosition(*stream) : -1;
   if (ms < 0 || stream->format.rate <= 0) {
-    waited_ = 0;
+    waited_ = 0, heard_ = -1;
     Advance();
     return 1;
   }
+  // The frames wait on a sound that moves on for as long as it takes; on one that stands still
+  // a few ticks at most, or up to three seconds for one that has not begun (a media player
+  // starting on a busy machine).
+  if (ms != heard_) waited_ = 0, heard_ = ms;
+  const int maxWaits = ms > 0 ? kMaxWaits : std::max(kMaxWaits, int(movie_->frameRate * 3));
   // The frame whose block the sound has reached.
   const int64_t sample = ms * stream->format.rate / 1000;
   const auto next = std::upper_bound(stream->blocks.begin(), stream->blocks.end(), sample,
                                      [](int64_t s, const TStreamSound::TBlock& b) { return s < b.firstSample; });
   const int32_t reached = next == stream->blocks.begin() ? stream->blocks.front().frame : std::prev(next)->frame;
   const int32_t behind = reached - CurrentFrame();
-  if (behind <= 0 && ++waited_ <= kMaxWaits) return 0;
+  if (behind <= 0 && ++waited_ <= maxWaits) return 0;
   waited_ = 0;
   const int frames = std::clamp(behind, 1, kMaxCatchUp);
   for (int i = 0; i < frames; ++i) Advance();
