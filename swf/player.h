@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QImage>
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -145,8 +146,9 @@ class TSwfPlayer {
   std::shared_ptr<const TSwfMovie> movie_;
   TBudget budget_;
   std::unique_ptr<TTimelineInstance> root_;
-  int waited_ = 0;      // ticks in a row the movie waited for its stream while it stood still
-  int64_t heard_ = -1;  // where the stream stood at the last tick
+  // Where the movie's stream stood at the last tick, and since when.
+  int64_t heard_ = -1;
+  std::chrono::steady_clock::time_point still_;
   // The buttons the pointer is over and the one it pressed, each by the depths down to it.
   std::vector<uint16_t> over_, pressed_;
   bool down_ = false;

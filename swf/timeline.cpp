@@ -3,6 +3,7 @@
 // that steer the timeline they belong to, the sounds a shown frame starts and the stream sound
 // that plays with the frames.
 #include <algorithm>
+#include <chrono>
 
 #include "swf/parse.h"
 #include "swf/player.h"
@@ -267,9 +268,11 @@ void TSwfPlayer::SetSoundOutput(TSoundOutput* sound) {
 }
 
 namespace {
-// While a stream sounds: the most ticks in a row the frames wait for it while it does not move
-// on, and the most frames a tick catches up.
-constexpr int kMaxWaits = 8;
+// While a stream sounds: how long the frames wait for it while it stands still (one that has not
+// begun yet: a media player starting on a busy machine; one that has stopped moving on), and the
+// most frames a tick catches up.
+constexpr auto kMaxStartWait = std::chrono::seconds(3);
+constexpr auto kMaxStillWait = std::chrono::milliseconds(700);
 constexpr int kMaxCatchUp = 8;
 }  // namespace
 
@@ -277,23 +280,23 @@ int TSwfPlayer::Tick() {
   const TStreamSound* stream = root_->Streaming();
   const int64_t ms = stream && budget_.sound ? budget_.sound->StreamPosition(*stream) : -1;
   if (ms < 0 || stream->format.rate <= 0) {
-    waited_ = 0, heard_ = -1;
+    heard_ = -1;
     Advance();
     return 1;
   }
   // The frames wait on a sound that moves on for as long as it takes; on one that stands still
-  // a few ticks at most, or up to three seconds for one that has not begun (a media player
-  // starting on a busy machine).
-  if (ms != heard_) waited_ = 0, heard_ = ms;
-  const int maxWaits = ms > 0 ? kMaxWaits : std::max(kMaxWaits, int(movie_->frameRate * 3));
+  // for a while at most, and then go on at the ticks' pace until it moves again.
+  const auto now = std::chrono::steady_clock::now();
+  if (ms != heard_) heard_ = ms, still_ = now;
+  const bool waits = now - still_ < (ms > 0 ? std::chrono::steady_clock::duration(kMaxStillWait)
+                                            : std::chrono::steady_clock::duration(kMaxStartWait));
   // The frame whose block the sound has reached.
   const int64_t sample = ms * stream->format.rate / 1000;
   const auto next = std::upper_bound(stream->blocks.begin(), stream->blocks.end(), sample,
                                      [](int64_t s, const TStreamSound::TBlock& b) { return s < b.firstSample; });
   const int32_t reached = next == stream->blocks.begin() ? stream->blocks.front().frame : std::prev(next)->frame;
   const int32_t behind = reached - CurrentFrame();
-  if (behind <= 0 && ++waited_ <= maxWaits) return 0;
-  waited_ = 0;
+  if (behind <= 0 && waits) return 0;
   const int frames = std::clamp(behind, 1, kMaxCatchUp);
   for (int i = 0; i < frames; ++i) Advance();
   return frames;
