@@ -211,7 +211,9 @@ QString Storable(const QString& text, const QString& replacement) {
 constexpr int32_t kWhite = 0xFFFFFF;
 constexpr int32_t kBottomCentre = 3;
 
-TSlideEntry MakeSlide(const QString& path, const TMediaFacts& facts, const TNewShowOptions& o) {
+}  // namespace
+
+TSlideEntry NewSlideEntry(const QString& path, const TMediaFacts& facts, const TNewShowOptions& o) {
   TSlideEntry slide;
   slide.file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
   TFieldSet& f = slide.fields;
@@ -243,8 +245,6 @@ TSlideEntry MakeSlide(const QString& path, const TMediaFacts& facts, const TNewS
   }
   return slide;
 }
-
-}  // namespace
 
 QString StoredFileName(const QString& path) {
   const QString name = QFileInfo(path).fileName();
@@ -283,7 +283,7 @@ TResult NewShowDocument(const QStringList& inputs, const QStringList& music, con
       else if (!facts.error.isEmpty())
         leftOut(path, facts.error);
       else
-        doc.slides.push_back(MakeSlide(path, facts, options));
+        doc.slides.push_back(NewSlideEntry(path, facts, options));
     }
   }
   QStringList names;
@@ -299,21 +299,25 @@ TResult NewShowDocument(const QStringList& inputs, const QStringList& music, con
   if (doc.slides.empty()) return Failure("none of the files given is a picture, clip or movie that the show can play");
 
   TFieldSet& h = doc.header;
+  SetNewShowHeader(h, options, !doc.music.isEmpty());
+  // Packing names the tracks after their files; names a project cannot hold are given here.
+  for (qsizetype j = 0; j < names.size(); ++j)
+    if (names[j] != QFileInfo(doc.music[j]).fileName()) h.Set(hfMusicFiles, names);
+  document = std::move(doc);
+  return {};
+}
+
+void SetNewShowHeader(TFieldSet& h, const TNewShowOptions& options, bool music) {
   h.Set(hfProjectName, options.name);
   h.Set(hfDisplaySeconds, options.seconds);
   h.Set(hfRandomOrder, false);
   h.Set(hfRandomPosition, false);  // centred
   h.Set(hfFitMode, int32_t(1));    // shrunk to fit the screen
-  if (!doc.music.isEmpty()) {
-    // Packing names the tracks after their files; names a project cannot hold are given here.
-    for (qsizetype j = 0; j < names.size(); ++j)
-      if (names[j] != QFileInfo(doc.music[j]).fileName()) h.Set(hfMusicFiles, names);
+  if (music) {
     h.Set(hfLoopMusic, true);
     h.Set(hfRandomMusic, false);
     h.Set(hfMusicPauseTicks, int32_t(1));  // a breath between tracks, not the default five seconds
   }
-  document = std::move(doc);
-  return {};
 }
 
 }  // namespace sf

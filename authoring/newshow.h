@@ -57,6 +57,15 @@ struct TNewShowOptions {
   QString output;  // the show being made: never a slide of itself when it lies among the inputs
 };
 
+// A slide of a file, with the settings of a new show: a black screen around it, no text block,
+// its name as caption when asked, the options' effects; a clip without the music (it has its
+// own sound), a movie for its length or the display time, whichever is longer.
+TSlideEntry NewSlideEntry(const QString& path, const TMediaFacts& facts, const TNewShowOptions& options);
+
+// The header of a new show: its name and display time, in order, centred, shrunk to fit; with
+// `music` the playlist looping in order with a breath between tracks.
+void SetNewShowHeader(TFieldSet& header, const TNewShowOptions& options, bool music);
+
 // A document of every file among `inputs` that the show can play, in order, and of every sound
 // among `music` as its playlist (looping, in order). Each file that cannot take its place goes
 // to `leftOut` (a show made before, which carries a project at its end, is told as one); the

@@ -49,25 +49,6 @@ const char kUsage[] =
     "       showforge-tool effect --list\n"
     "       showforge-tool effect --gallery DIR [--speed S] [--seed K]\n";
 
-// The families as an author reads them, in the order the gallery shows them.
-struct TFamilyTitle {
-  const char* family;
-  const char* title;
-};
-constexpr TFamilyTitle kFamilies[] = {
-    {"scan", "Scan, shutter and rain wipes"},
-    {"grow", "Growing rectangles and stretches"},
-    {"clip", "Radial sweeps, ellipses, diamonds and diagonal wipes"},
-    {"region", "Cross, wedge and fan wipes"},
-    {"grid", "Blocks, checkerboards, multi-box and mosaic"},
-    {"dither", "Random lines and pixel dither"},
-    {"composite", "Envelop, interlaced slides and rolls"},
-    {"fixed-pace", "Zig-zag, lines, window blinds and sweeps"},
-    {"band", "Ragged band wipes"},
-    {"slide", "Slide-ins and two bars"},
-    {"phased", "Halves and strips moving in phases"},
-};
-
 QString HtmlText(const QString& s) { return s.toHtmlEscaped(); }
 
 // The gallery: an animated preview of every effect and a page that shows them all, so that an
@@ -129,7 +110,7 @@ int WriteGallery(const QString& dir, int32_t speed, uint32_t seed, std::ostream&
                   "as browsers show them). The number is the one a show's effect list and the settings "
                   "use.</p>\n")
               .arg(speed);
-  for (const TFamilyTitle& f : kFamilies) {
+  for (const TEffectFamily& f : EffectFamilies()) {
     html += QString("<section>\n<h2>%1</h2>\n<div class=\"grid\">\n").arg(HtmlText(f.title));
     for (int32_t index = 0; index < kEffectCount; ++index) {
       const TEffectInfo& e = EffectTable()[size_t(index)];

@@ -179,6 +179,23 @@ const TEffectInfo* EffectInfo(int32_t index) {
   return index >= 0 && index < kEffectCount ? &kTable[index] : nullptr;
 }
 
+std::span<const TEffectFamily> EffectFamilies() {
+  static const TEffectFamily families[] = {
+      {"scan", "Scan, shutter and rain wipes"},
+      {"grow", "Growing rectangles and stretches"},
+      {"clip", "Radial sweeps, ellipses, diamonds and diagonal wipes"},
+      {"region", "Cross, wedge and fan wipes"},
+      {"grid", "Blocks, checkerboards, multi-box and mosaic"},
+      {"dither", "Random lines and pixel dither"},
+      {"composite", "Envelop, interlaced slides and rolls"},
+      {"fixed-pace", "Zig-zag, lines, window blinds and sweeps"},
+      {"band", "Ragged band wipes"},
+      {"slide", "Slide-ins and two bars"},
+      {"phased", "Halves and strips moving in phases"},
+  };
+  return families;
+}
+
 int32_t EffectIndex(const char* name) {
   for (int32_t i = 0; i < kEffectCount; ++i)
     if (std::strcmp(kTable[i].name, name) == 0) return i;

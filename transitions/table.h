@@ -46,4 +46,11 @@ const TEffectInfo* EffectInfo(int32_t index);
 // The index of a name (exact), or -1.
 int32_t EffectIndex(const char* name);
 
+// The families as an author reads them, in the order galleries and choosers show them.
+struct TEffectFamily {
+  const char* family;  // as TEffectInfo::family names it
+  const char* title;
+};
+std::span<const TEffectFamily> EffectFamilies();
+
 }  // namespace sf
