@@ -29,6 +29,15 @@ QString Pictures(const std::string& name, const QStringList& colours) {
 
 const TLeftOut kIgnore = [](const QString&, const QString&) {};
 
+// A file of these bytes in a folder; its path.
+QString Put(const QString& folder, const QString& name, const std::string& bytes) {
+  QFile f(folder + "/" + name);
+  EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes.data(), qint64(bytes.size()));
+  return f.fileName();
+}
+
+
 QByteArray Bytes(const TStudioDocument& doc) { return ManifestText(doc.Show(), "/shows"); }
 
 QStringList Files(const TStudioDocument& doc) {
@@ -57,8 +66,8 @@ QByteArray ReadAll(const QString& path) {
 TEST(StudioDocument, EveryEditUndoesAndRedoesToTheSameManifestBytes) {
   Fixture f("undo");
   const QString extra = Pictures("undo-extra", {"white", "black"});
-  const std::string tone = ToneWav(50, 440);
   const QString back = Pictures("undo-back", {"gray", "navy"});
+  const std::string tone = Put(back, "tone.wav", ToneWav(50, 440)).toStdString();
   const QByteArray start = Bytes(f.doc);
   // Each edit, from the state the ones before it left.
   const std::vector<std::pair<const char*, std::function<void()>>> edits = {
@@ -218,18 +227,18 @@ TEST(StudioDocument, NewShowSortsFilesAndTellsWhatItLeavesOut) {
   const QString folder = Pictures("sorting", {"red"});
   QImage(8, 8, QImage::Format_RGB32).save(folder + "/img10.png");
   QImage(8, 8, QImage::Format_RGB32).save(folder + "/img2.png");
-  WriteFile("sorting/notes.txt", "words");
-  WriteFile("sorting/tune.mp3", "not really a tune");
-  WriteFile("sorting/clip.mp4", "not really a clip");
+  Put(folder, "notes.txt", "words");
+  Put(folder, "tune.mp3", "not really a tune");
+  Put(folder, "clip.mp4", "not really a clip");
   QStringList left;
   TStudioDocument doc;
   doc.NewShow({folder, folder + "/missing.png"}, [&](const QString& p, const QString& why) { left << QFileInfo(p).fileName() + ": " + why; });
   EXPECT_EQ(Files(doc), (QStringList{"clip", "img2", "img10", "red"}));
   EXPECT_EQ(doc.Slide(0).fields.Int(pfSlideKind, 0), 2);
   EXPECT_EQ(doc.Show().music.size(), 1);
-  EXPECT_EQ(left, (QStringList{"notes.txt: not a picture, flash movie, video clip or sound by its name",
-                               "missing.png: no such file or folder"}));
-  EXPECT_EQ(doc.Show().header.Text(hfProjectName), "sorting.scr");
+  EXPECT_EQ(left, (QStringList{"missing.png: no such file or folder",
+                               "notes.txt: not a picture, flash movie, video clip or sound by its name"}));
+  EXPECT_EQ(doc.Show().header.Text(hfProjectName), QDir(folder).dirName() + ".scr");
   EXPECT_FALSE(doc.Modified());
   EXPECT_TRUE(doc.Path().isEmpty());
   EXPECT_FALSE(doc.Save().Ok()) << "a show without a manifest is saved as a file first";
@@ -251,8 +260,7 @@ TEST(StudioDocument, AManifestSavedByTheStudioPacksTheSameShow) {
   // Every kind of field, fonts, texts, music, a dialog picture and a background picture between
   // the slides.
   const QString folder = Pictures("roundtrip", {"red", "lime", "gray", "white"});
-  const std::string tone = ToneWav(40, 330);
-  QFile::copy(QString::fromStdString(tone), folder + "/tune.wav");
+  Put(folder, "tune.wav", ToneWav(40, 330));
   QFile m(folder + "/manifest.json");
   ASSERT_TRUE(m.open(QIODevice::WriteOnly));
   m.write(R"({"header": {"ProjectName": "Round.scr", "DisplaySeconds": 3, "Texts": {"49": "Settings", "50": "Stop"},
@@ -264,7 +272,7 @@ TEST(StudioDocument, AManifestSavedByTheStudioPacksTheSameShow) {
                         {"file": "lime.png", "EffectList": "3;45;", "RandomEffect": false, "EffectSpeed": 40,
                          "Text": "a\r\nb", "TextPosition": 9, "TextX": 12, "TextY": -4}]})");
   m.close();
-  const QString player = QString::fromStdString(WriteFile("roundtrip-player", "#!/bin/sh\nexit 0\n"));
+  const QString player = Put(folder, "player", "#!/bin/sh\nexit 0\n");
   const QString a = QString::fromStdString(ScratchDir("roundtrip-out")) + "/a.scr";
   TShowDocument read;
   ASSERT_TRUE(ReadManifest(folder + "/manifest.json", read).Ok());
@@ -277,7 +285,7 @@ TEST(StudioDocument, AManifestSavedByTheStudioPacksTheSameShow) {
   QDir().mkpath(QFileInfo(elsewhere).absolutePath());
   ASSERT_TRUE(doc.SaveAs(elsewhere).Ok());
   EXPECT_EQ(doc.Path(), elsewhere);
-  EXPECT_TRUE(QString::fromUtf8(ReadAll(elsewhere)).contains("\"../../roundtrip/red.png\""))
+  EXPECT_TRUE(QString::fromUtf8(ReadAll(elsewhere)).contains("\"../../" + QDir(folder).dirName() + "/red.png\""))
       << "paths are relative to the manifest";
   TShowDocument saved;
   ASSERT_TRUE(ReadManifest(elsewhere, saved).Ok());
@@ -294,6 +302,7 @@ TEST(StudioDocument, AShowFileOpenedAndSavedPacksTheSameShow) {
   (void)made.SetSlideFields({1}, {{pfCaption, QString("Lime")}, {pfShowCaption, true}}, "Caption");
   made.SetBackgroundPicture({0}, folder + "/navy.png", 2, 3);
   const QString player = QString::fromStdString(WriteFile("scr-player", "#!/bin/sh\nexit 0\n"));
+  ASSERT_TRUE(QFileInfo(player).isFile());
   const QString out = QString::fromStdString(ScratchDir("scr-out"));
   ASSERT_TRUE(Pack(made.Show(), player, out + "/first.scr").Ok());
 
