@@ -1,9 +1,11 @@
 // showforge-studio [MANIFEST | SHOW.scr | PICTURES_OR_FOLDERS...]: the show maker.
 #include <QApplication>
 #include <QDateTime>
+#include <QIcon>
 #include <QKeyEvent>
 #include <clocale>
 #include <cstdio>
+#include <string_view>
 
 #include "platform/trace.h"
 #include "studio/mainwindow.h"
@@ -33,21 +35,27 @@ class TKeyTrace : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+      std::fputs("usage: showforge-studio [MANIFEST | SHOW.scr | PICTURES_OR_FOLDERS...]\n"
+                 "Makes a picture-show screen saver: a manifest or a show file opens that show,\n"
+                 "pictures, movies, clips and folders make a new show of them.\n",
+                 stdout);
+      return 0;
+    }
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setOrganizationName("ShowForge");
   QApplication::setApplicationName("Studio");
   QApplication::setApplicationDisplayName("ShowForge Studio");
   QApplication::setDesktopFileName("showforge-studio");
-  QStringList arguments = QApplication::arguments().mid(1);
-  if (arguments.contains("--help") || arguments.contains("-h")) {
-    std::fputs("usage: showforge-studio [MANIFEST | SHOW.scr | PICTURES_OR_FOLDERS...]\n", stdout);
-    return 0;
-  }
+  QApplication::setWindowIcon(QIcon(":/icons/showforge-studio.png"));
+  const QStringList arguments = QApplication::arguments().mid(1);
   TKeyTrace trace;
   if (sf::Traced("studio")) app.installEventFilter(&trace);
   sf::TStudioWindow window;
   window.show();
+  window.activateWindow();  // also where no window manager gives it the keyboard
   window.OpenArguments(arguments);
   return app.exec();
 }

@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -115,8 +117,8 @@ TStudioWindow::TStudioWindow()
   slidePanel_ = new TSlidePanel(doc_, pictures_);
   showPanel_ = new TShowPanel(doc_);
   auto* tabs = new QTabWidget;
-  tabs->addTab(slidePanel_, "S&lide");
-  tabs->addTab(showPanel_, "S&how");
+  tabs->addTab(slidePanel_, "Sli&de");
+  tabs->addTab(showPanel_, "Whole sh&ow");
   splitter_ = new QSplitter;
   splitter_->addWidget(list_);
   splitter_->addWidget(tabs);
@@ -149,14 +151,19 @@ TStudioWindow::TStudioWindow()
   connect(&player_, &QProcess::finished, this, [this] {
     statusBar()->showMessage("The show ended", 4000);
     play_->setEnabled(true);
+    activateWindow();  // the keyboard comes back from the show
   });
 
   QSettings settings;
-  if (!restoreGeometry(settings.value("window/geometry").toByteArray())) resize(1100, 720);
+  if (!restoreGeometry(settings.value("window/geometry").toByteArray())) {
+    const QSize room = screen()->availableSize();
+    resize(std::min(1100, room.width()), std::min(720, room.height()));
+  }
   restoreState(settings.value("window/state").toByteArray());
   splitter_->restoreState(settings.value("window/splitter").toByteArray());
   doc_.NewShow({}, [](const QString&, const QString&) {});
   UpdateTitle();
+  list_->setFocus();
 }
 
 TStudioWindow::~TStudioWindow() {
@@ -260,9 +267,15 @@ void TStudioWindow::UpdateTitle() {
 
 bool TStudioWindow::MaybeSave() {
   if (!doc_.Modified()) return true;
-  const auto answer = QMessageBox::warning(this, "ShowForge Studio",
-                                           QString("The show \"%1\" has changes that are not saved.").arg(ShowName()),
-                                           QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+  QMessageBox box(QMessageBox::Warning, "ShowForge Studio",
+                  QString("The show \"%1\" has changes that are not saved.").arg(ShowName()),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+  box.setInformativeText("Save them before they are lost?");
+  box.button(QMessageBox::Save)->setText("&Save");
+  box.button(QMessageBox::Discard)->setText("&Discard Changes");
+  box.button(QMessageBox::Cancel)->setText("&Cancel");
+  box.setDefaultButton(QMessageBox::Save);
+  const int answer = box.exec();
   if (answer == QMessageBox::Save) return Save();
   return answer == QMessageBox::Discard;
 }

@@ -137,8 +137,6 @@ void TSlidePanel::Edit(const TFieldChanges& changes, const QString& what, int me
 QWidget* TSlidePanel::MakeTextGroup(TTextGroup& g, const QString& title, bool block) {
   g.box = new QGroupBox(title, body_);
   auto* form = new QFormLayout(g.box);
-  g.show = new QCheckBox(block ? "Show the text on the slide" : "Show the caption on the slide", g.box);
-  form->addRow(g.show);
   if (block) {
     g.block = new QPlainTextEdit(g.box);
     g.block->setTabChangesFocus(true);
@@ -168,6 +166,9 @@ QWidget* TSlidePanel::MakeTextGroup(TTextGroup& g, const QString& title, bool bl
       Edit(changes, "Caption", kMergeCaption);
     });
   }
+  // The text comes first, so that the group's shortcut takes the cursor into it.
+  g.show = new QCheckBox(block ? "Show the text on the slide" : "Show the caption on the slide", g.box);
+  form->addRow(g.show);
   connect(g.show, &QCheckBox::clicked, this, [this, &g](bool on) { Edit({{g.showTag, on}}, g.box->title().remove('&')); });
 
   auto* look = new QHBoxLayout;
@@ -346,7 +347,7 @@ QWidget* TSlidePanel::MakeTransition() {
 }
 
 QWidget* TSlidePanel::MakeOptions() {
-  auto* box = new QGroupBox("&Options", body_);
+  auto* box = new QGroupBox("O&ptions", body_);
   auto* column = new QVBoxLayout(box);
   music_ = new QCheckBox("The &music plays on during this slide", box);
   transparent_ = new QCheckBox("Trans&parent: the colour of the picture's top-left pixel shows the background", box);

@@ -65,9 +65,10 @@ waitshow() {  # program file name
 # set-up the server had not read yet, and that client finds no display ("could not connect to
 # display"). Two clients connecting over and over side by side on a loaded machine lost one
 # connection in 40 to 120 that way; none with -noreset. The root is black (-br), a backdrop that
-# tells where a window drew.
+# tells where a window drew. A test that needs a larger screen sets E2E_SCREEN
+# (WIDTHxHEIGHTxDEPTH) before it sources this.
 xvfb=""
-Xvfb -displayfd 3 -screen 0 640x480x24 -br -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-640x480x24}" -br -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 pids+=($xvfb)
 for _ in $(seq 300); do
