@@ -494,6 +494,18 @@ void TStudioWindow::BuildScreenSaver() {
     QMessageBox::information(this, "Build Screen Saver", "The show has no slides yet: add pictures first.");
     return;
   }
+  // The show passes over a picture it cannot decode: say so before it is built.
+  QStringList bad;
+  for (int s = 0; s < doc_.SlideCount(); ++s)
+    if (const TMediumPicture* p = thumbnails_.Get(doc_.Slide(s).file); p && !p->error.isEmpty())
+      bad << QString("%1. %2").arg(s + 1).arg(QFileInfo(doc_.Slide(s).file).fileName());
+  if (!bad.isEmpty() &&
+      QMessageBox::question(this, "Build Screen Saver",
+                            QString("%1 of the slides do not decode, and the show will pass over them: %2. Build "
+                                    "the show all the same?")
+                                .arg(bad.size())
+                                .arg(bad.mid(0, 5).join(", ") + (bad.size() > 5 ? ", …" : ""))) != QMessageBox::Yes)
+    return;
   QSettings settings;
   const QString key = "build/" + (doc_.Path().isEmpty() ? QString("untitled") : doc_.Path());
   QString suggested = settings.value(key).toString();

@@ -63,8 +63,13 @@ xdotool key Escape
 for _ in $(seq 50); do pgrep -P "$app" >/dev/null || break; sleep 0.1; done
 ! pgrep -P "$app" >/dev/null || fail "Escape did not end the show"
 
-# Build Screen Saver with a path typed into Qt's own file dialog.
+# Build Screen Saver asks first, as a slide does not decode (Return: build all the same), then
+# takes a path typed into Qt's own file dialog.
 xdotool key ctrl+b
+sleep 1
+shoot
+cp "$work/now.png" "${SHOWFORGE_E2E_SHOTS:-$work}/studio-question.png" 2>/dev/null || true
+xdotool key Return
 sleep 1.5
 xdotool key ctrl+a
 xdotool type --delay 10 "$work/out/Made.scr"

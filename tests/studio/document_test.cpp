@@ -10,6 +10,7 @@
 #include "authoring/pack.h"
 #include "studio/model/studiodocument.h"
 #include "tests/common/testutil.h"
+#include "tests/studio/studioutil.h"
 
 using namespace sftest;
 using namespace sf;
@@ -27,15 +28,7 @@ QString Pictures(const std::string& name, const QStringList& colours) {
   return folder;
 }
 
-const TLeftOut kIgnore = [](const QString&, const QString&) {};
-
-// A file of these bytes in a folder; its path.
-QString Put(const QString& folder, const QString& name, const std::string& bytes) {
-  QFile f(folder + "/" + name);
-  EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes.data(), qint64(bytes.size()));
-  return f.fileName();
-}
+const TLeftOut kIgnore = kIgnoreLeftOut;
 
 
 QByteArray Bytes(const TStudioDocument& doc) { return ManifestText(doc.Show(), "/shows"); }

@@ -14,6 +14,7 @@
 #include "studio/model/slidelistmodel.h"
 #include "studio/model/thumbnails.h"
 #include "tests/common/testutil.h"
+#include "tests/studio/studioutil.h"
 
 using namespace sftest;
 using namespace sf;
@@ -28,15 +29,7 @@ QString Picture(const std::string& name, QSize size, QColor colour) {
   return path;
 }
 
-const TLeftOut kIgnore = [](const QString&, const QString&) {};
-
-// A file of these bytes in a folder; its path.
-QString Put(const QString& folder, const QString& name, const std::string& bytes) {
-  QFile f(folder + "/" + name);
-  EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes.data(), qint64(bytes.size()));
-  return f.fileName();
-}
+const TLeftOut kIgnore = kIgnoreLeftOut;
 
 
 }  // namespace
