@@ -49,15 +49,34 @@ while ! grep -q "thumbnails: all shown" "$work/trace"; do
   sleep 0.15
   (($(date +%s%3N) - start < 600000)) || { echo "the thumbnails did not all show in 10 minutes"; exit 1; }
 done
+# The same presses once the thumbnails are done: what answering takes here without them
+# (xdotool's start, the X server, the window's own work).
+sleep 0.5
+: >"$work/idle"
+for _ in $(seq 20); do
+  date +%s%3N >>"$work/idle"
+  xdotool key Right
+  sleep 0.15
+done
 sleep 0.5
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 grep -o 'key 16777236 handled at [0-9]*' "$work/trace" | awk '{print $5}' >"$work/handled"
-paste "$work/sent" "$work/handled" | awk 'NF == 2 { print $2 - $1 }' | sort -n >"$work/waits"
-k=$(wc -l <"$work/waits")
-((k > 0)) || { echo "no key press reached the window"; exit 1; }
-at() { sed -n "$1p" "$work/waits"; }
-echo "key presses: $(wc -l <"$work/sent") sent, $k handled; answered in median $(at $(((k + 1) / 2))) ms," \
-  "90th percentile $(at $(((k * 9 + 9) / 10))) ms, worst $(at "$k") ms"
+sent=$(wc -l <"$work/sent")
+# Waits in milliseconds, sorted, of the presses sent at the times in file $1 (the handled ones
+# from line $2 on).
+waits() { paste "$1" <(tail -n +"$2" "$work/handled") | awk 'NF == 2 { print $2 - $1 }' | tee -a "$work/order" | sort -n; }
+report() {  # label waits-file
+  local k
+  k=$(wc -l <"$2")
+  ((k > 0)) || { echo "$1: no key press reached the window"; return; }
+  echo "$1: $k presses answered in median $(sed -n "$(((k + 1) / 2))p" "$2") ms," \
+    "90th percentile $(sed -n "$(((k * 9 + 9) / 10))p" "$2") ms, worst $(tail -1 "$2") ms"
+}
+waits "$work/sent" 1 >"$work/busy"
+waits "$work/idle" $((sent + 1)) >"$work/calm"
+report "while the thumbnails fill in" "$work/busy"
+report "once they are all shown" "$work/calm"
+echo "in the order sent: $(tr '\n' ' ' <"$work/order")"
 shown=$(grep -o 'all shown after [0-9]* ms' "$work/trace" | awk '{print $4}')
 echo "thumbnails: $count pictures of $size all shown $shown ms after they were asked for"

@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QMetaObject>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "container/picture.h"
 #include "player/slidemath.h"
@@ -84,6 +87,10 @@ void TPictureLoader::Request(const QString& path) {
   const quint64 generation = generation_;
   const QSize box = box_;
   pool_.start([this, generation, path, box] {
+    // Decoding is background work: the pool's threads give way to the window's (nice 10), so
+    // that a key press is answered at once however many pictures wait.
+    static thread_local const bool lowered = setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10) == 0;
+    (void)lowered;
     TMediumPicture picture = DecodeMedium(path, box);
     QMetaObject::invokeMethod(
         this, [this, generation, path, picture = std::move(picture)]() mutable { Deliver(generation, path, std::move(picture)); },
