@@ -206,7 +206,8 @@ void TStudioWindow::MakeActions() {
                                    &TStudioWindow::AddSlides);
   duplicate_ = slides->addAction("&Duplicate", QKeySequence(Qt::CTRL | Qt::Key_D), this,
                                  [this] { Select(doc_.DuplicateSlides(SelectedSlides())); });
-  delete_ = slides->addAction("De&lete", QKeySequence::Delete, this, [this] { Select(doc_.RemoveSlides(SelectedSlides())); });
+  // The Delete key alone: the platform's Delete also holds Ctrl+D, which is Duplicate here.
+  delete_ = slides->addAction("De&lete", QKeySequence(Qt::Key_Delete), this, [this] { Select(doc_.RemoveSlides(SelectedSlides())); });
   slides->addSeparator();
   earlier_ = slides->addAction("Move &Earlier", QKeySequence(Qt::CTRL | Qt::Key_Up), this, [this] {
     const QList<int> s = SelectedSlides();
@@ -217,7 +218,8 @@ void TStudioWindow::MakeActions() {
     if (!s.isEmpty() && s.back() + 2 <= doc_.SlideCount()) Select(doc_.MoveSlides(s, s.back() + 2));
   });
   slides->addSeparator();
-  effects_ = slides->addAction("Choose &Effects…", QKeySequence(Qt::CTRL | Qt::Key_E), slidePanel_,
+  // Ctrl+T for transitions: a text field takes Ctrl+E for the end of its line.
+  effects_ = slides->addAction("Choose &Effects…", QKeySequence(Qt::CTRL | Qt::Key_T), slidePanel_,
                                &TSlidePanel::ChooseEffects);
 
   QMenu* show = menuBar()->addMenu("Sho&w");
@@ -501,9 +503,10 @@ void TStudioWindow::BuildScreenSaver() {
       bad << QString("%1. %2").arg(s + 1).arg(QFileInfo(doc_.Slide(s).file).fileName());
   if (!bad.isEmpty() &&
       QMessageBox::question(this, "Build Screen Saver",
-                            QString("%1 of the slides do not decode, and the show will pass over them: %2. Build "
+                            QString("%1 of the slides %2 not decode, and the show will pass over %3: %4. Build "
                                     "the show all the same?")
                                 .arg(bad.size())
+                                .arg(bad.size() == 1 ? "does" : "do", bad.size() == 1 ? "it" : "them")
                                 .arg(bad.mid(0, 5).join(", ") + (bad.size() > 5 ? ", …" : ""))) != QMessageBox::Yes)
     return;
   QSettings settings;

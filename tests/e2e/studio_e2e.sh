@@ -2,7 +2,8 @@
 # The studio as a new user meets it, under Xvfb: a folder of pictures (one damaged) opens with
 # every slide's thumbnail and a mark for the damaged one; a caption typed for a slide and
 # Build Screen Saver with a path typed into the file dialog give a show that carries the
-# caption; F5 plays the show full screen and Escape ends it; the built show plays on its own.
+# caption; F5 plays the show full screen and Escape ends it; slides are duplicated, deleted and
+# saved by their keys; the built show plays on its own.
 # usage: studio_e2e.sh SHOWFORGE_STUDIO SHOWFORGE_TOOL
 set -euo pipefail
 studio=$1 tool=$2
@@ -50,6 +51,21 @@ sleep 0.3
 xdotool type --delay 20 "Hello studio"
 sleep 0.5
 
+# Ctrl+T opens the effect chooser from the caption's field too; its preview plays the effect
+# into this slide's picture (lime), far larger than the thumbnail.
+xdotool key ctrl+t
+lime=0
+for _ in $(seq 30); do
+  sleep 0.2
+  shoot
+  lime=$(count '#00FF00')
+  ((lime > 160 * 120 + 30000)) && break
+done
+((lime > 160 * 120 + 30000)) || fail "Ctrl+T did not open the effect chooser with its preview ($lime lime pixels)"
+cp "$work/now.png" "${SHOWFORGE_E2E_SHOTS:-$work}/studio-effects.png" 2>/dev/null || true
+xdotool key Escape
+sleep 0.5
+
 # F5 plays the show full screen: the first slide is red; Escape ends it.
 xdotool key F5
 seen=""
@@ -82,10 +98,34 @@ grep -q '"Caption": "Hello studio"' "$work/info.json" || fail "the built show do
 shoot
 cp "$work/now.png" "${SHOWFORGE_E2E_SHOTS:-$work}/studio-built.png" 2>/dev/null || true
 
-# Quitting a show that was never saved asks first; Discard ends the studio. Without a window
-# manager nothing gives the keyboard back to the window once the file dialog has closed.
-xdotool search --pid "$app" --name "ShowForge Studio" windowfocus 2>/dev/null || true
+# Without a window manager nothing gives the keyboard back to the window once a dialog has
+# closed.
+refocus() { xdotool search --pid "$app" --name "ShowForge Studio" windowfocus 2>/dev/null || true; sleep 0.3; }
+slides() { grep -c '"file"' "$1"; }
+
+# Ctrl+D duplicates the selected slide (clicked in the list), Ctrl+S saves the show as a manifest
+# at a typed path; the Delete key takes the copy away again.
+refocus
+xdotool mousemove 100 120 click 1
 sleep 0.3
+xdotool key ctrl+d
+sleep 0.3
+xdotool key ctrl+s
+sleep 1.5
+xdotool key ctrl+a
+xdotool type --delay 10 "$work/out/show.json"
+xdotool key Return
+for _ in $(seq 50); do [ -s "$work/out/show.json" ] && break; sleep 0.1; done
+[ -s "$work/out/show.json" ] || fail "Save wrote no manifest"
+[ "$(slides "$work/out/show.json")" = 5 ] || fail "Ctrl+D did not duplicate the slide: $(cat "$work/out/show.json")"
+grep -q '"file": "../pics/a2.png"' "$work/out/show.json" || fail "the manifest's paths are not relative to it"
+grep -q '"Caption": "Hello studio"' "$work/out/show.json" || fail "the saved manifest lost the caption"
+refocus
+xdotool key Delete
+sleep 0.3
+
+# Quitting with a change that is not saved asks first; Discard ends the studio.
+refocus
 xdotool key ctrl+q
 sleep 1
 xdotool key alt+d
