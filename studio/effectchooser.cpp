@@ -93,6 +93,7 @@ TEffectChooser::TEffectChooser(TPictureLoader& pictures, const QString& fromFile
       break;
     }
   tree_->setCurrentItem(first ? first : items_.front());
+  tree_->scrollToItem(tree_->currentItem(), QAbstractItemView::PositionAtCenter);
   if (!restoreGeometry(QSettings().value("effects/geometry").toByteArray())) resize(900, 600);
 }
 
