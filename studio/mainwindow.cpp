@@ -103,7 +103,7 @@ TStudioWindow::TStudioWindow()
   list_->setFlow(QListView::LeftToRight);
   list_->setWrapping(true);
   list_->setResizeMode(QListView::Adjust);
-  list_->setMovement(QListView::Snap);
+  list_->setMovement(QListView::Static);  // a drag moves the slides themselves, not their icons
   list_->setUniformItemSizes(true);
   list_->setSpacing(4);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);

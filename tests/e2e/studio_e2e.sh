@@ -103,12 +103,15 @@ cp "$work/now.png" "${SHOWFORGE_E2E_SHOTS:-$work}/studio-built.png" 2>/dev/null 
 
 slides() { grep -c '"file"' "$1"; }
 
-# Ctrl+D duplicates the selected slide (clicked in the list), Ctrl+S saves the show as a manifest
-# at a typed path; the Delete key takes the copy away again.
+# Ctrl+D duplicates the selected slide (clicked in the list), Ctrl+Down moves it, Ctrl+S saves
+# the show as a manifest at a typed path; the Delete key takes the copy away again.
 refocus
 xdotool mousemove 100 120 click 1
 sleep 0.3
 xdotool key ctrl+d
+sleep 0.3
+# The copy is selected; Ctrl+Down moves it one place later, after a2.
+xdotool key ctrl+Down
 sleep 0.3
 xdotool key ctrl+s
 sleep 1.5
@@ -118,7 +121,9 @@ xdotool key Return
 for _ in $(seq 50); do [ -s "$work/out/show.json" ] && break; sleep 0.1; done
 [ -s "$work/out/show.json" ] || fail "Save wrote no manifest"
 [ "$(slides "$work/out/show.json")" = 5 ] || fail "Ctrl+D did not duplicate the slide: $(cat "$work/out/show.json")"
-grep -q '"file": "../pics/a2.png"' "$work/out/show.json" || fail "the manifest's paths are not relative to it"
+order=$(grep -o '"file": "[^"]*"' "$work/out/show.json" | tr '\n' ' ')
+[ "$order" = '"file": "../pics/a1.png" "file": "../pics/a2.png" "file": "../pics/a1.png" "file": "../pics/a3.png" "file": "../pics/a10.png" ' ] ||
+  fail "the copy did not move after a2, or the paths are not relative to the manifest: $order"
 grep -q '"Caption": "Hello studio"' "$work/out/show.json" || fail "the saved manifest lost the caption"
 refocus
 xdotool key Delete
