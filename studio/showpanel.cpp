@@ -66,6 +66,7 @@ void TShowPanel::Refresh() {
 
 QLineEdit* TShowPanel::TextField(uint8_t tag, const QString& what) {
   auto* edit = new QLineEdit;
+  edit->setObjectName(FindHeaderField(tag)->name);
   connect(edit, &QLineEdit::textEdited, this, [this, tag, what](const QString& text) {
     Edit({{tag, text}}, what, kMergeHeaderText + tag);
   });
@@ -114,6 +115,7 @@ QWidget* TShowPanel::MakeAbout() {
   form->addRow("&Version:", TextField(hfVersion, "Version"));
   form->addRow("&Copyright:", TextField(hfCopyright, "Copyright"));
   auto* description = new QPlainTextEdit;
+  description->setObjectName("Description");
   description->setTabChangesFocus(true);
   description->setFixedHeight(80);
   connect(description, &QPlainTextEdit::textChanged, this, [this, description] {

@@ -139,6 +139,7 @@ QWidget* TSlidePanel::MakeTextGroup(TTextGroup& g, const QString& title, bool bl
   auto* form = new QFormLayout(g.box);
   if (block) {
     g.block = new QPlainTextEdit(g.box);
+    g.block->setObjectName("text");
     g.block->setTabChangesFocus(true);
     g.block->setFixedHeight(70);
     g.block->setPlaceholderText("Lines of text");
@@ -146,20 +147,23 @@ QWidget* TSlidePanel::MakeTextGroup(TTextGroup& g, const QString& title, bool bl
     connect(g.block, &QPlainTextEdit::textChanged, this, [this, &g] {
       if (loading_) return;
       const QString text = Stored(g.block->toPlainText());
+      // Text typed is shown, on every selected slide (some may not show theirs).
       TFieldChanges changes = {{g.textTag, text}};
-      if (!text.isEmpty() && !g.show->isChecked()) changes.push_back({g.showTag, true});
+      if (!text.isEmpty()) changes.push_back({g.showTag, true});
       Edit(changes, "Text", kMergeText);
     });
   } else {
     g.line = new QLineEdit(g.box);
+    g.line->setObjectName("caption");
     g.line->setMaxLength(100);
     g.line->setPlaceholderText("A line over the picture");
     form->addRow(g.line);
     connect(g.line, &QLineEdit::textEdited, this, [this, &g](const QString& text) {
       TFieldChanges changes = {{g.textTag, text}};
-      // Typing a caption shows it; the palette's random colour may be black on black, so a first
-      // caption is white unless a colour was chosen.
-      if (!text.isEmpty() && !g.show->isChecked()) changes.push_back({g.showTag, true});
+      // Typing a caption shows it, on every selected slide (some may not show theirs); the
+      // palette's random colour may be black on black, so a first caption is white unless a
+      // colour was chosen.
+      if (!text.isEmpty()) changes.push_back({g.showTag, true});
       const uint8_t colorTag = FontPartTag(g.fontTag, TFieldKind::FontColor);
       if (!text.isEmpty() && !Common<bool>([colorTag](const TFieldSet& f) { return f.Has(colorTag); }).value_or(true))
         changes.push_back({colorTag, int32_t(0xFFFFFF)});
@@ -168,6 +172,7 @@ QWidget* TSlidePanel::MakeTextGroup(TTextGroup& g, const QString& title, bool bl
   }
   // The text comes first, so that the group's shortcut takes the cursor into it.
   g.show = new QCheckBox(block ? "Show the text on the slide" : "Show the caption on the slide", g.box);
+  g.show->setObjectName(block ? "textShown" : "captionShown");
   form->addRow(g.show);
   connect(g.show, &QCheckBox::clicked, this, [this, &g](bool on) { Edit({{g.showTag, on}}, g.box->title().remove('&')); });
 
@@ -211,6 +216,7 @@ QWidget* TSlidePanel::MakeBackground() {
   auto* form = new QFormLayout(box);
   auto* kindRow = new QHBoxLayout;
   bgKind_ = new QComboBox(box);
+  bgKind_->setObjectName("backgroundKind");
   bgKind_->addItems({"Solid colour", "Random colour each time", "Gradient", "Picture, stretched", "Picture, centred",
                      "Tiled picture", "As the manifest gives it"});
   bgColor_ = new TColorButton(false, box);
@@ -319,6 +325,7 @@ QWidget* TSlidePanel::MakeTransition() {
   auto* form = new QFormLayout(box);
   auto* row = new QHBoxLayout;
   effects_ = new QLabel(box);
+  effects_->setObjectName("effects");
   auto* choose = new QPushButton("C&hoose effects…", box);
   row->addWidget(effects_, 1);
   row->addWidget(choose);

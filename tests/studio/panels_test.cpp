@@ -1,0 +1,142 @@
+// The property panels over the document, offscreen: what several selected slides have in common,
+// edits that reach every selected slide as one step, the lines of a text block as the show
+// stores them, and the show's fields.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <gtest/gtest.h>
+
+#include "studio/showpanel.h"
+#include "studio/slidepanel.h"
+#include "tests/common/testutil.h"
+#include "tests/studio/studioutil.h"
+
+using namespace sftest;
+using namespace sf;
+
+namespace {
+
+struct Panels {
+  TStudioDocument doc;
+  TPictureLoader pictures{QSize(64, 48), 1};
+  TSlidePanel slide{doc, pictures};
+  TShowPanel show{doc};
+  Panels() {
+    const QString folder = QString::fromStdString(ScratchDir("panels"));
+    for (const char* c : {"red", "lime", "blue"}) {
+      QImage image(16, 16, QImage::Format_RGB32);
+      image.fill(QColor(c));
+      image.save(folder + "/" + c + ".png");
+    }
+    doc.NewShow({folder}, kIgnoreLeftOut);  // blue, lime, red
+  }
+  template <typename W>
+  W* Find(QWidget& in, const char* name) {
+    W* w = in.findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+};
+
+}  // namespace
+
+TEST(SlidePanel, ShowsWhatTheSelectedSlidesShareAndEditsThemAllInOneStep) {
+  Panels p;
+  (void)p.doc.SetSlideFields({0}, {{pfCaption, QString("Sea")}, {pfShowCaption, true}}, "Caption");
+  p.doc.UndoStack().clear();
+  auto* caption = p.Find<QLineEdit>(p.slide, "caption");
+  auto* shown = p.Find<QCheckBox>(p.slide, "captionShown");
+
+  p.slide.SetSelection({0});
+  EXPECT_EQ(caption->text(), "Sea");
+  EXPECT_EQ(shown->checkState(), Qt::Checked);
+  // Two slides that differ: nothing to show but that they differ.
+  p.slide.SetSelection({0, 2});
+  EXPECT_EQ(caption->text(), "");
+  EXPECT_EQ(caption->placeholderText(), "(several)");
+  EXPECT_EQ(shown->checkState(), Qt::PartiallyChecked);
+
+  // Typing gives both the caption, shows it and, where no colour was chosen, makes it white.
+  caption->setText("Hi");
+  emit caption->textEdited("Hi");
+  caption->setText("Hi!");
+  emit caption->textEdited("Hi!");
+  for (int s : {0, 2}) {
+    EXPECT_EQ(p.doc.Slide(s).fields.Text(pfCaption), "Hi!") << s;
+    EXPECT_TRUE(p.doc.Slide(s).fields.Bool(pfShowCaption, false)) << s;
+    EXPECT_EQ(p.doc.Slide(s).fields.Int(FontPartTag(pfCaptionFont, TFieldKind::FontColor), -1), 0xFFFFFF) << s;
+  }
+  EXPECT_FALSE(p.doc.Slide(1).fields.Has(pfCaption));
+  EXPECT_EQ(shown->checkState(), Qt::Checked);
+  EXPECT_EQ(p.doc.UndoStack().count(), 1) << "typing is one step";
+  p.doc.UndoStack().undo();
+  EXPECT_EQ(p.doc.Slide(0).fields.Text(pfCaption), "Sea");
+  EXPECT_FALSE(p.doc.Slide(2).fields.Has(pfCaption));
+  EXPECT_EQ(caption->placeholderText(), "(several)") << "the panel follows the undo";
+
+  // A caption the show cannot store is refused with the reason, and nothing changes.
+  QString told;
+  QObject::connect(&p.slide, &TSlidePanel::Message, [&](const QString& m) { told = m; });
+  emit caption->textEdited("5 €");
+  EXPECT_TRUE(told.startsWith("Caption: ")) << told.toStdString();
+  EXPECT_EQ(p.doc.UndoStack().index(), 0);
+}
+
+TEST(SlidePanel, TextBlockLinesAreStoredWithCarriageReturns) {
+  Panels p;
+  p.slide.SetSelection({1});
+  auto* text = p.Find<QPlainTextEdit>(p.slide, "text");
+  text->setPlainText("first\nsecond");
+  EXPECT_EQ(p.doc.Slide(1).fields.Text(pfText), "first\r\nsecond");
+  EXPECT_TRUE(p.doc.Slide(1).fields.Bool(pfShowText, false)) << "text typed is shown";
+  // Read back, the editor shows the same lines and nothing is edited again.
+  const int steps = p.doc.UndoStack().count();
+  p.slide.SetSelection({0});
+  p.slide.SetSelection({1});
+  EXPECT_EQ(text->toPlainText(), "first\nsecond");
+  EXPECT_EQ(p.doc.UndoStack().count(), steps);
+}
+
+TEST(SlidePanel, BackgroundKindsAndEffectsAsTheAuthorReadsThem) {
+  Panels p;
+  p.slide.SetSelection({0, 1, 2});
+  auto* kind = p.Find<QComboBox>(p.slide, "backgroundKind");
+  EXPECT_EQ(kind->currentText(), "Solid colour");
+  emit kind->activated(2);  // a gradient
+  for (int s = 0; s < 3; ++s) EXPECT_EQ(p.doc.Slide(s).fields.Text(pfBackgroundKinds), "2;");
+  EXPECT_EQ(kind->currentText(), "Gradient");
+  // Kinds the panel cannot name stay as they are, said so.
+  (void)p.doc.SetSlideFields({1}, {{pfBackgroundKinds, QString("0;2;")}}, "Kinds");
+  p.slide.SetSelection({1});
+  EXPECT_EQ(kind->currentText(), "As the manifest gives it");
+  (void)p.doc.SetSlideFields({2}, {{pfEffectList, QString("45;")}}, "Effects");
+  p.slide.SetSelection({2});
+  EXPECT_EQ(p.Find<QLabel>(p.slide, "effects")->text(), "Fan wipe");
+  p.slide.SetSelection({0, 2});
+  EXPECT_EQ(p.Find<QLabel>(p.slide, "effects")->text(), "(several)");
+}
+
+TEST(ShowPanel, EditsTheHeaderAndFollowsUndo) {
+  Panels p;
+  auto* name = p.Find<QLineEdit>(p.show, "ProjectName");
+  EXPECT_TRUE(name->text().endsWith("panels.scr")) << "named after the folder";
+  for (const char* typed : {"S", "Su", "Sun"}) {
+    name->setText(typed);
+    emit name->textEdited(typed);
+  }
+  EXPECT_EQ(p.doc.Show().header.Text(hfProjectName), "Sun");
+  EXPECT_EQ(p.doc.UndoStack().count(), 1);
+  auto* version = p.Find<QLineEdit>(p.show, "Version");
+  EXPECT_EQ(version->text(), "1.0") << "the player's default";
+  auto* description = p.Find<QPlainTextEdit>(p.show, "Description");
+  description->setPlainText("a\nb");
+  EXPECT_EQ(p.doc.Show().header.Text(hfDescription), "a\r\nb");
+  p.doc.UndoStack().undo();
+  p.doc.UndoStack().undo();
+  EXPECT_TRUE(name->text().endsWith("panels.scr"));
+  EXPECT_EQ(description->toPlainText(), "");
+  EXPECT_FALSE(p.doc.Modified());
+}
