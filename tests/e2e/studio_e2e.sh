@@ -135,6 +135,7 @@ xdotool key ctrl+q
 sleep 1
 xdotool key alt+d
 waitgone "$app" 10 || fail "the studio did not end after Discard"
+! grep -Eq "ERROR: (Address|Leak)Sanitizer|runtime error" "$work/show.log" || fail "the sanitizers found faults"
 
 # The built show plays on its own: the first slide is red.
 "$work/out/Made.scr" /s >>"$work/show.log" 2>&1 &
