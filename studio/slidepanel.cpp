@@ -471,16 +471,16 @@ void TSlidePanel::ChooseFont(TTextGroup& g) {
   if (slides_.isEmpty()) return;
   const TFieldSet& f = doc_.Slide(slides_.front()).fields;
   const int32_t defaultHeight = g.line ? kCaptionFontHeight : kTextFontHeight;
-  TFontSpec spec;
-  spec.Name = f.Text(FontPartTag(g.fontTag, TFieldKind::FontName), spec.Name);
-  spec.Height = f.Int(FontPartTag(g.fontTag, TFieldKind::FontHeight), defaultHeight);
+  TFontSpec font;
+  font.Name = f.Text(FontPartTag(g.fontTag, TFieldKind::FontName), font.Name);
+  font.Height = f.Int(FontPartTag(g.fontTag, TFieldKind::FontHeight), defaultHeight);
   const QString style = f.Text(FontPartTag(g.fontTag, TFieldKind::FontStyle));
-  spec.Bold = style.contains('1');
-  spec.Italic = style.contains('2');
-  spec.Underline = style.contains('3');
-  spec.StrikeOut = style.contains('4');
+  font.Bold = style.contains('1');
+  font.Italic = style.contains('2');
+  font.Underline = style.contains('3');
+  font.StrikeOut = style.contains('4');
   bool ok = false;
-  const QFont chosen = QFontDialog::getFont(&ok, FontFromSpec(spec), this, "Choose the font", QFontDialog::DontUseNativeDialog);
+  const QFont chosen = QFontDialog::getFont(&ok, FontFromSpec(font), this, "Choose the font", QFontDialog::DontUseNativeDialog);
   if (!ok) return;
   // The player's heights are pixels when negative; a point size is taken at 96 pixels an inch.
   const int pixels = chosen.pixelSize() > 0 ? chosen.pixelSize() : qRound(chosen.pointSizeF() * 96.0 / 72.0);

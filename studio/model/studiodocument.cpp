@@ -441,13 +441,15 @@ void TStudioDocument::SetBackgroundPicture(const QList<int>& slides, const QStri
     n = int(pool.size());
     undo_.push(new TInsertRecordsCommand(*this, {int(show_.slides.size())}, {picture}, true, "Add background picture"));
   }
-  TFieldChanges changes = {{pfBackgroundKinds, QString("1;")},
-                           {pfBackgroundPictureSources, QString("2;")},
-                           {pfBackgroundPictureList, BackgroundList({n})},
-                           {pfBackgroundPictureLayout, int32_t(layout)}};
+  TFieldChanges changes;
+  changes.emplace_back(pfBackgroundKinds, QString("1;"));
+  changes.emplace_back(pfBackgroundPictureSources, QString("2;"));
+  changes.emplace_back(pfBackgroundPictureList, BackgroundList({n}));
+  changes.emplace_back(pfBackgroundPictureLayout, int32_t(layout));
   if (layout == 2) {
-    changes.push_back({pfRandomTileCount, !tiles.has_value()});
-    changes.push_back({pfTileCount, tiles ? std::optional<TFieldValue>(int32_t(*tiles)) : std::nullopt});
+    changes.emplace_back(pfRandomTileCount, !tiles.has_value());
+    if (tiles) changes.emplace_back(pfTileCount, TFieldValue(int32_t(*tiles)));
+    else changes.emplace_back(pfTileCount, std::nullopt);
   }
   (void)SetSlideFields(slides, changes, "Background picture");
   PruneBackgrounds();
