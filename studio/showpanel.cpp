@@ -50,6 +50,7 @@ TShowPanel::TShowPanel(TStudioDocument& document, QWidget* parent) : QTabWidget(
   addTab(MakeMusic(), "&Music");
   addTab(MakeTexts(), "Te&xts");
   connect(&doc_, &TStudioDocument::HeaderChanged, this, &TShowPanel::Refresh);
+  WheelOnlyWhenFocused(this);
   Refresh();
 }
 
@@ -121,7 +122,7 @@ QWidget* TShowPanel::MakeAbout() {
   connect(description, &QPlainTextEdit::textChanged, this, [this, description] {
     if (loading_) return;
     QString text = description->toPlainText();
-    Edit({{hfDescription, text.replace('\n', "\r\n")}}, "Description", kMergeHeaderText + hfDescription);
+    Edit({{hfDescription, text.replace('\n', "\r\n")}}, "Description", int(kMergeHeaderText) + hfDescription);
   });
   refresh_.push_back([this, description] {
     QString text = doc_.Show().header.Text(hfDescription);

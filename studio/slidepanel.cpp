@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 #include "container/pictureinfo.h"
@@ -115,6 +116,7 @@ TSlidePanel::TSlidePanel(TStudioDocument& document, TPictureLoader& pictures, QW
   column->addStretch(1);
   scroll->setWidget(body_);
   outer->addWidget(scroll, 1);
+  WheelOnlyWhenFocused(body_);
 
   connect(&doc_, &TStudioDocument::SlidesChanged, this, [this] { Refresh(); });
   connect(&doc_, &TStudioDocument::StructureChanged, this, [this] { Refresh(); });
@@ -219,6 +221,8 @@ QWidget* TSlidePanel::MakeBackground() {
   bgKind_->setObjectName("backgroundKind");
   bgKind_->addItems({"Solid colour", "Random colour each time", "Gradient", "Picture, stretched", "Picture, centred",
                      "Tiled picture", "As the manifest gives it"});
+  // The last names kinds the panel cannot make (several at random): shown, never chosen.
+  qobject_cast<QStandardItemModel*>(bgKind_->model())->item(bgOther)->setEnabled(false);
   bgColor_ = new TColorButton(false, box);
   kindRow->addWidget(bgKind_, 1);
   kindRow->addWidget(bgColor_);

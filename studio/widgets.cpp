@@ -1,6 +1,9 @@
 #include "studio/widgets.h"
 
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -8,8 +11,11 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QApplication>
+#include <QScrollBar>
 #include <QSettings>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace sf {
 
@@ -41,7 +47,31 @@ QStringList Run(QFileDialog* d) {
   return chosen;
 }
 
+// Passes a wheel turned over a field without the keyboard on to the field's parents.
+class TWheelGuard : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus()) return false;
+    event->ignore();  // ignored and filtered: the application hands it to the parent (the page)
+    return true;
+  }
+};
+
 }  // namespace
+
+void WheelOnlyWhenFocused(QWidget* root) {
+  static TWheelGuard* guard = new TWheelGuard(qApp);
+  for (QWidget* w : root->findChildren<QWidget*>()) {
+    if (!qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractSpinBox*>(w) && !qobject_cast<QAbstractSlider*>(w))
+      continue;
+    if (qobject_cast<QScrollBar*>(w)) continue;  // a scroll bar scrolls its page
+    w->setFocusPolicy(Qt::StrongFocus);  // no focus by the wheel either
+    w->installEventFilter(guard);
+  }
+}
 
 QString PictureFilter() {
   return "Pictures (*.bmp *.jpg *.jpeg *.png *.gif *.tif *.tiff *.tga *.sgi *.rgb *.pcx *.pcd *.ppm *.pgm *.pbm "

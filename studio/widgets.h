@@ -19,6 +19,11 @@ QStringList AskOpenFiles(QWidget* parent, const QString& caption, const QString&
 QString AskSaveFile(QWidget* parent, const QString& caption, const QString& suggested, const QString& filter);
 QString AskFolder(QWidget* parent, const QString& caption, const QString& suggested);
 
+// Fields under `root` that a mouse wheel changes (choices, numbers, sliders) take the wheel only
+// once they have the keyboard: turned over a page that scrolls, the wheel scrolls the page and
+// changes no value the author never clicked.
+void WheelOnlyWhenFocused(QWidget* root);
+
 // The filters of pictures, of media a slide can be, and of sounds.
 QString PictureFilter();
 QString SlideMediaFilter();

@@ -1,12 +1,16 @@
 // The property panels over the document, offscreen: what several selected slides have in common,
 // edits that reach every selected slide as one step, the lines of a text block as the show
 // stores them, and the show's fields.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSlider>
+#include <QSpinBox>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include "studio/showpanel.h"
@@ -117,6 +121,29 @@ TEST(SlidePanel, BackgroundKindsAndEffectsAsTheAuthorReadsThem) {
   EXPECT_EQ(p.Find<QLabel>(p.slide, "effects")->text(), "Fan wipe");
   p.slide.SetSelection({0, 2});
   EXPECT_EQ(p.Find<QLabel>(p.slide, "effects")->text(), "(several)");
+}
+
+// The slide panel scrolls: a wheel turned over its fields on the way down must change nothing.
+TEST(SlidePanel, AWheelOverAFieldWithoutTheKeyboardChangesNothing) {
+  Panels p;
+  p.slide.SetSelection({0, 1});
+  auto turn = [](QWidget* w) {
+    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &wheel);
+  };
+  auto* kind = p.Find<QComboBox>(p.slide, "backgroundKind");
+  const int before = kind->currentIndex();
+  for (QWidget* w : p.slide.findChildren<QWidget*>()) {
+    if (!qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractSpinBox*>(w) && !qobject_cast<QSlider*>(w)) continue;
+    ASSERT_FALSE(w->hasFocus());
+    turn(w);
+    EXPECT_EQ(p.doc.UndoStack().count(), 0) << "a wheel over " << w->metaObject()->className() << " edited the show";
+  }
+  EXPECT_EQ(kind->currentIndex(), before);
+  QWidget* page = p.show.widget(1);  // how the slides play: choices and numbers
+  for (QWidget* w : page->findChildren<QWidget*>()) turn(w);
+  EXPECT_EQ(p.doc.UndoStack().count(), 0) << "a wheel over the show's fields edited the show";
 }
 
 TEST(ShowPanel, EditsTheHeaderAndFollowsUndo) {
