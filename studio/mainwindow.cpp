@@ -342,9 +342,13 @@ void TStudioWindow::OpenShowFile(const QString& path) {
     return;
   }
   // Its media and manifest go into a folder the author picks, as extract writes them.
+  // The folder suggested, beside the show and named after it, is made for the dialog (a folder
+  // dialog chooses only folders that exist) and taken away again, while empty, if not chosen.
   const QFileInfo show(path);
-  const QString folder = AskFolder(this, "Extract the show's media into a folder",
-                                   InFolder(show.absolutePath(), show.completeBaseName()));
+  const QString suggested = InFolder(show.absolutePath(), show.completeBaseName());
+  const bool made = !QFileInfo::exists(suggested) && QDir().mkdir(suggested);
+  const QString folder = AskFolder(this, "Extract the show's media into a folder", suggested);
+  if (made && QFileInfo(folder) != QFileInfo(suggested)) QDir().rmdir(suggested);
   if (folder.isEmpty()) return;
   if (!QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden) &&
       QMessageBox::question(this, "Open",

@@ -3,7 +3,7 @@
 # every slide's thumbnail and a mark for the damaged one; a caption typed for a slide and
 # Build Screen Saver with a path typed into the file dialog give a show that carries the
 # caption; F5 plays the show full screen and Escape ends it; slides are duplicated, deleted and
-# saved by their keys; the built show plays on its own.
+# saved by their keys; the built show opens again into a folder beside it and plays on its own.
 # usage: studio_e2e.sh SHOWFORGE_STUDIO SHOWFORGE_TOOL
 set -euo pipefail
 studio=$1 tool=$2
@@ -136,6 +136,28 @@ sleep 1
 xdotool key alt+d
 waitgone "$app" 10 || fail "the studio did not end after Discard"
 ! grep -Eq "ERROR: (Address|Leak)Sanitizer|runtime error" "$work/show.log" || fail "the sanitizers found faults"
+
+# The built show opened again: its media go into the folder suggested beside it (made for the
+# dialog, taken with Enter), and its slides show with their thumbnails and the caption.
+"$studio" "$work/out/Made.scr" >>"$work/show.log" 2>&1 &
+app=$!
+pids+=($app)
+for _ in $(seq 50); do [ "$(xdotool search --pid "$app" --name "Extract" 2>/dev/null)" ] && break; sleep 0.1; done
+sleep 0.5
+xdotool key Return
+for _ in $(seq 50); do [ -s "$work/out/Made/manifest.json" ] && break; sleep 0.1; done
+[ -s "$work/out/Made/manifest.json" ] || fail "the show file was not opened into the folder beside it"
+grep -q '"Caption": "Hello studio"' "$work/out/Made/manifest.json" || fail "the opened show lost the caption"
+for _ in $(seq 50); do
+  shoot
+  (($(count '#FF0000') >= 160 * 120 - 200)) && break
+  sleep 0.1
+done
+(($(count '#FF0000') >= 160 * 120 - 200)) || fail "the opened show does not show its first slide's thumbnail"
+cp "$work/now.png" "${SHOWFORGE_E2E_SHOTS:-$work}/studio-reopened.png" 2>/dev/null || true
+refocus
+xdotool key ctrl+q
+waitgone "$app" 10 || fail "the studio asked before it ended with nothing changed"
 
 # The built show plays on its own: the first slide is red.
 "$work/out/Made.scr" /s >>"$work/show.log" 2>&1 &
