@@ -147,6 +147,10 @@ TStudioWindow::TStudioWindow()
   connect(&model_, &TSlideListModel::LeftOut, this, &TStudioWindow::TellLeftOut);
   connect(&thumbnails_, &TPictureLoader::Progress, this, &TStudioWindow::ThumbnailProgress);
   connect(slidePanel_, &TSlidePanel::Message, this, [this](const QString& m) { statusBar()->showMessage(m, 8000); });
+  connect(slidePanel_, &TSlidePanel::ShowPlaying, this, [this, tabs] {
+    tabs->setCurrentWidget(showPanel_);
+    showPanel_->setCurrentIndex(1);
+  });
   connect(showPanel_, &TShowPanel::Message, this, [this](const QString& m) { statusBar()->showMessage(m, 8000); });
   connect(&player_, &QProcess::finished, this, [this] {
     statusBar()->showMessage("The show ended", 4000);
@@ -183,7 +187,11 @@ void TStudioWindow::MakeActions() {
   connect(recent_, &QMenu::aboutToShow, this, &TStudioWindow::FillRecent);
   file->addSeparator();
   save_ = file->addAction("&Save", QKeySequence::Save, this, &TStudioWindow::Save);
-  file->addAction("Save &As…", QKeySequence::SaveAs, this, &TStudioWindow::SaveAs);
+  // Ctrl+Shift+S where the platform names no Save As key of its own (X11 without a desktop).
+  QAction* saveAs = file->addAction("Save &As…", this, &TStudioWindow::SaveAs);
+  saveAs->setShortcuts(QKeySequence::keyBindings(QKeySequence::SaveAs).isEmpty()
+                           ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}
+                           : QKeySequence::keyBindings(QKeySequence::SaveAs));
   file->addSeparator();
   buildAction_ = file->addAction("&Build Screen Saver…", QKeySequence(Qt::CTRL | Qt::Key_B), this,
                                  &TStudioWindow::BuildScreenSaver);
@@ -245,6 +253,11 @@ void TStudioWindow::MakeActions() {
   bar->addAction(play_);
   bar->addAction(buildAction_);
   add->setIconText("Add");
+  // The tool bar keeps its buttons in place: the menu's items tell what they undo and redo.
+  undo->setIconText("Undo");
+  redo->setIconText("Redo");
+  connect(undo, &QAction::changed, this, [undo] { undo->setToolTip(QString(undo->text()).remove('&')); });
+  connect(redo, &QAction::changed, this, [redo] { redo->setToolTip(QString(redo->text()).remove('&')); });
   play_->setIconText("Play");
   buildAction_->setIconText("Build");
   for (QAction* a : {duplicate_, delete_, earlier_, later_, effects_}) list_->addAction(a);

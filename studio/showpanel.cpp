@@ -45,8 +45,8 @@ QString TextUse(int entry) {
 }  // namespace
 
 TShowPanel::TShowPanel(TStudioDocument& document, QWidget* parent) : QTabWidget(parent), doc_(document) {
-  addTab(MakeAbout(), "&About");
-  addTab(MakePlaying(), "&Playing");
+  addTab(MakeAbout(), "A&bout");
+  addTab(MakePlaying(), "Pla&ying");
   addTab(MakeMusic(), "&Music");
   addTab(MakeTexts(), "Te&xts");
   connect(&doc_, &TStudioDocument::HeaderChanged, this, &TShowPanel::Refresh);
@@ -111,8 +111,8 @@ QWidget* TShowPanel::MakeAbout() {
   column->addStretch(1);
   form->addRow("Project &name:", TextField(hfProjectName, "Project name"));
   form->addRow("&Author:", TextField(hfAuthorName, "Author"));
-  form->addRow("&Web site:", TextField(hfWebSite, "Web site"));
-  form->addRow("&E-mail:", TextField(hfEMail, "E-mail"));
+  form->addRow("Web &site:", TextField(hfWebSite, "Web site"));
+  form->addRow("E-ma&il:", TextField(hfEMail, "E-mail"));
   form->addRow("&Version:", TextField(hfVersion, "Version"));
   form->addRow("&Copyright:", TextField(hfCopyright, "Copyright"));
   auto* description = new QPlainTextEdit;
@@ -129,7 +129,7 @@ QWidget* TShowPanel::MakeAbout() {
     text.replace("\r\n", "\n");
     if (description->toPlainText() != text) description->setPlainText(text);
   });
-  form->addRow("&Description:", description);
+  form->addRow("Desc&ription:", description);
   dialogPicture_ = new TFileField("The settings dialog's picture", PictureFilter());
   connect(dialogPicture_, &TFileField::Changed, this, [this](const QString& path) {
     if (!loading_) doc_.SetDialogPicture(path);
@@ -158,17 +158,17 @@ QWidget* TShowPanel::MakePlaying() {
   connect(seconds, &QSpinBox::valueChanged, this,
           [this](int v) { Edit({{hfDisplaySeconds, int32_t(v)}}, "Display time", kMergeSeconds); });
   refresh_.push_back([this, seconds] { seconds->setValue(doc_.Show().header.Int(hfDisplaySeconds, Defaults().DisplaySeconds)); });
-  form->addRow("&Each slide stays:", seconds);
+  form->addRow("Each slide st&ays:", seconds);
   auto* order = ChoiceField(hfRandomOrder, {"In the list's order", "At random"}, {0, 1});
   order->setToolTip("Order");
-  form->addRow("&Order:", order);
+  form->addRow("O&rder:", order);
   auto* fit = ChoiceField(hfFitMode, {"Actual size", "Shrunk to fit the screen", "Filling the screen (cropped)", "Stretched over the screen"},
                           {0, 1, 2, 3});
   fit->setToolTip("Fit");
   form->addRow("&Pictures are:", fit);
   auto* place = ChoiceField(hfRandomPosition, {"Centred", "At a random place"}, {0, 1});
   place->setToolTip("Position");
-  form->addRow("P&laced:", place);
+  form->addRow("Pla&ced:", place);
   auto* mode = ChoiceField(hfScreenTransitionMode,
                            {"The whole screen (background, caption and text with the picture)",
                             "Only the picture, over a background shown at once"},
@@ -177,7 +177,7 @@ QWidget* TShowPanel::MakePlaying() {
   form->addRow("&Transitions bring in:", mode);
   auto* menu = ChoiceField(hfMenuMode, {"Ends the show (as the user's settings say)", "Opens the show's menu"}, {0, 1});
   menu->setToolTip("Right click");
-  form->addRow("A &right click:", menu);
+  form->addRow("A right cl&ick:", menu);
   return page;
 }
 
@@ -188,10 +188,10 @@ QWidget* TShowPanel::MakeMusic() {
   music_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   column->addWidget(music_, 1);
   auto* buttons = new QHBoxLayout;
-  auto* add = new QPushButton("A&dd…");
+  auto* add = new QPushButton("&Add…");
   auto* remove = new QPushButton("&Remove");
   auto* up = new QPushButton("&Up");
-  auto* down = new QPushButton("Do&wn");
+  auto* down = new QPushButton("Dow&n");
   for (QPushButton* b : {add, remove, up, down}) buttons->addWidget(b);
   buttons->addStretch(1);
   column->addLayout(buttons);
@@ -243,32 +243,53 @@ void TShowPanel::MoveTrack(int by) {
 }
 
 QWidget* TShowPanel::MakeTexts() {
+  // The texts the show uses come first; the others it only carries along (a show made elsewhere
+  // may hold some), shown on request or when they hold a text.
+  std::vector<int> entries = {stFileNotFound, stMenuSetting, stMenuStop, stAboutVersion, stAboutMemory};
+  for (int k = 0; k < kSettingTextCount; ++k)
+    if (std::find(entries.begin(), entries.end(), k) == entries.end()) entries.push_back(k);
+  const int used = 5;
+  auto* page = new QWidget;
+  auto* column = new QVBoxLayout(page);
   texts_ = new QTableWidget(kSettingTextCount, 2);
   texts_->setHorizontalHeaderLabels({"Used for", "Text"});
   texts_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
   texts_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-  QStringList entries;
-  for (int k = 0; k < kSettingTextCount; ++k) entries << QString::number(k);
-  texts_->setVerticalHeaderLabels(entries);
-  for (int k = 0; k < kSettingTextCount; ++k) {
+  QStringList numbers;
+  for (int row = 0; row < kSettingTextCount; ++row) {
+    const int k = entries[size_t(row)];
+    numbers << QString::number(k);
     auto* use = new QTableWidgetItem(TextUse(k));
     use->setFlags(Qt::ItemIsEnabled);
-    texts_->setItem(k, 0, use);
-    texts_->setItem(k, 1, new QTableWidgetItem);
+    texts_->setItem(row, 0, use);
+    auto* text = new QTableWidgetItem;
+    text->setData(Qt::UserRole, k);
+    texts_->setItem(row, 1, text);
   }
+  texts_->setVerticalHeaderLabels(numbers);
+  column->addWidget(texts_, 1);
+  auto* all = new QCheckBox("Show &all 51 texts, also those the show does not use");
+  column->addWidget(all);
+  auto hide = [this, all] {
+    for (int row = used; row < kSettingTextCount; ++row)
+      texts_->setRowHidden(row, !all->isChecked() && texts_->item(row, 1)->text().isEmpty());
+  };
+  connect(all, &QCheckBox::toggled, this, hide);
   connect(texts_, &QTableWidget::cellChanged, this, [this](int row, int column) {
     if (loading_ || column != 1) return;
     const QString text = texts_->item(row, 1)->text();
-    const uint8_t tag = uint8_t(kFirstSettingTextTag + row);
+    const uint8_t tag = uint8_t(kFirstSettingTextTag + texts_->item(row, 1)->data(Qt::UserRole).toInt());
     Edit({{tag, text.isEmpty() ? std::nullopt : std::optional<TFieldValue>(text)}}, "Interface text");
   });
-  refresh_.push_back([this] {
-    for (int k = 0; k < kSettingTextCount; ++k) {
-      const QString text = doc_.Show().header.Text(uint8_t(kFirstSettingTextTag + k));
-      if (texts_->item(k, 1)->text() != text) texts_->item(k, 1)->setText(text);
+  refresh_.push_back([this, hide] {
+    for (int row = 0; row < kSettingTextCount; ++row) {
+      QTableWidgetItem* item = texts_->item(row, 1);
+      const QString text = doc_.Show().header.Text(uint8_t(kFirstSettingTextTag + item->data(Qt::UserRole).toInt()));
+      if (item->text() != text) item->setText(text);
     }
+    hide();
   });
-  return texts_;
+  return page;
 }
 
 }  // namespace sf

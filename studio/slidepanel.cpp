@@ -330,7 +330,7 @@ QWidget* TSlidePanel::MakeTransition() {
   auto* row = new QHBoxLayout;
   effects_ = new QLabel(box);
   effects_->setObjectName("effects");
-  auto* choose = new QPushButton("C&hoose effects…", box);
+  auto* choose = new QPushButton("Choose effect&s…", box);
   row->addWidget(effects_, 1);
   row->addWidget(choose);
   form->addRow("Effects:", row);
@@ -358,12 +358,19 @@ QWidget* TSlidePanel::MakeTransition() {
 }
 
 QWidget* TSlidePanel::MakeOptions() {
-  auto* box = new QGroupBox("O&ptions", body_);
+  auto* box = new QGroupBox("Opt&ions", body_);
   auto* column = new QVBoxLayout(box);
   music_ = new QCheckBox("The &music plays on during this slide", box);
   transparent_ = new QCheckBox("Trans&parent: the colour of the picture's top-left pixel shows the background", box);
   column->addWidget(music_);
   column->addWidget(transparent_);
+  // The show keeps these for all its slides alike: said where the author looks for them.
+  auto* whole = new QLabel("How long a slide stays, how its picture is fitted and where it is placed are the same "
+                           "for every slide: <a href=\"playing\">Whole show, Playing</a>.",
+                           box);
+  whole->setWordWrap(true);
+  column->addWidget(whole);
+  connect(whole, &QLabel::linkActivated, this, &TSlidePanel::ShowPlaying);
   connect(music_, &QCheckBox::clicked, this, [this](bool on) { Edit({{pfMusicDuringSlide, on}}, "Music during the slide"); });
   connect(transparent_, &QCheckBox::clicked, this, [this](bool on) { Edit({{pfTransparent, on}}, "Transparent"); });
   return box;

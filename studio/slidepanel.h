@@ -36,6 +36,8 @@ class TSlidePanel : public QWidget {
  signals:
   // A message for the status bar (an edit that a field refused).
   void Message(const QString& text);
+  // The author asked for the show's settings of how slides play.
+  void ShowPlaying();
 
  private:
   // The widgets of a caption or of the text block.

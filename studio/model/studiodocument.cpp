@@ -38,6 +38,15 @@ TSortedFiles SortFiles(const QStringList& paths, const TLeftOut& leftOut) {
     switch (FileRoleByName(file)) {
       case TFileRole::Unknown: leftOut(file, "not a picture, flash movie, video clip or sound by its name"); break;
       case TFileRole::Sound: sorted.sounds << path; break;
+      case TFileRole::Picture:
+        // ".scr" also names a picture format, and a show built beside its pictures would come back
+        // as a slide that does not decode.
+        if (QString why; QFileInfo(file).suffix().compare("scr", Qt::CaseInsensitive) == 0 && OpenShow(file, why)) {
+          leftOut(file, "a show file, not a picture: File > Open edits its show");
+          break;
+        }
+        sorted.slides << path;
+        break;
       default: sorted.slides << path; break;
     }
   }

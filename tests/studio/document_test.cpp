@@ -223,14 +223,21 @@ TEST(StudioDocument, NewShowSortsFilesAndTellsWhatItLeavesOut) {
   Put(folder, "notes.txt", "words");
   Put(folder, "tune.mp3", "not really a tune");
   Put(folder, "clip.mp4", "not really a clip");
+  // A show built into the folder of its pictures is no picture of the next show.
+  TStudioDocument built;
+  built.NewShow({folder + "/red.png"}, kIgnore);
+  const QString player = QString::fromStdString(WriteFile("sorting-player", "#!/bin/sh\nexit 0\n"));
+  ASSERT_TRUE(Pack(built.Show(), player, folder + "/sorting.scr").Ok());
+  Put(folder, "damaged.scr", "not a show");
   QStringList left;
   TStudioDocument doc;
   doc.NewShow({folder, folder + "/missing.png"}, [&](const QString& p, const QString& why) { left << QFileInfo(p).fileName() + ": " + why; });
-  EXPECT_EQ(Files(doc), (QStringList{"clip", "img2", "img10", "red"}));
+  EXPECT_EQ(Files(doc), (QStringList{"clip", "damaged", "img2", "img10", "red"}));
   EXPECT_EQ(doc.Slide(0).fields.Int(pfSlideKind, 0), 2);
   EXPECT_EQ(doc.Show().music.size(), 1);
   EXPECT_EQ(left, (QStringList{"missing.png: no such file or folder",
-                               "notes.txt: not a picture, flash movie, video clip or sound by its name"}));
+                               "notes.txt: not a picture, flash movie, video clip or sound by its name",
+                               "sorting.scr: a show file, not a picture: File > Open edits its show"}));
   EXPECT_EQ(doc.Show().header.Text(hfProjectName), QDir(folder).dirName() + ".scr");
   EXPECT_FALSE(doc.Modified());
   EXPECT_TRUE(doc.Path().isEmpty());

@@ -1,7 +1,15 @@
 // The property panels over the document, offscreen: what several selected slides have in common,
 // edits that reach every selected slide as one step, the lines of a text block as the show
 // stores them, and the show's fields.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QGroupBox>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <map>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
@@ -10,9 +18,11 @@
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "studio/mainwindow.h"
 #include "studio/showpanel.h"
 #include "studio/slidepanel.h"
 #include "tests/common/testutil.h"
@@ -28,8 +38,8 @@ struct Panels {
   TPictureLoader pictures{QSize(64, 48), 1};
   TSlidePanel slide{doc, pictures};
   TShowPanel show{doc};
+  QString folder = QString::fromStdString(ScratchDir("panels"));
   Panels() {
-    const QString folder = QString::fromStdString(ScratchDir("panels"));
     for (const char* c : {"red", "lime", "blue"}) {
       QImage image(16, 16, QImage::Format_RGB32);
       image.fill(QColor(c));
@@ -166,4 +176,88 @@ TEST(ShowPanel, EditsTheHeaderAndFollowsUndo) {
   EXPECT_TRUE(name->text().endsWith("panels.scr"));
   EXPECT_EQ(description->toPlainText(), "");
   EXPECT_FALSE(p.doc.Modified());
+}
+
+// The interface texts the show uses come first; a row edits its own entry, whatever its place.
+TEST(ShowPanel, InterfaceTextsInUseComeFirstAndEditTheirOwnEntry) {
+  Panels p;
+  (void)p.doc.SetHeaderFields({{uint8_t(kFirstSettingTextTag + 3), QString("carried")}}, "Text");
+  auto* texts = p.show.findChild<QTableWidget*>();
+  ASSERT_NE(texts, nullptr);
+  EXPECT_EQ(texts->verticalHeaderItem(0)->text(), "44") << "the missing file's message first";
+  texts->item(0, 1)->setText("No %s here");
+  EXPECT_EQ(p.doc.Show().header.Text(uint8_t(kFirstSettingTextTag + 44)), "No %s here");
+  EXPECT_FALSE(p.doc.Show().header.Has(uint8_t(kFirstSettingTextTag + 0)));
+  int shown = 0, carried = -1;
+  for (int row = 0; row < texts->rowCount(); ++row) {
+    if (!texts->isRowHidden(row)) ++shown;
+    if (texts->verticalHeaderItem(row)->text() == "3") carried = row;
+  }
+  EXPECT_EQ(shown, 6) << "the five in use and the one that holds a text";
+  ASSERT_GE(carried, 5);
+  EXPECT_FALSE(texts->isRowHidden(carried));
+  EXPECT_EQ(texts->item(carried, 1)->text(), "carried");
+  for (QCheckBox* all : p.show.findChildren<QCheckBox*>())
+    if (all->text().startsWith("Show &all")) all->setChecked(true);
+  for (int row = 0; row < texts->rowCount(); ++row) EXPECT_FALSE(texts->isRowHidden(row)) << row;
+}
+
+namespace {
+
+// The letter after a single '&' of a text, or none.
+QChar Mnemonic(const QString& text) {
+  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] != '&') return text[i + 1].toLower();
+    ++i;
+  }
+  return {};
+}
+
+// Which widgets that can be seen and used answer to each Alt+letter in the window as it stands.
+std::map<QChar, QStringList> Mnemonics(QMainWindow& window) {
+  std::map<QChar, QStringList> keys;
+  auto add = [&](const QString& text) {
+    if (const QChar c = Mnemonic(text); !c.isNull()) keys[c] << QString(text).remove('&');
+  };
+  for (QAction* a : window.menuBar()->actions()) add(a->text());
+  for (QWidget* w : window.findChildren<QWidget*>()) {
+    if (!w->isVisible() || !w->isEnabled()) continue;
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) add(b->text());
+    else if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy()) add(l->text());
+    else if (auto* g = qobject_cast<QGroupBox*>(w)) add(g->title());
+    else if (auto* t = qobject_cast<QTabBar*>(w))
+      for (int i = 0; i < t->count(); ++i) add(t->tabText(i));
+  }
+  return keys;
+}
+
+}  // namespace
+
+// Every Alt+letter of the window reaches one field, on each page: a letter two fields share
+// only moves between them, and one that a menu shares opens nothing.
+TEST(StudioWindow, EachMnemonicOfAPageIsItsOwn) {
+  Panels p;  // its folder of pictures
+  TStudioWindow window;
+  window.OpenArguments({p.folder});
+  window.resize(1100, 900);
+  window.show();
+  auto* tabs = window.findChild<QTabWidget*>();  // the slide's and the show's pages
+  ASSERT_NE(tabs, nullptr);
+  auto* showTabs = window.findChild<TShowPanel*>();
+  auto check = [&](const QString& page) {
+    for (const auto& [key, owners] : Mnemonics(window))
+      EXPECT_EQ(owners.size(), 1) << "Alt+" << QString(key).toStdString() << " on " << page.toStdString() << ": "
+                                  << owners.join(", ").toStdString();
+  };
+  auto* list = window.findChild<QListView*>();
+  list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+  ASSERT_TRUE(window.findChild<QLineEdit*>("caption")->isEnabled()) << "a slide is selected";
+  tabs->setCurrentIndex(0);
+  check("the slide's page");
+  tabs->setCurrentIndex(1);
+  for (int i = 0; i < showTabs->count(); ++i) {
+    showTabs->setCurrentIndex(i);
+    check("the show's page " + showTabs->tabText(i));
+  }
 }
