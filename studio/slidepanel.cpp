@@ -30,7 +30,20 @@ QStringList GradientStyleNames() {
 namespace {
 
 // Merge ids: typing into one field is one step.
-enum { kMergeCaption = 1001, kMergeText, kMergeCaptionXY, kMergeTextXY, kMergeSpeed, kMergeTiles };
+enum { kMergeCaption = 1001, kMergeText, kMergeCaptionXY, kMergeTextXY, kMergeSpeed, kMergeTiles, kMergeFlashEnd };
+
+// The flash control's alignment flags (1 left, 2 right, 4 top, 8 bottom) by the names offered.
+const std::vector<int32_t> kAlignFlags = {0, 5, 4, 6, 1, 2, 9, 8, 10};
+// The flash slide's end modes by the names offered: at the movie's end, at a frame, after a
+// time, never.
+const std::vector<int32_t> kEndModes = {3, 0, 1, 2};
+
+// The index of a value among those offered, or none.
+std::optional<int> IndexOf(const std::vector<int32_t>& values, std::optional<int32_t> v) {
+  if (!v) return std::nullopt;
+  const auto it = std::find(values.begin(), values.end(), *v);
+  return it == values.end() ? std::nullopt : std::optional<int>(int(it - values.begin()));
+}
 
 // The background kinds the panel offers, as the fields give them.
 enum TBackgroundChoice { bgSolid, bgRandomColour, bgGradient, bgPicture, bgCentredPicture, bgTiledPicture, bgOther };
@@ -77,6 +90,14 @@ QString FontText(const TFieldSet& f, uint8_t fontTag, int32_t defaultHeight) {
   return text;
 }
 
+void SetTristate(QCheckBox* box, std::optional<bool> value) {
+  box->setTristate(!value.has_value());
+  box->setCheckState(!value ? Qt::PartiallyChecked : *value ? Qt::Checked : Qt::Unchecked);
+}
+
+void SetCombo(QComboBox* box, std::optional<int> index) { box->setCurrentIndex(index ? *index : -1); }
+
+
 }  // namespace
 
 template <typename T>
@@ -112,6 +133,7 @@ TSlidePanel::TSlidePanel(TStudioDocument& document, TPictureLoader& pictures, QW
   column->addWidget(MakeTextGroup(text_, "&Text", true));
   column->addWidget(MakeBackground());
   column->addWidget(MakeTransition());
+  column->addWidget(MakeMedium());
   column->addWidget(MakeOptions());
   column->addStretch(1);
   scroll->setWidget(body_);
@@ -376,19 +398,105 @@ QWidget* TSlidePanel::MakeOptions() {
   return box;
 }
 
+QWidget* TSlidePanel::MakeMedium() {
+  auto* both = new QWidget(body_);
+  auto* column = new QVBoxLayout(both);
+  column->setContentsMargins(0, 0, 0, 0);
+  clipBox_ = new QGroupBox("&Video clip", both);
+  clipBox_->setObjectName("clip");
+  auto* clip = new QFormLayout(clipBox_);
+  videoSize_ = new QComboBox(clipBox_);
+  videoSize_->addItems({"Its own size", "Twice its size", "A quarter of the screen's width", "Half the screen's width",
+                        "The screen's width divided by 1.41", "The screen's width"});
+  clip->addRow("Size:", videoSize_);
+  connect(videoSize_, &QComboBox::activated, this, [this](int i) { Edit({{pfVideoSizeMode, int32_t(i)}}, "Video size"); });
+  column->addWidget(clipBox_);
+
+  movieBox_ = new QGroupBox("Fl&ash movie", both);
+  movieBox_->setObjectName("movie");
+  auto* movie = new QFormLayout(movieBox_);
+  flashScale_ = new QComboBox(movieBox_);
+  flashScale_->addItems({"All of it, as large as fits", "The screen filled, edges cut off", "Stretched over the screen",
+                         "Its own size"});
+  movie->addRow("Scale:", flashScale_);
+  connect(flashScale_, &QComboBox::activated, this, [this](int i) { Edit({{pfFlashScaleMode, int32_t(i)}}, "Movie scale"); });
+  auto* placeRow = new QHBoxLayout;
+  flashAlign_ = new QComboBox(movieBox_);
+  flashAlign_->setObjectName("movieAlign");
+  flashAlign_->addItems({"Centre", "Top left", "Top centre", "Top right", "Middle left", "Middle right", "Bottom left",
+                         "Bottom centre", "Bottom right"});
+  flashColor_ = new TColorButton(false, movieBox_);
+  flashColor_->setToolTip("The colour around the movie");
+  placeRow->addWidget(flashAlign_, 1);
+  placeRow->addWidget(flashColor_);
+  movie->addRow("Place:", placeRow);
+  connect(flashAlign_, &QComboBox::activated, this,
+          [this](int i) { Edit({{pfFlashAlignMode, kAlignFlags[size_t(i)]}}, "Movie place"); });
+  connect(flashColor_, &TColorButton::Chosen, this, [this](std::optional<TColor> c) {
+    if (c) Edit({{pfFlashBackgroundColor, int32_t(*c)}}, "Movie colour");
+  });
+  auto* endRow = new QHBoxLayout;
+  flashEnd_ = new QComboBox(movieBox_);
+  flashEnd_->setObjectName("movieEnd");
+  flashEnd_->addItems({"When the movie stops", "At a frame", "After a time", "Never (only a close event ends it)"});
+  flashEndFrame_ = new QSpinBox(movieBox_);
+  flashEndFrame_->setRange(0, 65535);
+  flashEndFrame_->setPrefix("frame ");
+  flashEndSeconds_ = new QSpinBox(movieBox_);
+  flashEndSeconds_->setObjectName("movieSeconds");
+  flashEndSeconds_->setRange(0, 24 * 3600);
+  flashEndSeconds_->setSuffix(" s");
+  endRow->addWidget(flashEnd_, 1);
+  endRow->addWidget(flashEndFrame_);
+  endRow->addWidget(flashEndSeconds_);
+  movie->addRow("Ends:", endRow);
+  connect(flashEnd_, &QComboBox::activated, this, [this](int i) { Edit({{pfFlashEndMode, kEndModes[size_t(i)]}}, "Movie end"); });
+  connect(flashEndFrame_, &QSpinBox::valueChanged, this,
+          [this](int v) { Edit({{pfFlashEndFrame, int32_t(v)}}, "Movie end", kMergeFlashEnd); });
+  connect(flashEndSeconds_, &QSpinBox::valueChanged, this,
+          [this](int v) { Edit({{pfFlashEndSeconds, int32_t(v)}}, "Movie end", kMergeFlashEnd); });
+  flashMove_ = new QCheckBox("The movie takes the mouse's moves", movieBox_);
+  flashClick_ = new QCheckBox("The movie takes the mouse's clicks", movieBox_);
+  movie->addRow(flashMove_);
+  movie->addRow(flashClick_);
+  connect(flashMove_, &QCheckBox::clicked, this, [this](bool on) { Edit({{pfFlashMouseMove, on}}, "Movie mouse"); });
+  connect(flashClick_, &QCheckBox::clicked, this, [this](bool on) { Edit({{pfFlashMouseClick, on}}, "Movie mouse"); });
+  column->addWidget(movieBox_);
+  return both;
+}
+
+void TSlidePanel::RefreshMedium() {
+  const TPictureInfo& d = Defaults();
+  const auto kind = Common<int>([&](const TFieldSet& f) { return f.Int(pfSlideKind, d.SlideKind); });
+  clipBox_->setVisible(kind == 2);
+  movieBox_->setVisible(kind == 1);
+  if (kind == 2) {
+    const auto size = Common<int>([&](const TFieldSet& f) { return f.Int(pfVideoSizeMode, d.VideoSizeMode); });
+    SetCombo(videoSize_, size && *size >= 0 && *size <= 5 ? size : std::nullopt);
+  }
+  if (kind != 1) return;
+  const auto scale = Common<int>([&](const TFieldSet& f) { return f.Int(pfFlashScaleMode, d.FlashScaleMode); });
+  SetCombo(flashScale_, scale && *scale >= 0 && *scale <= 3 ? scale : std::nullopt);
+  SetCombo(flashAlign_, IndexOf(kAlignFlags, Common<int32_t>([&](const TFieldSet& f) { return f.Int(pfFlashAlignMode, d.FlashAlignMode); })));
+  const auto colour = Common<int>([&](const TFieldSet& f) { return f.Int(pfFlashBackgroundColor, int32_t(d.FlashBackgroundColor)); });
+  flashColor_->SetColor(TColor(colour.value_or(0)), !colour.has_value());
+  // Any mode but the first three ends with the movie, as the player reads it.
+  const auto end = Common<int32_t>([&](const TFieldSet& f) {
+    const int32_t m = f.Int(pfFlashEndMode, d.FlashEndMode);
+    return m >= 0 && m <= 2 ? m : 3;
+  });
+  SetCombo(flashEnd_, IndexOf(kEndModes, end));
+  flashEndFrame_->setValue(Common<int>([&](const TFieldSet& f) { return f.Int(pfFlashEndFrame, d.FlashEndFrame); }).value_or(0));
+  flashEndSeconds_->setValue(Common<int>([&](const TFieldSet& f) { return f.Int(pfFlashEndSeconds, d.FlashEndSeconds); }).value_or(0));
+  flashEndFrame_->setVisible(end == 0);
+  flashEndSeconds_->setVisible(end == 1);
+  SetTristate(flashMove_, Common<bool>([&](const TFieldSet& f) { return f.Bool(pfFlashMouseMove, d.FlashMouseMove); }));
+  SetTristate(flashClick_, Common<bool>([&](const TFieldSet& f) { return f.Bool(pfFlashMouseClick, d.FlashMouseClick); }));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Showing the selection.
 
-namespace {
-
-void SetTristate(QCheckBox* box, std::optional<bool> value) {
-  box->setTristate(!value.has_value());
-  box->setCheckState(!value ? Qt::PartiallyChecked : *value ? Qt::Checked : Qt::Unchecked);
-}
-
-void SetCombo(QComboBox* box, std::optional<int> index) { box->setCurrentIndex(index ? *index : -1); }
-
-}  // namespace
 
 void TSlidePanel::Refresh() {
   slides_.removeIf([this](int s) { return s >= doc_.SlideCount(); });
@@ -410,6 +518,7 @@ void TSlidePanel::Refresh() {
   speedBox_->setSpecialValueText(speed ? QString() : QString("(several)"));
   SetTristate(music_, Common<bool>([](const TFieldSet& f) { return f.Bool(pfMusicDuringSlide, Defaults().MusicDuringSlide); }));
   SetTristate(transparent_, Common<bool>([](const TFieldSet& f) { return f.Bool(pfTransparent, Defaults().Transparent); }));
+  RefreshMedium();
   loading_ = false;
 }
 

@@ -57,6 +57,8 @@ class TSlidePanel : public QWidget {
   QWidget* MakeBackground();
   QWidget* MakeTransition();
   QWidget* MakeOptions();
+  QWidget* MakeMedium();
+  void RefreshMedium();
   void Refresh();
   void RefreshText(TTextGroup& g);
   void RefreshBackground();
@@ -91,6 +93,15 @@ class TSlidePanel : public QWidget {
   QSpinBox* speedBox_ = nullptr;
   QCheckBox* music_ = nullptr;
   QCheckBox* transparent_ = nullptr;
+  // A video clip's size, a flash movie's scale, alignment, colour, end and mouse; shown when
+  // every selected slide is a clip, or every one a movie.
+  QGroupBox* clipBox_ = nullptr;
+  QComboBox* videoSize_ = nullptr;
+  QGroupBox* movieBox_ = nullptr;
+  QComboBox *flashScale_ = nullptr, *flashAlign_ = nullptr, *flashEnd_ = nullptr;
+  QSpinBox *flashEndFrame_ = nullptr, *flashEndSeconds_ = nullptr;
+  TColorButton* flashColor_ = nullptr;
+  QCheckBox *flashMove_ = nullptr, *flashClick_ = nullptr;
 };
 
 // The names of the nine places and of the custom point, by position code 0 to 9.

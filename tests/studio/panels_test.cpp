@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <map>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -131,6 +132,41 @@ TEST(SlidePanel, BackgroundKindsAndEffectsAsTheAuthorReadsThem) {
   EXPECT_EQ(p.Find<QLabel>(p.slide, "effects")->text(), "Fan wipe");
   p.slide.SetSelection({0, 2});
   EXPECT_EQ(p.Find<QLabel>(p.slide, "effects")->text(), "(several)");
+}
+
+// A movie's and a clip's own settings show for slides all of that kind, and read the player's
+// values: an end mode the player takes as "when the movie stops" shows as that.
+TEST(SlidePanel, MovieAndClipSettingsShowForTheirKindOnly) {
+  Panels p;
+  p.slide.resize(600, 1400);
+  p.slide.show();
+  (void)p.doc.SetSlideFields({0, 1}, {{pfSlideKind, int32_t(1)}, {pfFlashEndMode, int32_t(7)}}, "Movies");
+  (void)p.doc.SetSlideFields({2}, {{pfSlideKind, int32_t(2)}, {pfVideoSizeMode, int32_t(4)}}, "Clip");
+  auto* movie = p.Find<QGroupBox>(p.slide, "movie");
+  auto* clip = p.Find<QGroupBox>(p.slide, "clip");
+  p.slide.SetSelection({1, 2});
+  EXPECT_FALSE(movie->isVisible());
+  EXPECT_FALSE(clip->isVisible()) << "a movie and a clip share no such setting";
+  p.slide.SetSelection({2});
+  EXPECT_TRUE(clip->isVisible());
+  EXPECT_EQ(clip->findChild<QComboBox*>()->currentIndex(), 4);
+  p.slide.SetSelection({0, 1});
+  EXPECT_TRUE(movie->isVisible());
+  auto* end = p.Find<QComboBox>(p.slide, "movieEnd");
+  EXPECT_EQ(end->currentText(), "When the movie stops");
+  emit end->activated(2);  // after a time
+  auto* seconds = p.Find<QSpinBox>(p.slide, "movieSeconds");
+  EXPECT_TRUE(seconds->isVisible());
+  seconds->setValue(12);
+  for (int s : {0, 1}) {
+    EXPECT_EQ(p.doc.Slide(s).fields.Int(pfFlashEndMode, -1), 1) << s;
+    EXPECT_EQ(p.doc.Slide(s).fields.Int(pfFlashEndSeconds, -1), 12) << s;
+  }
+  auto* align = p.Find<QComboBox>(p.slide, "movieAlign");
+  emit align->activated(8);  // bottom right
+  EXPECT_EQ(p.doc.Slide(0).fields.Int(pfFlashAlignMode, -1), 10);
+  p.doc.UndoStack().undo();
+  EXPECT_EQ(align->currentText(), "Centre");
 }
 
 // The slide panel scrolls: a wheel turned over its fields on the way down must change nothing.
@@ -255,6 +291,10 @@ TEST(StudioWindow, EachMnemonicOfAPageIsItsOwn) {
   ASSERT_TRUE(window.findChild<QLineEdit*>("caption")->isEnabled()) << "a slide is selected";
   tabs->setCurrentIndex(0);
   check("the slide's page");
+  (void)window.Document().SetSlideFields({0}, {{pfSlideKind, int32_t(1)}}, "Movie");
+  check("a movie's page");
+  (void)window.Document().SetSlideFields({0}, {{pfSlideKind, int32_t(2)}}, "Clip");
+  check("a clip's page");
   tabs->setCurrentIndex(1);
   for (int i = 0; i < showTabs->count(); ++i) {
     showTabs->setCurrentIndex(i);
