@@ -52,8 +52,9 @@ void TReplaceRecordsCommand::redo() { doc_.ApplyReplace(records_, after_); }
 void TReplaceRecordsCommand::undo() { doc_.ApplyReplace(records_, before_); }
 
 bool TReplaceRecordsCommand::mergeWith(const QUndoCommand* other) {
-  const auto* o = static_cast<const TReplaceRecordsCommand*>(other);
-  if (o->records_ != records_) return false;
+  // Qt merges by id alone: a command of another kind with the same id is not merged.
+  const auto* o = dynamic_cast<const TReplaceRecordsCommand*>(other);
+  if (!o || o->records_ != records_) return false;
   after_ = o->after_;
   // A merge that comes back to where it began is no step at all.
   if (after_ == before_) setObsolete(true);
@@ -68,7 +69,9 @@ void THeaderCommand::redo() { doc_.ApplyHeader(after_); }
 void THeaderCommand::undo() { doc_.ApplyHeader(before_); }
 
 bool THeaderCommand::mergeWith(const QUndoCommand* other) {
-  after_ = static_cast<const THeaderCommand*>(other)->after_;
+  const auto* o = dynamic_cast<const THeaderCommand*>(other);
+  if (!o) return false;
+  after_ = o->after_;
   if (after_ == before_) setObsolete(true);
   return true;
 }

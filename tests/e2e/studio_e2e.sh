@@ -142,10 +142,10 @@ waitgone "$app" 10 || fail "the studio did not end after Discard"
 "$studio" "$work/out/Made.scr" >>"$work/show.log" 2>&1 &
 app=$!
 pids+=($app)
-for _ in $(seq 50); do [ "$(xdotool search --pid "$app" --name "Extract" 2>/dev/null)" ] && break; sleep 0.1; done
-sleep 0.5
+for _ in $(seq 150); do [ "$(xdotool search --onlyvisible --pid "$app" --name "Extract" 2>/dev/null)" ] && break; sleep 0.1; done
+sleep 1
 xdotool key Return
-for _ in $(seq 50); do [ -s "$work/out/Made/manifest.json" ] && break; sleep 0.1; done
+for _ in $(seq 200); do [ -s "$work/out/Made/manifest.json" ] && break; sleep 0.1; done
 [ -s "$work/out/Made/manifest.json" ] || fail "the show file was not opened into the folder beside it"
 grep -q '"Caption": "Hello studio"' "$work/out/Made/manifest.json" || fail "the opened show lost the caption"
 for _ in $(seq 50); do
