@@ -155,6 +155,7 @@ TStudioWindow::TStudioWindow()
   connect(&player_, &QProcess::finished, this, [this] {
     statusBar()->showMessage("The show ended", 4000);
     play_->setEnabled(true);
+    playHere_->setEnabled(true);
     activateWindow();  // the keyboard comes back from the show
   });
 
@@ -231,7 +232,11 @@ void TStudioWindow::MakeActions() {
                                &TSlidePanel::ChooseEffects);
 
   QMenu* show = menuBar()->addMenu("Sho&w");
-  play_ = show->addAction("&Play", QKeySequence(Qt::Key_F5), this, &TStudioWindow::Play);
+  play_ = show->addAction("&Play", QKeySequence(Qt::Key_F5), this, [this] { Play(); });
+  playHere_ = show->addAction("Play from &This Slide", QKeySequence(Qt::SHIFT | Qt::Key_F5), this, [this] {
+    const QList<int> s = SelectedSlides();
+    Play(s.isEmpty() ? 0 : s.front());
+  });
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->addAction("&About ShowForge Studio", this, [this] {
@@ -486,10 +491,11 @@ void TStudioWindow::ThumbnailProgress(int done, int asked) {
 // ---------------------------------------------------------------------------------------------
 // Building, playing, installing.
 
-void TStudioWindow::Build(const QString& output, const QString& what, std::function<void(const TResult&)> done) {
+void TStudioWindow::Build(const TShowDocument& show, const QString& output, const QString& what,
+                          std::function<void(const TResult&)> done) {
   if (build_) return;
-  for (QAction* a : {buildAction_, play_, install_}) a->setEnabled(false);
-  build_ = std::make_unique<TBuildTask>(doc_.Show(), DefaultPlayer(), output);
+  for (QAction* a : {buildAction_, play_, playHere_, install_}) a->setEnabled(false);
+  build_ = std::make_unique<TBuildTask>(show, DefaultPlayer(), output);
   auto* dialog = new QProgressDialog(what, "&Stop", 0, 1000, this);
   dialog->setWindowTitle("ShowForge Studio");
   dialog->setWindowModality(Qt::WindowModal);
@@ -502,7 +508,7 @@ void TStudioWindow::Build(const QString& output, const QString& what, std::funct
     dialog->reset();
     dialog->deleteLater();
     build_.release()->deleteLater();
-    for (QAction* a : {buildAction_, play_, install_}) a->setEnabled(true);
+    for (QAction* a : {buildAction_, play_, playHere_, install_}) a->setEnabled(true);
     done(result);
   });
   build_->Start();
@@ -537,7 +543,7 @@ void TStudioWindow::BuildScreenSaver() {
   if (output.isEmpty()) return;
   if (QFileInfo(output).suffix().isEmpty()) output += ".scr";
   settings.setValue(key, output);
-  Build(output, "Building " + output + "…", [this, output](const TResult& r) {
+  Build(doc_.Show(), output, "Building " + output + "…", [this, output](const TResult& r) {
     if (r.cancelled) {
       statusBar()->showMessage("The build was stopped; " + output + " was left as it was", 8000);
     } else if (!r.Ok()) {
@@ -549,7 +555,7 @@ void TStudioWindow::BuildScreenSaver() {
   });
 }
 
-void TStudioWindow::Play() {
+void TStudioWindow::Play(int first) {
   if (doc_.SlideCount() == 0 || player_.state() != QProcess::NotRunning) return;
   const QString folder = PrivateTempDir();
   if (folder.isEmpty()) {
@@ -557,7 +563,7 @@ void TStudioWindow::Play() {
     return;
   }
   const QString show = folder + StoredFileName(ShowName() + ".scr");
-  Build(show, "Preparing the show…", [this, show](const TResult& r) {
+  Build(doc_.ShowFromSlide(first), show, "Preparing the show…", [this, show](const TResult& r) {
     if (!r.Ok()) {
       if (!r.cancelled) QMessageBox::critical(this, "Play", "The show cannot be played: " + r.error);
       return;
@@ -569,6 +575,7 @@ void TStudioWindow::Play() {
       return;
     }
     play_->setEnabled(false);
+    playHere_->setEnabled(false);
     statusBar()->showMessage("Playing the show: Escape ends it");
   });
 }
@@ -579,7 +586,7 @@ void TStudioWindow::InstallForXScreenSaver() {
   if (folder.isEmpty()) return;
   // The installed copy is named after the show file it comes from.
   const QString show = folder + StoredFileName(ShowName() + ".scr");
-  Build(show, "Preparing the show…", [this, show](const TResult& r) {
+  Build(doc_.Show(), show, "Preparing the show…", [this, show](const TResult& r) {
     if (!r.Ok()) {
       if (!r.cancelled) QMessageBox::critical(this, "Install for XScreenSaver", "The show was not installed: " + r.error);
       return;

@@ -56,9 +56,11 @@ class TStudioWindow : public QMainWindow {
   void SelectionChanged();
   void TellLeftOut(const QStringList& messages);
   // Packs the show to output in the background; then calls done with the result.
-  void Build(const QString& output, const QString& what, std::function<void(const TResult&)> done);
+  void Build(const TShowDocument& show, const QString& output, const QString& what,
+             std::function<void(const TResult&)> done);
   void BuildScreenSaver();
-  void Play();
+  // Plays the show from slide `first` on.
+  void Play(int first = 0);
   void InstallForXScreenSaver();
   QString ShowName() const;
   void ThumbnailProgress(int done, int asked);
@@ -79,7 +81,7 @@ class TStudioWindow : public QMainWindow {
   QString playFolder_;
   QElapsedTimer thumbnailClock_;
 
-  QAction *save_ = nullptr, *play_ = nullptr, *buildAction_ = nullptr, *install_ = nullptr;
+  QAction *save_ = nullptr, *play_ = nullptr, *playHere_ = nullptr, *buildAction_ = nullptr, *install_ = nullptr;
   QAction *duplicate_ = nullptr, *delete_ = nullptr, *earlier_ = nullptr, *later_ = nullptr, *effects_ = nullptr;
 };
 

@@ -365,6 +365,16 @@ QList<int> TStudioDocument::DuplicateSlides(QList<int> slides) {
   return copies;
 }
 
+TShowDocument TStudioDocument::ShowFromSlide(int first) const {
+  if (first <= 0 || first >= SlideCount()) return show_;
+  TStudioDocument copy;
+  copy.Reset(show_, path_);
+  QList<int> before;
+  for (int s = 0; s < first; ++s) before << s;
+  copy.MoveSlides(before, copy.SlideCount());
+  return copy.Show();
+}
+
 QList<int> TStudioDocument::MoveSlides(QList<int> slides, int before) {
   slides = Valid(slides);
   if (slides.isEmpty()) return {};

@@ -109,6 +109,11 @@ class TStudioDocument : public QObject {
   void SetMusic(const QStringList& music, const QString& what);
   void SetDialogPicture(const QString& file);
 
+  // The show as it plays from slide `first` on: the slides before it moved after the last, as
+  // MoveSlides moves them (background pictures and each slide's data stay its own). The show
+  // itself is not changed.
+  TShowDocument ShowFromSlide(int first) const;
+
   // What the commands apply (commands.cpp); each tells the views.
   void ApplyInsert(const std::vector<int>& records, const std::vector<TSlideEntry>& entries);
   void ApplyRemove(const std::vector<int>& records);

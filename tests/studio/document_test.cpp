@@ -8,6 +8,7 @@
 
 #include "authoring/manifest.h"
 #include "authoring/pack.h"
+#include "player/slidemath.h"
 #include "studio/model/studiodocument.h"
 #include "tests/common/testutil.h"
 #include "tests/studio/studioutil.h"
@@ -137,6 +138,25 @@ TEST(StudioDocument, MovesAtTheEdgesAndAroundBackgroundPictures) {
   f.doc.AddFiles(99, {f.folder + "/red.png"}, kIgnore);
   EXPECT_EQ(f.doc.SlideCount(), 6);
   EXPECT_EQ(f.doc.BackgroundRecords(), std::vector<int>{6});
+}
+
+// Playing from a slide: the slides before it follow the last, each keeping its background
+// picture; the show the author edits stays as it was.
+TEST(StudioDocument, TheShowFromASlideOnLeavesTheShowAsItWas) {
+  Fixture f("from");
+  const QString back = Pictures("from-back", {"gray"});
+  f.doc.SetBackgroundPicture({1}, back + "/gray.png", 2, 4);
+  f.doc.UndoStack().setClean();
+  const QByteArray before = Bytes(f.doc);
+  for (int first : {-1, 0, 5}) EXPECT_EQ(ManifestText(f.doc.ShowFromSlide(first), "/shows"), before) << first;
+  TStudioDocument from;
+  from.Reset(f.doc.ShowFromSlide(3), {});
+  EXPECT_EQ(Files(from), (QStringList{"red", "yellow", "aqua", "blue", "lime"}));
+  ASSERT_EQ(from.BackgroundRecords().size(), 1u);
+  EXPECT_EQ(from.Show().slides[size_t(from.BackgroundRecords()[0])].file, back + "/gray.png");
+  EXPECT_TRUE(ListsBackground(from.Slide(3).fields.Text(pfBackgroundPictureList), 0)) << "blue keeps its background";
+  EXPECT_EQ(Bytes(f.doc), before);
+  EXPECT_FALSE(f.doc.Modified());
 }
 
 TEST(StudioDocument, ARecordsOwnDataIndexGoesWhenTheRecordsMove) {
