@@ -42,7 +42,7 @@ TSortedFiles SortFiles(const QStringList& paths, const TLeftOut& leftOut) {
         // ".scr" also names a picture format, and a show built beside its pictures would come back
         // as a slide that does not decode.
         if (QString why; QFileInfo(file).suffix().compare("scr", Qt::CaseInsensitive) == 0 && OpenShow(file, why)) {
-          leftOut(file, "a show file, not a picture: File > Open edits its show");
+          leftOut(file, "a show: it carries a project of its own (File > Open edits it)");
           break;
         }
         sorted.slides << path;

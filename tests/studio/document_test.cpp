@@ -257,7 +257,7 @@ TEST(StudioDocument, NewShowSortsFilesAndTellsWhatItLeavesOut) {
   EXPECT_EQ(doc.Show().music.size(), 1);
   EXPECT_EQ(left, (QStringList{"missing.png: no such file or folder",
                                "notes.txt: not a picture, flash movie, video clip or sound by its name",
-                               "sorting.scr: a show file, not a picture: File > Open edits its show"}));
+                               "sorting.scr: a show: it carries a project of its own (File > Open edits it)"}));
   EXPECT_EQ(doc.Show().header.Text(hfProjectName), QDir(folder).dirName() + ".scr");
   EXPECT_FALSE(doc.Modified());
   EXPECT_TRUE(doc.Path().isEmpty());
