@@ -15,6 +15,8 @@
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QVBoxLayout>
+#include <QHBoxLayout>
 #include <QUndoStack>
 
 #include "authoring/install.h"
@@ -22,6 +24,7 @@
 #include "authoring/showfile.h"
 #include "platform/tempdir.h"
 #include "platform/trace.h"
+#include "studio/model/slidepreview.h"
 #include "studio/showpanel.h"
 #include "studio/slidepanel.h"
 #include "studio/widgets.h"
@@ -120,7 +123,14 @@ TStudioWindow::TStudioWindow()
   tabs->addTab(slidePanel_, "Sli&de");
   tabs->addTab(showPanel_, "Whole sh&ow");
   splitter_ = new QSplitter;
-  splitter_->addWidget(list_);
+  auto* left = new QSplitter(Qt::Vertical);
+  left->setObjectName("left");
+  left->addWidget(list_);
+  left->addWidget(MakePreview());
+  left->setStretchFactor(0, 3);
+  left->setStretchFactor(1, 2);
+  connect(left, &QSplitter::splitterMoved, &previewTimer_, qOverload<>(&QTimer::start));
+  splitter_->addWidget(left);
   splitter_->addWidget(tabs);
   splitter_->setStretchFactor(0, 3);
   splitter_->setStretchFactor(1, 2);
@@ -143,6 +153,9 @@ TStudioWindow::TStudioWindow()
     Select(select);
   });
   connect(&doc_, &TStudioDocument::PathChanged, this, &TStudioWindow::UpdateTitle);
+  for (auto signal : {&TStudioDocument::HeaderChanged, &TStudioDocument::StructureAboutToChange})
+    connect(&doc_, signal, &previewTimer_, qOverload<>(&QTimer::start));
+  connect(&doc_, &TStudioDocument::SlidesChanged, &previewTimer_, qOverload<>(&QTimer::start));
   connect(&doc_.UndoStack(), &QUndoStack::cleanChanged, this, &TStudioWindow::UpdateTitle);
   connect(&model_, &TSlideListModel::LeftOut, this, &TStudioWindow::TellLeftOut);
   connect(&thumbnails_, &TPictureLoader::Progress, this, &TStudioWindow::ThumbnailProgress);
@@ -450,7 +463,61 @@ void TStudioWindow::Select(const QList<int>& slides) {
   SelectionChanged();
 }
 
+QWidget* TStudioWindow::MakePreview() {
+  auto* pane = new QWidget;
+  auto* column = new QVBoxLayout(pane);
+  column->setContentsMargins(0, 4, 0, 0);
+  auto* row = new QHBoxLayout;
+  auto* label = new QLabel("Slide as a screen of");
+  previewSize_ = new QComboBox;
+  previewSize_->setObjectName("previewSize");
+  for (const QSize s : {QSize(640, 480), QSize(800, 600), QSize(1024, 768), QSize(1280, 720), QSize(1280, 1024),
+                        QSize(1366, 768), QSize(1920, 1080), QSize(1920, 1200), QSize(2560, 1440), QSize(3840, 2160)})
+    previewSize_->addItem(QString("%1 × %2").arg(s.width()).arg(s.height()), s);
+  label->setBuddy(previewSize_);
+  row->addWidget(label);
+  row->addWidget(previewSize_);
+  row->addStretch(1);
+  column->addLayout(row);
+  preview_ = new QLabel;
+  preview_->setObjectName("preview");
+  preview_->setAlignment(Qt::AlignCenter);
+  preview_->setMinimumSize(160, 120);
+  preview_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  column->addWidget(preview_, 1);
+  previewTimer_.setSingleShot(true);
+  previewTimer_.setInterval(120);
+  connect(&previewTimer_, &QTimer::timeout, this, &TStudioWindow::UpdatePreview);
+  const QSize screen = this->screen() ? this->screen()->size() : QSize(1920, 1080);
+  const int at = previewSize_->findData(QSettings().value("preview/size", screen));
+  previewSize_->setCurrentIndex(at >= 0 ? at : 6);
+  connect(previewSize_, &QComboBox::currentIndexChanged, this, [this] {
+    QSettings().setValue("preview/size", previewSize_->currentData());
+    previewTimer_.start();
+  });
+  return pane;
+}
+
+void TStudioWindow::UpdatePreview() {
+  const QList<int> slides = SelectedSlides();
+  if (slides.isEmpty()) {
+    preview_->setPixmap({});
+    preview_->setText("No slide selected");
+    return;
+  }
+  QString why;
+  const QImage shot = PreviewSlide(doc_.Show(), slides.front(), previewSize_->currentData().toSize(), 1, &why);
+  if (shot.isNull()) {
+    preview_->setPixmap({});
+    preview_->setText("No preview: " + why);
+    return;
+  }
+  preview_->setPixmap(QPixmap::fromImage(shot.scaled(preview_->size() * preview_->devicePixelRatioF(), Qt::KeepAspectRatio,
+                                                     Qt::SmoothTransformation)));
+}
+
 void TStudioWindow::SelectionChanged() {
+  previewTimer_.start();
   const QList<int> slides = SelectedSlides();
   slidePanel_->SetSelection(slides);
   for (QAction* a : {duplicate_, delete_, earlier_, later_, effects_}) a->setEnabled(!slides.isEmpty());

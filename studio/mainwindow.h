@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QSplitter>
+#include <QComboBox>
+#include <QTimer>
 #include <memory>
 
 #include "studio/model/buildtask.h"
@@ -64,6 +66,9 @@ class TStudioWindow : public QMainWindow {
   void InstallForXScreenSaver();
   QString ShowName() const;
   void ThumbnailProgress(int done, int asked);
+  QWidget* MakePreview();
+  // Composes the first selected slide at the chosen screen size, a moment after the last change.
+  void UpdatePreview();
 
   TStudioDocument doc_;
   TPictureLoader thumbnails_;
@@ -74,6 +79,9 @@ class TStudioWindow : public QMainWindow {
   TSlidePanel* slidePanel_ = nullptr;
   TShowPanel* showPanel_ = nullptr;
   QLabel* counts_ = nullptr;
+  QComboBox* previewSize_ = nullptr;
+  QLabel* preview_ = nullptr;
+  QTimer previewTimer_;
   QProgressBar* progress_ = nullptr;
   QMenu* recent_ = nullptr;
   std::unique_ptr<TBuildTask> build_;

@@ -12,6 +12,7 @@
 #include "studio/model/buildtask.h"
 #include "studio/model/effectpreview.h"
 #include "studio/model/slidelistmodel.h"
+#include "studio/model/slidepreview.h"
 #include "studio/model/thumbnails.h"
 #include "tests/common/testutil.h"
 #include "tests/studio/studioutil.h"
@@ -211,4 +212,36 @@ TEST(BuildTask, AFailedOrStoppedBuildLeavesTheOldShowWhole) {
   EXPECT_TRUE(built.Ok()) << built.error.toStdString();
   EXPECT_GE(told, 2);
   EXPECT_GT(QFileInfo(show).size(), 3 << 20);
+}
+
+// The preview composes a slide as the player does: the background around the fitted picture,
+// the caption over it, the show's fit mode; a movie or a picture that does not decode gives none.
+TEST(SlidePreview, ComposesTheSlideAsTheShowDoes) {
+  const QString folder = QString::fromStdString(ScratchDir("preview"));
+  QImage red(40, 30, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  ASSERT_TRUE(red.save(folder + "/red.png"));
+  Put(folder, "bad.png", "not a picture");
+  TStudioDocument doc;
+  doc.NewShow({folder + "/red.png", folder + "/bad.png"}, kIgnoreLeftOut);
+  (void)doc.SetSlideFields({0}, {{pfSolidColor, int32_t(0xFF0000)}, {pfBackgroundKinds, QString("0;")},
+                                 {pfRandomBackgroundColor, false}},
+                           "Blue");
+  (void)doc.SetHeaderFields({{hfRandomPosition, false}}, "Centred");
+  const QSize screen(320, 240);
+  QImage shot = PreviewSlide(doc.Show(), 0, screen, 1);
+  ASSERT_EQ(shot.size(), screen);
+  EXPECT_EQ(shot.pixelColor(160, 120), QColor(Qt::red)) << "the picture, centred and kept at its size";
+  EXPECT_EQ(shot.pixelColor(5, 5), QColor(Qt::blue)) << "the background colour, stored as BGR";
+  EXPECT_EQ(shot.pixelColor(160 - 21, 120), QColor(Qt::blue)) << "the picture is 40 wide";
+  (void)doc.SetHeaderFields({{hfFitMode, int32_t(3)}}, "Stretched");
+  shot = PreviewSlide(doc.Show(), 0, screen, 1);
+  EXPECT_EQ(shot.pixelColor(5, 5), QColor(Qt::red)) << "stretched over the screen";
+  QString why;
+  EXPECT_TRUE(PreviewSlide(doc.Show(), 1, screen, 1, &why).isNull());
+  EXPECT_EQ(why, "the picture does not decode");
+  EXPECT_TRUE(PreviewSlide(doc.Show(), 2, screen, 1, &why).isNull());
+  (void)doc.SetSlideFields({0}, {{pfSlideKind, int32_t(1)}}, "Movie");
+  EXPECT_TRUE(PreviewSlide(doc.Show(), 0, screen, 1, &why).isNull());
+  EXPECT_EQ(why, "a flash movie: Play shows it");
 }
