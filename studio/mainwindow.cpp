@@ -471,7 +471,7 @@ QWidget* TStudioWindow::MakePreview() {
   auto* label = new QLabel("Slide as a screen of");
   previewSize_ = new QComboBox;
   previewSize_->setObjectName("previewSize");
-  for (const QSize s : {QSize(640, 480), QSize(800, 600), QSize(1024, 768), QSize(1280, 720), QSize(1280, 1024),
+  for (const QSize s : {QSize(640, 480), QSize(800, 600), QSize(1024, 768), QSize(1280, 720), QSize(1280, 800), QSize(1280, 1024), QSize(1440, 900),
                         QSize(1366, 768), QSize(1920, 1080), QSize(1920, 1200), QSize(2560, 1440), QSize(3840, 2160)})
     previewSize_->addItem(QString("%1 × %2").arg(s.width()).arg(s.height()), s);
   label->setBuddy(previewSize_);
@@ -490,7 +490,7 @@ QWidget* TStudioWindow::MakePreview() {
   connect(&previewTimer_, &QTimer::timeout, this, &TStudioWindow::UpdatePreview);
   const QSize screen = this->screen() ? this->screen()->size() : QSize(1920, 1080);
   const int at = previewSize_->findData(QSettings().value("preview/size", screen));
-  previewSize_->setCurrentIndex(at >= 0 ? at : 6);
+  previewSize_->setCurrentIndex(at >= 0 ? at : previewSize_->findData(QSize(1920, 1080)));
   connect(previewSize_, &QComboBox::currentIndexChanged, this, [this] {
     QSettings().setValue("preview/size", previewSize_->currentData());
     previewTimer_.start();
