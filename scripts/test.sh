@@ -4,6 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+# The suites' build carries no debug information: a failure's file and line come from the
+# sanitizer build below, and leaving it out takes a fifth off the compile.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" >/dev/null
 bash scripts/build.sh
 
 stage() { echo "test.sh: $1 after $SECONDS s"; }
@@ -14,8 +17,10 @@ stage "set-up and build"
 stage "the suites"
 
 # The sanitizer build: clang, ASan + UBSan, with coverage instrumentation for the fuzz targets.
-CXX=clang++ cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHOWFORGE_SANITIZE=ON \
-  -DSHOWFORGE_FUZZ=ON -DSHOWFORGE_BENCH=OFF >/dev/null
+# Line tables are all its reports need for a file and line, at less compile time than full
+# debug information.
+CXX=clang++ cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-gline-tables-only" \
+  -DSHOWFORGE_SANITIZE=ON -DSHOWFORGE_FUZZ=ON -DSHOWFORGE_BENCH=OFF >/dev/null
 ninja -C build-san
 stage "the sanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -27,7 +32,7 @@ stage "the suites under sanitizers"
 # renderer's bands hand their work over through Qt's thread pool and semaphore, which are not
 # built with ThreadSanitizer: it cannot see that ordering and reports the bands' variables.)
 CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOWFORGE_TSAN=ON \
-  -DSHOWFORGE_BENCH=OFF >/dev/null
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" -DSHOWFORGE_BENCH=OFF >/dev/null
 ninja -C build-tsan test_transitions
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/test_transitions --gtest_filter='DitherFamily.*' | tail -3
 stage "the threaded suites under ThreadSanitizer"
