@@ -23,7 +23,7 @@ CXX=clang++ cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CX
   -DSHOWFORGE_SANITIZE=ON -DSHOWFORGE_FUZZ=ON -DSHOWFORGE_BENCH=OFF >/dev/null
 ninja -C build-san
 stage "the sanitizer build"
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 (cd build-san && ctest --output-on-failure -j2 | tee "$log/san.txt")
 stage "the suites under sanitizers"
 
