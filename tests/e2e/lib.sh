@@ -8,7 +8,9 @@ work=$(mktemp -d)
 mkdir -p "$work/rt" "$work/tmp" "$work/reg" "$work/media"
 chmod 700 "$work/rt"
 # Under the sanitizer build, leaks inside the system's own libraries are not the program's.
-export LSAN_OPTIONS="suppressions=$(dirname "${BASH_SOURCE[0]}")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# One suppression file for every run (the suites and the desktop tests); a later "suppressions=" would
+# replace an earlier one rather than add to it.
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan.supp:print_suppressions=0"
 export XDG_RUNTIME_DIR=$work/rt TMPDIR=$work/tmp SHOWFORGE_REGISTRY_DIR=$work/reg
 pids=()
 cleanup() {

@@ -5,7 +5,7 @@
 set -euo pipefail
 build=$1
 # Under the sanitizer build, leaks inside the system's own libraries are not the program's.
-export LSAN_OPTIONS="suppressions=$(dirname "${BASH_SOURCE[0]}")/../e2e/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan.supp:print_suppressions=0"
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
