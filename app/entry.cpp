@@ -21,6 +21,7 @@
 #include "platform/termination.h"
 #include "platform/x11host.h"
 #include "player/runwindow.h"
+#include "player/show.h"
 #include "settings/rwsetting.h"
 #include "settings/settingdialog.h"
 
@@ -129,16 +130,16 @@ int RunProgram(int argc, char** argv) {
       setup.started = started;
       setup.firstSlide = show.firstSlide;
       {
-        TfRun run(*project, *settings, setup);
-        if (show.firstSlide >= run.FSlideCount) {
+        TShow run(*project, *settings, setup);
+        if (show.firstSlide >= run.Screen().FSlideCount) {
           ShowMessage(QString("The show has %1 slides: there is no slide %2 (0 is the first).")
-                          .arg(run.FSlideCount)
+                          .arg(run.Screen().FSlideCount)
                           .arg(show.firstSlide));
           code = 1;
           break;
         }
-        SetTerminationHandler([&run] { run.Terminate(); });
-        run.show();
+        SetTerminationHandler([&run] { run.EndShow(); });
+        run.Show();
         // The first slide is prepared while the window is shown; a show that ended there (a
         // missing picture, or a signal while its message was up) does not enter the loop.
         if (!run.Closing()) code = app.exec();

@@ -14,14 +14,6 @@
 
 namespace sf {
 
-TfFlashform* g_Flashform = nullptr;
-
-namespace {
-// A password prompt opened by a close event of a flash window is up: the events that follow
-// open no second one.
-bool g_FlashAsking = false;
-}  // namespace
-
 // --- The control ---
 
 void TMyShockwaveFlash::SetBackgroundColour(TColor colour) {
@@ -80,24 +72,28 @@ TfFlashform::TfFlashform(QWidget* parent)
   connect(&Playtimer, &QTimer::timeout, this, &TfFlashform::PlaytimerTimer);
   connect(&stoptimer, &QTimer::timeout, this, &TfFlashform::stoptimerTimer);
   FormCreate();
-  g_Flashform = this;
 }
 
 void TfFlashform::FormCreate() {
-  FLastMouseX = FLastMouseY = -10;
-  FMouseMoves = 0;
+  FMoves = {};
   FSecondsCount = 0;
   FTakesMouseMoves = FTakesClicks = false;
 }
 
 TfFlashform::~TfFlashform() {
-  if (g_Flashform == this) g_Flashform = nullptr;
+  Playtimer.stop();
+  stoptimer.stop();
+  delete FFlash;
+  FFlash = nullptr;
 }
 
-TfFlashform* TfFlashform::CreateFullScreen(QObject* notify, QMenu* pm, TRWSetting& settings, bool closeByMouse,
-                                           bool autoplay, const TFlashParams& params, const QString& path,
-                                           QRect area) {
-  auto* form = new TfFlashform(nullptr);
+std::unique_ptr<TfFlashform> TfFlashform::CreateFullScreen(QObject* notify, std::shared_ptr<bool> asking, QMenu* pm,
+                                                           TRWSetting& settings, bool closeByMouse, bool autoplay,
+                                                           const TFlashParams& params, const QString& path,
+                                                           QRect area) {
+  std::unique_ptr<TfFlashform> owned(new TfFlashform(nullptr));
+  TfFlashform* form = owned.get();
+  form->asking_ = std::move(asking);
   form->FSetting = &settings;
   form->setGeometry(area);
   form->FNotifyWnd = notify;
@@ -135,12 +131,14 @@ TfFlashform* TfFlashform::CreateFullScreen(QObject* notify, QMenu* pm, TRWSettin
   BringToFront(form);  // beneath a dialog that is up
   form->setFocus();
   if (autoplay) form->Playtimer.start(), form->stoptimer.start();
-  return form;
+  return owned;
 }
 
-TfFlashform* TfFlashform::CreatePreview(QObject* notify, QWidget* plBK, TRWSetting& settings, bool autoplay,
-                                        const TFlashParams& params, const QString& path) {
-  auto* form = new TfFlashform(plBK);
+std::unique_ptr<TfFlashform> TfFlashform::CreatePreview(QObject* notify, QWidget* plBK, TRWSetting& settings,
+                                                        bool autoplay, const TFlashParams& params,
+                                                        const QString& path) {
+  std::unique_ptr<TfFlashform> owned(new TfFlashform(plBK));
+  TfFlashform* form = owned.get();
   form->FSetting = &settings;
   form->setGeometry(0, 0, plBK->width(), plBK->height());
   form->FNotifyWnd = notify;
@@ -158,7 +156,7 @@ TfFlashform* TfFlashform::CreatePreview(QObject* notify, QWidget* plBK, TRWSetti
   flash->raise();
   form->raise();
   if (autoplay) form->Playtimer.start(), form->stoptimer.start();
-  return form;
+  return owned;
 }
 
 void TfFlashform::LoadMovie(const TFlashParams& params, const QString& path) {
@@ -171,17 +169,6 @@ void TfFlashform::LoadMovie(const TFlashParams& params, const QString& path) {
   FTotalFrames = FFlash->TotalFrames();
   FLastFrame = 0;
   FIdleTicks = 0;
-}
-
-void FreeFlashWindow() {
-  TfFlashform* form = g_Flashform;
-  if (!form) return;
-  g_Flashform = nullptr;
-  form->Playtimer.stop();
-  form->stoptimer.stop();
-  delete form->FFlash;
-  form->FFlash = nullptr;
-  delete form;
 }
 
 void TfFlashform::PlaytimerTimer() {
@@ -248,13 +235,11 @@ void TfFlashform::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfFlashform::FormKeyDown(int key) {
-  if ((FSetting->CloseOnEsc && key == Qt::Key_Escape) ||
-      (FSetting->CloseOnEnter && (key == Qt::Key_Return || key == Qt::Key_Enter)))
-    AskToClose(false);
+  if (ClosingKey(*FSetting, key)) AskToClose(false);
 }
 
 void TfFlashform::FormKeyPress(const QString& text) {
-  if (FSetting->CloseOnKey && text.size() == 1 && text == FSetting->CloseKey) AskToClose(false);
+  if (ClosingText(*FSetting, text)) AskToClose(false);
 }
 
 void TfFlashform::LeftClickClose() {
@@ -272,23 +257,15 @@ void TfFlashform::DoubleClickClose() {
 void TfFlashform::FlashMouseMoveClose(int32_t x, int32_t y) {
   if (FTakesMouseMoves) return;
   if (FCloseByMouse && FSetting->CloseOnMouseMove) {
-    if (FLastMouseX != -10) {
-      int32_t threshold = FSetting->MouseSensitivity * 10;
-      if (threshold == 0) threshold = 10;
-      if (std::abs(x - FLastMouseX) < threshold && std::abs(y - FLastMouseY) < threshold) return;
-      ++FMouseMoves;
-      if (FSetting->MouseSensitivity >= FMouseMoves) return;
-      AskToClose(true);
-    }
-    FLastMouseX = x, FLastMouseY = y;
+    if (FMoves.Closes(FSetting->MouseSensitivity, x, y)) AskToClose(true);
     return;
   }
   if (FFlash->cursor().shape() != Qt::ArrowCursor) FFlash->setCursor(Qt::ArrowCursor);
 }
 
 void TfFlashform::AskToClose(bool byMouseMove) {
-  if (g_FlashAsking) return;
-  g_FlashAsking = true;
+  if (*asking_) return;
+  *asking_ = true;
   // The prompt opens from the event loop, not from inside this window's handlers: while it is
   // up the movie may end or the show may close, and the run window then frees this window, which
   // must not be on the stack at that moment. The password is asked here only; the run window
@@ -296,11 +273,11 @@ void TfFlashform::AskToClose(bool byMouseMove) {
   QPointer<TfFlashform> self(this);
   QPointer<QObject> notify = FNotifyWnd;
   TRWSetting* settings = FSetting;
-  QTimer::singleShot(0, QCoreApplication::instance(), [self, notify, settings, byMouseMove] {
+  QTimer::singleShot(0, QCoreApplication::instance(), [self, notify, settings, byMouseMove, asking = asking_] {
     const bool allowed = notify && PasswordCheck(*settings);
-    g_FlashAsking = false;
+    *asking = false;
     if (allowed) PostMessage(notify, WM_SHOW_CLOSE);
-    else if (self && byMouseMove) self->FMouseMoves = 0;
+    else if (self && byMouseMove) self->FMoves.moves = 0;
   });
 }
 

@@ -7,8 +7,10 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "platform/color.h"
+#include "player/closerules.h"
 #include "swf/flashcontrol.h"
 
 namespace sf {
@@ -58,14 +60,17 @@ class TfFlashform : public QWidget {
  public:
   // Full screen over `area`, the run window's popup menu `pm`; the close events by mouse are
   // installed when `closeByMouse` (menu mode off). `notify` receives WM_FLASH_ENDED and
-  // WM_SHOW_CLOSE.
-  static TfFlashform* CreateFullScreen(QObject* notify, QMenu* pm, TRWSetting& settings, bool closeByMouse,
-                                       bool autoplay, const TFlashParams& params, const QString& path, QRect area);
+  // WM_SHOW_CLOSE; `asking` is the show's: whether a password prompt of a flash window's close
+  // event is up.
+  static std::unique_ptr<TfFlashform> CreateFullScreen(QObject* notify, std::shared_ptr<bool> asking, QMenu* pm,
+                                                       TRWSetting& settings, bool closeByMouse, bool autoplay,
+                                                       const TFlashParams& params, const QString& path, QRect area);
   // Inside the preview's panel, at its size; the movie gets every mouse message but the right
   // button's, which does nothing.
-  static TfFlashform* CreatePreview(QObject* notify, QWidget* plBK, TRWSetting& settings, bool autoplay,
-                                    const TFlashParams& params, const QString& path);
-  ~TfFlashform() override;  // FormDestroy
+  static std::unique_ptr<TfFlashform> CreatePreview(QObject* notify, QWidget* plBK, TRWSetting& settings,
+                                                    bool autoplay, const TFlashParams& params, const QString& path);
+  // Frees the control and the window. Posts nothing.
+  ~TfFlashform() override;
 
   void PlaytimerTimer();
   void stoptimerTimer();
@@ -84,8 +89,7 @@ class TfFlashform : public QWidget {
   TMyShockwaveFlash* FFlash = nullptr;
   QPointer<QObject> FNotifyWnd;
   int32_t FStartFrame = 0;
-  int32_t FLastMouseX = -10, FLastMouseY = -10;
-  int32_t FMouseMoves = 0;
+  TMouseMoveWatch FMoves;
   bool FCloseByMouse = false;
   int32_t FEndMode = 3, FEndFrame = 0;
   int32_t FSecondsCount = 0;
@@ -105,13 +109,7 @@ class TfFlashform : public QWidget {
   void Ended();
   // Runs the password check and, when it passes, asks the run window to close the show.
   void AskToClose(bool byMouseMove);
+  std::shared_ptr<bool> asking_ = std::make_shared<bool>(false);
 };
-
-// The one flash window there is, or null.
-extern TfFlashform* g_Flashform;
-
-// Frees the flash window if there is one: the control, the window and the reference. Posts
-// nothing.
-void FreeFlashWindow();
 
 }  // namespace sf

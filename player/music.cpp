@@ -1,30 +1,29 @@
-// Background music: the project's playlist through the run window's music player. Music plays
-// while picture slides that ask for it are on screen; a once-a-second timer notices the end of a
-// track, waits the project's pause and opens the next one.
+#include "player/music.h"
+
 #include <algorithm>
 #include <cstdio>
 
 #include "container/projectinfo.h"
-#include "platform/messagebox.h"
 #include "platform/random.h"
 #include "platform/trace.h"
-#include "player/runwindow.h"
 #include "settings/rwsetting.h"
 
 namespace sf {
 
-// Whether the music is due now: the slide on screen is a picture that asks for it, and no video or
-// flash slide plays.
-bool TfRun::MusicDue() const {
-  if (!settings_.MusicEnabled || FSlideKind != 0 || FVideoPlaying || FFlashShowing) return false;
-  return FCurrent >= 0 && FCurrent < FSlideCount && FSlides[size_t(FCurrent)]->MusicDuringSlide;
+TMusic::TMusic(TProjectInfo& project, TRWSetting& settings, TRandom& random, THost host, TClock* clock)
+    : MusicPlayTimer([this] { MusicPlayTimerTimer(); }, clock),
+      project_(project),
+      settings_(settings),
+      random_(random),
+      host_(std::move(host)) {
+  MusicPlayTimer.setInterval(1000);
 }
 
 // Opens track `index` on the music player; false when its path comes back empty or the player
 // cannot open it. A track that fails is passed over silently for the rest of the run (the
 // message about a missing file comes once), and a playlist of which no track plays stops the
 // music for the run instead of trying again every second.
-bool TfRun::MusicOpenAt(int32_t index) {
+bool TMusic::MusicOpenAt(int32_t index) {
   std::vector<bool>& bad = badTracks_;
   bad.resize(size_t(project_.MusicFiles.size()), false);
   if (bad[size_t(index)]) return false;
@@ -34,11 +33,11 @@ bool TfRun::MusicOpenAt(int32_t index) {
   musicOpening_ = true;
   musicFile_.Release();
   musicFile_ = project_.FetchMusic(index);
-  if (musicFile_.Error() == TMediaFile::TError::Missing) ShowMessage(project_.FileNotFoundMessage(musicFile_.MissingPath()));
+  if (musicFile_.Error() == TMediaFile::TError::Missing) host_.message(project_.FileNotFoundMessage(musicFile_.MissingPath()));
   musicOpening_ = false;
   const QString path = musicFile_.Path();
   bool opened = false;
-  if (!path.isEmpty() && !quitting_) {
+  if (!path.isEmpty() && !Closing()) {
     mpmusic.FileName = path;
     Trace("music", "open %d", index);
     opened = mpmusic.Open();
@@ -46,7 +45,7 @@ bool TfRun::MusicOpenAt(int32_t index) {
       std::fprintf(stderr, "showforge: music track %d (%s) is passed over: %s\n", index,
                    qPrintable(project_.MusicFiles.value(index)), qPrintable(mpmusic.LastError()));
   }
-  if (quitting_) return opened;  // the show ended under the message: the track is not to blame
+  if (Closing()) return opened;  // the show ended under the message: the track is not to blame
   bad[size_t(index)] = !opened;
   musicDead_ = std::all_of(bad.begin(), bad.end(), [](bool b) { return b; });
   if (musicDead_) {
@@ -57,15 +56,15 @@ bool TfRun::MusicOpenAt(int32_t index) {
   return opened;
 }
 
-void TfRun::OpenTrack(bool play) {
+void TMusic::OpenTrack(bool play) {
   if (musicWaits_) return;  // the media library is still being opened: the music catches up then
   if (FPlaylistDone && !project_.LoopMusic) return;
   if (!settings_.MusicEnabled || project_.MusicFiles.isEmpty() || musicDead_ || musicOpening_) return;
   const int32_t count = int32_t(project_.MusicFiles.size());
-  FTrack = project_.RandomMusic ? Random(count) : 0;
+  FTrack = project_.RandomMusic ? random_.Random(count) : 0;
   if (MusicOpenAt(FTrack)) {
     FMusicLoaded = true;
-    play = play && !quitting_;
+    play = play && !Closing();
     if (play) {
       Trace("music", "play");
       mpmusic.Play();
@@ -74,10 +73,10 @@ void TfRun::OpenTrack(bool play) {
   } else {
     FMusicLoaded = false;  // the timer's next tick tries the next track
   }
-  if (!musicDead_ && !quitting_) MusicPlayTimer.start();
+  if (!musicDead_ && !Closing()) MusicPlayTimer.start();
 }
 
-void TfRun::StopMusic() {
+void TMusic::StopMusic() {
   if (project_.MusicFiles.isEmpty() || !FMusicPlaying || !FMusicLoaded) return;
   Trace("music", "stop");
   mpmusic.Stop();
@@ -85,14 +84,14 @@ void TfRun::StopMusic() {
   MusicPlayTimer.stop();
 }
 
-void TfRun::PauseMusic() {
+void TMusic::PauseMusic() {
   if (project_.MusicFiles.isEmpty() || !FMusicPlaying || !FMusicLoaded) return;
   FMusicPlaying = false;
   Trace("music", "pause");
   mpmusic.Pause();
 }
 
-void TfRun::ResumeMusic() {
+void TMusic::ResumeMusic() {
   if (FPlaylistDone && !project_.LoopMusic) return;
   if (project_.MusicFiles.isEmpty() || !settings_.MusicEnabled || musicOpening_) return;
   if (!FMusicLoaded) {
@@ -104,7 +103,7 @@ void TfRun::ResumeMusic() {
   }
 }
 
-void TfRun::MusicPlayTimerTimer() {
+void TMusic::MusicPlayTimerTimer() {
   if (musicOpening_) return;
   // A track that could not be opened is passed over at once; one that plays (or stands paused)
   // is left alone until it has reached its end, and then for the project's pause.
@@ -119,7 +118,7 @@ void TfRun::MusicPlayTimerTimer() {
   const int32_t count = int32_t(project_.MusicFiles.size());
   if (!settings_.MusicEnabled || count == 0) return;
   if (project_.RandomMusic) {
-    FTrack = Random(count);
+    FTrack = random_.Random(count);
   } else if (++FTrack > count - 1) {
     if (project_.LoopMusic) {
       FTrack = 0;
@@ -143,12 +142,24 @@ void TfRun::MusicPlayTimerTimer() {
   // The next track plays at once while the music is due. Otherwise (the track before it could
   // not be opened, or the show went on to a slide without music during the pause) it waits,
   // opened, for the next slide that asks for music, as the first track of the show does.
-  if (FMusicLoaded && MusicDue()) {
+  if (FMusicLoaded && host_.due()) {
     Trace("music", "play");
     mpmusic.Play();
     FMusicPlaying = true;
   }
-  if (!musicDead_ && !quitting_) MusicPlayTimer.start();
+  if (!musicDead_ && !Closing()) MusicPlayTimer.start();
+}
+
+void TMusic::CatchUp(bool play) {
+  musicWaits_ = false;
+  if (Closing()) return;
+  OpenTrack(false);
+  if (play) ResumeMusic();
+}
+
+void TMusic::End() {
+  StopMusic();
+  MusicPlayTimer.stop();
 }
 
 }  // namespace sf

@@ -19,9 +19,7 @@
 #include <ctime>
 
 #include "container/projectinfo.h"
-#include "platform/messagebox.h"
 #include "platform/random.h"
-#include "platform/registry.h"
 #include "platform/scratch.h"
 #include "platform/tempdir.h"
 #include "platform/trace.h"
@@ -29,9 +27,8 @@
 #include "platform/x11host.h"
 #include "player/flashform.h"
 #include "player/messages.h"
-#include "player/password.h"
+#include "player/show.h"
 #include "player/slidemath.h"
-#include "settings/settingdialog.h"
 #include "settings/rwsetting.h"
 
 namespace sf {
@@ -73,63 +70,56 @@ class TShowSurface : public QWidget {
   TfRun* run_;
 };
 
-TfRun::TfRun(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup)
+TfRun::TfRun(TShow& show, const TRunSetup& setup, std::optional<uint32_t> seed)
     : QWidget(nullptr, Qt::FramelessWindowHint),
-      project_(project),
-      settings_(settings),
+      ShowTimer([this] { ShowTimerTimer(); }, show.Clock()),
+      SelectTimer([this] { SelectTimerTimer(); }, show.Clock()),
+      show_(show),
+      project_(show.Project()),
+      settings_(show.Settings()),
       setup_(setup),
-      prep_(project, TSlideStyle::Of(project)) {
+      prep_(project_, TSlideStyle::Of(project_)),
+      plBK(new QWidget(this)),
+      pbShow(new TShowSurface(this, plBK)),
+      video_(plBK, {[this](QRect r) { return ToLogical(r); }, [this] { SelectTimer.start(); },  // with the interval it was last given
+                    [this](Qt::MouseButton b, QPoint at) { displaypanelMouseDown(b, at); }},
+             show.Clock()) {
   trace_ = Traced("show");
+  if (seed) random_.Seed(*seed);
+  else random_.Randomize();
   // Under a scale factor (QT_SCALE_FACTOR, Xft.dpi) the show is composed in device pixels: the
   // effects run at the screen's resolution and a picture at its original size keeps one pixel
   // a device pixel. Widgets are placed in Qt's scaled units.
   if (setup_.onScreen)
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) dpr_ = screen->devicePixelRatio();
-  plBK = new QWidget(this);
+    if (const QScreen* screen = Screen()) dpr_ = screen->devicePixelRatio();
   plBK->setAutoFillBackground(false);
-  pbShow = new TShowSurface(this, plBK);
   pbShow->setObjectName("pbShow");
-  displaypanel = NewVideoPanel(plBK);
-  displaypanel->hide();
   Setting1 = pm.addAction("Setting");
   Close1 = pm.addAction("Stop");
   connect(Setting1, &QAction::triggered, this, &TfRun::Setting1Click);
   connect(Close1, &QAction::triggered, this, &TfRun::Close1Click);
   setFocusPolicy(Qt::StrongFocus);
   ShowTimer.setInterval(10);
-  for (QTimer* t : {&SelectTimer, &VidioTimer, &MaxRuntime, &MusicPlayTimer}) t->setInterval(1000);
-  connect(&ShowTimer, &QTimer::timeout, this, &TfRun::ShowTimerTimer);
-  connect(&SelectTimer, &QTimer::timeout, this, &TfRun::SelectTimerTimer);
-  connect(&MaxRuntime, &QTimer::timeout, this, &TfRun::MaxRuntimeTimer);
-  connect(&MusicPlayTimer, &QTimer::timeout, this, &TfRun::MusicPlayTimerTimer);
-  connect(&VidioTimer, &QTimer::timeout, this, &TfRun::VidioTimerTimer);
+  SelectTimer.setInterval(1000);
   FormCreate();
 }
+
+QScreen* TfRun::Screen() const { return setup_.screen != nullptr ? setup_.screen : QGuiApplication::primaryScreen(); }
+
+bool TfRun::Closing() const { return show_.Closing(); }
 
 void TfRun::FormCreate() {
   FCurrent = -1;
   FFirstShow = true;
-  // Run-state initialisation. The screen-saver system command the original swallowed has no
-  // counterpart here: the window manager's close request is answered in closeEvent.
-  Randomize();
-  FMusicPlaying = FMusicLoaded = FRunning = false;
-  FTrackEndTicks = 0;
+  // Run-state initialisation. The window manager's close request is answered in closeEvent.
   if (settings_.UseOwnTransitions) FUserEffects.Fill(settings_.Transitions);
-  if (settings_.UseMaxRunTime) {
-    FRunSecondsLeft = settings_.MaxRunMinutes * 60;
-    if (FRunSecondsLeft == 0) FRunSecondsLeft = 60;
-    MaxRuntime.start();
-  }
-  project_.ReadSlides();
   if (setup_.onScreen) WarmFonts();
-  FPlaylistDone = false;
-  FLastMouseX = -10;
+  FMoves = {};
   FSlides.clear();
   FBackgrounds.clear();
-  FVideoPlaying = FFlashShowing = false;
-  FVideoPos = FFlashStartFrame = 0;
+  FFlashShowing = false;
+  FFlashStartFrame = 0;
   FStarted = false;
-  Randomize();
   FSlideCount = 0;
   // The desktop as it was is taken only for a show that may lay it behind a slide: a grab of
   // the whole screen and its file cost more than the rest of the start together.
@@ -137,15 +127,8 @@ void TfRun::FormCreate() {
         return !r.IsBackgroundPicture && MayPickChoice(r.BackgroundKinds, 1) && MayPickChoice(r.BackgroundPictureSources, 0);
       }))
     TakeDesktopSnapshot();
-  FMouseMoves = 0;
-  // Mode set-up: the first track is opened, not started; the first slide that asks for music
-  // starts it. On the screen the media library is opened once the first frame is there: the
-  // music waits for it, then does what the slide on the screen asks.
-  musicWaits_ = setup_.onScreen && settings_.MusicEnabled && !project_.MusicFiles.isEmpty() && !TMediaPlayer::LibrarySettled();
-  OpenTrack(false);
   if (setup_.preview) PreviewSetup();
   else FullScreenSetup();
-  FRunning = true;
   if (setup_.onScreen) PrefaultBackingStore();
 }
 
@@ -193,7 +176,7 @@ void TfRun::JoinStartHelpers() {
 
 void TfRun::TakeDesktopSnapshot() {
   const QString dir = PrivateTempDir();
-  QScreen* screen = QGuiApplication::primaryScreen();
+  QScreen* screen = Screen();
   if (dir.isEmpty() || screen == nullptr) return;
   const QImage desktop = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
   if (!desktop.isNull()) desktop.save(dir + kDesktopSnapshotName, "BMP");
@@ -210,7 +193,7 @@ void TfRun::SplitRecords() {
 }
 
 void TfRun::FullScreenSetup() {
-  QScreen* screen = QGuiApplication::primaryScreen();
+  QScreen* screen = Screen();
   const QSize area = !setup_.showArea.isEmpty() ? setup_.showArea
                      : screen ? (QSizeF(screen->size()) * dpr_).toSize()
                               : QSize(640, 480);
@@ -220,7 +203,7 @@ void TfRun::FullScreenSetup() {
   // On top, without a task-bar entry, over the whole screen: the geometry is set before the
   // window is shown (a window manager that is not there cannot make it full screen).
   setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint | Qt::Tool);
-  setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
+  setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)).translated(screen ? screen->geometry().topLeft() : QPoint()));
   SplitRecords();
   FormResize();
 }
@@ -247,8 +230,8 @@ void TfRun::PreviewSetup() {
       setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
       FormResize();
     });
-    connect(host_.get(), &TX11HostWatch::Gone, this, [this] { EndShow(); });
-    if (!host_->Valid()) QTimer::singleShot(0, this, [this] { EndShow(); });  // no host: nothing to show in
+    connect(host_.get(), &TX11HostWatch::Gone, this, [this] { show_.EndShow(); });
+    if (!host_->Valid()) QTimer::singleShot(0, this, [this] { show_.EndShow(); });  // no host: nothing to show in
   }
   setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
   plBK->setGeometry(ToLogical(QRect(0, 0, FShowWidth, FShowHeight)));
@@ -287,7 +270,7 @@ void TfRun::FormShow() {
     FStarted = true;
     // No transition runs (a video or flash slide, or nothing to show): what is there now is
     // the first frame.
-    if (!ShowTimer.isActive()) BeginMediaLibrary();
+    if (!ShowTimer.isActive()) show_.FirstFrameShown();
   }
   if (!FPreview && FFirstShow && project_.ScreenTransitionMode == 1) {
     FFirstShow = false;
@@ -304,7 +287,7 @@ void TfRun::resizeEvent(QResizeEvent* event) {
 
 void TfRun::closeEvent(QCloseEvent* event) {
   // Only the show's own close events end it; the window manager's close request is ignored.
-  if (!quitting_) {
+  if (!Closing()) {
     event->ignore();
     return;
   }
@@ -312,33 +295,22 @@ void TfRun::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-void TfRun::CloseShow() {
-  if (quitting_ || !FormCloseQuery()) return;
-  EndShow();
-}
+void TfRun::CloseShow() { show_.CloseShow(); }
 
-void TfRun::EndShow() {
-  if (quitting_) return;
-  quitting_ = true;
+void TfRun::Stop() {
   JoinStartHelpers();
   ShowTimer.stop();
   engine_.Abandon();  // a transition under way lets go of its effect's thread and planes
   SelectTimer.stop();
-  MaxRuntime.stop();
   if (FFlashShowing) FreeFlashWindow(), FFlashShowing = false;
-  if (FVideoPlaying) StopVideo();
+  if (video_.Playing()) video_.StopVideo();
   close();
-  // A preview's foreign parent keeps the loop from ending on the last window: leave it directly.
-  QCoreApplication::exit(0);
 }
 
-bool TfRun::FormCloseQuery() {
-  if (!settings_.PasswordEnabled || FHosted) return true;
-  FDialogOpen = true;
-  ShowCursorAgain();
-  const bool allowed = PasswordCheck(settings_);
-  FDialogOpen = false;
-  return allowed;
+void TfRun::FreeFlashWindow() { flash_.reset(); }
+
+bool TfRun::SlideAsksForMusic() const {
+  return FSlideKind == 0 && FCurrent >= 0 && FCurrent < FSlideCount && FSlides[size_t(FCurrent)]->MusicDuringSlide;
 }
 
 bool TfRun::MenuModeOn() const { return project_.MenuMode != 0; }
@@ -351,27 +323,18 @@ void TfRun::ShowCursorAgain() {
 
 void TfRun::pbShowMouseMove(int x, int y) {
   ShowCursorAgain();
-  if (FHosted || FDialogOpen) {
-    FLastMouseX = x, FLastMouseY = y;
+  if (FHosted || show_.DialogOpen()) {
+    FMoves.Mark(x, y);
     return;
   }
   if (MenuModeOn() || !settings_.CloseOnMouseMove) return;
-  if (FLastMouseX == -10) {
-    FLastMouseX = x, FLastMouseY = y;
-    return;
-  }
-  int32_t threshold = settings_.MouseSensitivity * 10;
-  if (threshold == 0) threshold = 10;
-  if (std::abs(x - FLastMouseX) < threshold && std::abs(y - FLastMouseY) < threshold) return;
-  ++FMouseMoves;
-  if (settings_.MouseSensitivity >= FMouseMoves) return;
-  FLastMouseX = x, FLastMouseY = y;
-  FMouseMoves = 0;
+  if (!FMoves.Closes(settings_.MouseSensitivity, x, y)) return;
+  FMoves.moves = 0;
   CloseShow();
 }
 
 void TfRun::pbShowMouseDown(Qt::MouseButton button, QPoint globalPos) {
-  if (FHosted || FDialogOpen) return;
+  if (FHosted || show_.DialogOpen()) return;
   if (button == Qt::LeftButton && settings_.CloseOnLeftClick) {
     CloseShow();
   } else if (button == Qt::RightButton) {
@@ -386,37 +349,22 @@ void TfRun::pbShowDblClick() {
 
 void TfRun::keyPressEvent(QKeyEvent* event) {
   FormKeyDown(event->key());
-  if (!quitting_ && !event->text().isEmpty()) FormKeyPress(event->text());
+  if (!Closing() && !event->text().isEmpty()) FormKeyPress(event->text());
 }
 
 void TfRun::FormKeyDown(int key) {
-  if (FHosted) return;
-  if ((settings_.CloseOnEsc && key == Qt::Key_Escape) ||
-      (settings_.CloseOnEnter && (key == Qt::Key_Return || key == Qt::Key_Enter)))
-    CloseShow();
+  if (!FHosted && ClosingKey(settings_, key)) CloseShow();
 }
 
 void TfRun::FormKeyPress(const QString& text) {
-  // One typed character, compared exactly: "a" is not "A", and a two-character key never matches.
-  if (!FHosted && settings_.CloseOnKey && text.size() == 1 && text == settings_.CloseKey) CloseShow();
+  if (!FHosted && ClosingText(settings_, text)) CloseShow();
 }
+
+void TfRun::displaypanelMouseDown(Qt::MouseButton button, QPoint globalPos) { pbShowMouseDown(button, globalPos); }
 
 void TfRun::Close1Click() { CloseShow(); }
 
-void TfRun::Setting1Click() {
-  FDialogOpen = true;
-  QCoreApplication::processEvents();
-  if (!quitting_ && (!settings_.PasswordEnabled || PasswordCheck(settings_)) && !quitting_) {
-    ShowCursorAgain();
-    ShowSettingDialog(project_, settings_, this);
-    // The settings are reloaded by the message, which is handled before it returns: loading
-    // them here as well would read the same values and report a damaged key twice.
-    if (!quitting_) SendMessage(this, WM_SETTINGS_RELOAD);
-    if (!quitting_ && FSlideKind == 0 && FCurrent >= 0 && settings_.MusicEnabled && FSlides[size_t(FCurrent)]->MusicDuringSlide)
-      PostMessage(this, WM_MUSIC_RESUME);
-  }
-  FDialogOpen = false;
-}
+void TfRun::Setting1Click() { show_.OpenSettings(this); }
 
 void TfRun::customEvent(QEvent* event) {
   if (event->type() != TMessageEvent::EventType()) return QWidget::customEvent(event);
@@ -428,39 +376,10 @@ void TfRun::customEvent(QEvent* event) {
         FreeFlashWindow();
       }
       SelectTimer.setInterval(1);
-      if (!quitting_) SelectTimer.start();
+      if (!Closing()) SelectTimer.start();
       break;
     case WM_FLASH_STARTFRAME: FFlashStartFrame = int32_t(m->WParam); break;
-    case WM_SHOW_CLOSE:
-      // The flash window asked for the password before it posted this: the show ends without
-      // asking a second time.
-      if (FRunning) {
-        StopMusic();
-        FRunning = false;
-        EndShow();
-      }
-      break;
-    case WM_SETTINGS_RELOAD:
-      try {
-        settings_.Load();
-      } catch (const ERegistryException& e) {
-        // A damaged key: the values read before the fault are taken, the message is shown,
-        // and the show goes on.
-        ShowMessage(QString::fromStdString(e.what()));
-      }
-      FRunSecondsLeft = settings_.MaxRunMinutes * 60;  // 0 stays 0: the next tick ends the show
-      if (settings_.UseMaxRunTime) MaxRuntime.start();
-      else MaxRuntime.stop();
-      if (!settings_.MusicEnabled) PauseMusic();
-      break;
-    case WM_MUSIC_START:
-      if (settings_.MusicEnabled && !FMusicPlaying) OpenTrack(true);
-      break;
-    case WM_MUSIC_STOP: StopMusic(); break;
-    case WM_MUSIC_PAUSE: PauseMusic(); break;
-    case WM_MUSIC_RESUME:
-      if (settings_.MusicEnabled) ResumeMusic();
-      break;
+    case WM_SHOW_CLOSE: SendMessage(&show_, WM_SHOW_CLOSE); break;  // from the flash window, which asked
     default: break;
   }
 }
@@ -470,18 +389,18 @@ void TfRun::SelectTimerTimer() {
   // Beneath a dialog that is up (the password prompt, the settings dialog, a message box).
   if (project_.MenuMode == 0 && !FHosted && setup_.onScreen) BringToFront(this);
   if (FFlashShowing) FreeFlashWindow(), FFlashShowing = false;
-  if (FVideoPlaying) StopVideo();
+  if (video_.Playing()) video_.StopVideo();
   if (FSlideCount == 0) return;  // nothing to show: the screen stays as it is until the show is closed
   // A slide that cannot be shown (a kind this player does not play, a picture that does not
   // decode) is passed over: a screen saver must not stop on one damaged slide.
-  for (int32_t attempt = 0; attempt < FSlideCount && !quitting_; ++attempt) {
+  for (int32_t attempt = 0; attempt < FSlideCount && !Closing(); ++attempt) {
     int32_t next = project_.RandomOrder ? -1 : FCurrent + 1 > FSlideCount - 1 ? 0 : FCurrent + 1;
     if (setup_.firstSlide >= 0 && setup_.firstSlide < FSlideCount) {
       // The show was asked to start here: the first slide is this one, the rest as ever.
       next = setup_.firstSlide;
       setup_.firstSlide = -1;
     } else if (next < 0) {
-      next = Random(FSlideCount);
+      next = random_.Random(FSlideCount);
     }
     FSlideKind = FSlides[size_t(next)]->SlideKind;
     FCurrent = next;
@@ -504,14 +423,16 @@ void TfRun::SelectTimerTimer() {
     return;
   }
   // Nothing could be shown this time: try again after a display time.
-  if (!quitting_) {
-    SelectTimer.setInterval(project_.DisplaySeconds * 1000 + 1000);
-    SelectTimer.start();
-  }
+  if (!Closing()) HoldSlide();
+}
+
+void TfRun::HoldSlide() {
+  SelectTimer.setInterval(project_.DisplaySeconds * 1000 + 1000);
+  SelectTimer.start();
 }
 
 bool TfRun::PrepareSlide(int32_t index) {
-  const TSlidePreparer::TPrepared prepared = prep_.Prepare(*FSlides[size_t(index)], ProcessRandom());
+  const TSlidePreparer::TPrepared prepared = prep_.Prepare(*FSlides[size_t(index)], random_);
   ShowMessages(prepared.messages);
   switch (prepared.outcome) {
     case TSlidePreparer::TOutcome::Missing:
@@ -519,7 +440,7 @@ bool TfRun::PrepareSlide(int32_t index) {
       // the close, the show goes on and passes over this slide for the rest of the run without
       // showing the message again: the guard stays, and the user is not asked at every turn.
       CloseShow();
-      if (!quitting_) missing_[size_t(index)] = true;
+      if (!Closing()) missing_[size_t(index)] = true;
       return false;
     case TSlidePreparer::TOutcome::Unreadable: return false;
     case TSlidePreparer::TOutcome::Ready: break;
@@ -532,11 +453,11 @@ bool TfRun::PrepareSlide(int32_t index) {
 }
 
 void TfRun::ShowMessages(const QStringList& messages) {
-  for (const QString& message : messages) ShowMessage(message);
+  for (const QString& message : messages) show_.Message(message);
 }
 
 void TfRun::StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t speed, bool random) {
-  PostMessage(this, slide.MusicDuringSlide ? WM_MUSIC_RESUME : WM_MUSIC_PAUSE);
+  show_.SlideStarted(slide.MusicDuringSlide);
   const int32_t index = TTransitionEngine::ChooseIndex(list, random);
   const bool wholeScreen = project_.ScreenTransitionMode == 1;
   int32_t interval;
@@ -566,43 +487,11 @@ void TfRun::FirstFrameShown() {
     std::fprintf(stderr, "showforge: first frame on the screen %lld ms after start (%.1f ms CPU since launch)\n",
                  (long long)MsSinceStart(), cpu.tv_sec * 1e3 + cpu.tv_nsec / 1e6);
   }
-  BeginMediaLibrary();
+  show_.FirstFrameShown();
 }
 
 long long TfRun::MsSinceStart() const {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - setup_.started).count();
-}
-
-bool TfRun::ShowNeedsMedia() const {
-  if (settings_.MusicEnabled && !project_.MusicFiles.isEmpty()) return true;
-  return std::any_of(FSlides.begin(), FSlides.end(), [](const TPictureInfo* s) { return s->SlideKind == 2; });
-}
-
-void TfRun::BeginMediaLibrary() {
-  if (mediaBegun_ || !ShowNeedsMedia()) return;
-  mediaBegun_ = true;
-  TMediaPlayer::LoadLibraryInBackground();
-  if (!musicWaits_) return;
-  // Asked on this thread a few times a second until the opening has ended; the music then
-  // catches up, once no transition runs: opening a track starts the player and waits for it to
-  // load the file, a pause the first transition would show.
-  mediaWait_.setInterval(20);
-  connect(&mediaWait_, &QTimer::timeout, this, [this] {
-    if (!TMediaPlayer::LibrarySettled() || ShowTimer.isActive()) return;
-    mediaWait_.stop();
-    MediaLibrarySettled();
-  });
-  mediaWait_.start();
-}
-
-void TfRun::MediaLibrarySettled() {
-  musicWaits_ = false;
-  if (trace_) std::fprintf(stderr, "showforge: media library settled %lld ms after start\n", MsSinceStart());
-  if (quitting_) return;
-  OpenTrack(false);
-  if (FSlideKind == 0 && FCurrent >= 0 && size_t(FCurrent) < FSlides.size() && FSlides[size_t(FCurrent)]->MusicDuringSlide &&
-      settings_.MusicEnabled)
-    ResumeMusic();
 }
 
 void TfRun::ShowTimerTimer() {
@@ -610,7 +499,7 @@ void TfRun::ShowTimerTimer() {
   ++ticks_;
   Repaint();
   if (!done) return;
-  if (!FPreview && !FDialogOpen && !cursorHidden_) {
+  if (!FPreview && !show_.DialogOpen() && !cursorHidden_) {
     setCursor(Qt::BlankCursor);
     cursorHidden_ = true;
   }
@@ -622,17 +511,7 @@ void TfRun::ShowTimerTimer() {
                  ms > 0 ? ticks_ * 1000.0 / double(ms) : 0.0, ShowTimer.interval());
   }
   ShowTimer.stop();
-  SelectTimer.setInterval(project_.DisplaySeconds * 1000 + 1000);
-  SelectTimer.start();
-}
-
-void TfRun::MaxRuntimeTimer() {
-  if (--FRunSecondsLeft > 0) return;
-  // Refused by the password, the show goes on without music and does not ask again.
-  MaxRuntime.stop();
-  StopMusic();
-  CloseShow();
-  FRunning = false;
+  HoldSlide();
 }
 
 QRect TfRun::ToLogical(QRect device) const {
@@ -655,15 +534,10 @@ TfRun::~TfRun() {
   ShowTimer.stop();
   SelectTimer.stop();
   FreeFlashWindow();
-  if (FVideoPlaying) StopVideo();
+  if (video_.Playing()) video_.StopVideo();
   FSlideEffects.clear();
   FSlides.clear();
   FBackgrounds.clear();
-  if (FRunning) {
-    StopMusic();
-    FRunning = false;
-  }
-  MusicPlayTimer.stop();
   const QString dir = PrivateTempDir();
   if (!dir.isEmpty() && QFile::exists(dir + kDesktopSnapshotName)) QFile::remove(dir + kDesktopSnapshotName);
 }

@@ -14,6 +14,7 @@
 #include "platform/messagebox.h"
 #include "platform/registry.h"
 #include "player/runwindow.h"
+#include "player/show.h"
 #include "settings/rwsetting.h"
 #include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
@@ -27,7 +28,8 @@ namespace {
 struct TRun {
   std::unique_ptr<TProjectInfo> project;
   std::unique_ptr<TRWSetting> settings;
-  std::unique_ptr<TfRun> run;
+  std::unique_ptr<TShow> show;
+  TfRun* run = nullptr;
   TRun(const std::function<void(TRWSetting&)>& setup, int menuMode = 0, bool preview = false) {
     sftest::ProjectBuilder b;
     b.header = sftest::HeaderField("ProjectName", "closetest") + sftest::HeaderField("MenuMode", std::to_string(menuMode));
@@ -39,7 +41,8 @@ struct TRun {
     s.preview = preview;
     s.showArea = QSize(800, 600);
     s.onScreen = false;
-    run = std::make_unique<TfRun>(*project, *settings, s);
+    show = std::make_unique<TShow>(*project, *settings, s);
+    run = &show->Screen();
   }
 };
 
@@ -82,7 +85,7 @@ TEST(CloseEvents, MouseSensitivityTable) {
     small.run->pbShowMouseMove(400, 300);
     for (int i = 0; i < 40; ++i) small.run->pbShowMouseMove(400 + row.threshold - 1, 300 + row.threshold - 1);
     EXPECT_FALSE(small.run->Closing()) << "position " << row.position;
-    EXPECT_EQ(small.run->FMouseMoves, 0);
+    EXPECT_EQ(small.run->FMoves.moves, 0);
   }
   // Sensitivity 0: 10 pixels in X alone close; 9 and 9 do not.
   TRun ten([](TRWSetting& s) { s.MouseSensitivity = 0; });
@@ -170,7 +173,7 @@ TEST(CloseEvents, PasswordGuardsTheClose) {
     r.run->FormKeyDown(Qt::Key_Escape);
     EXPECT_EQ(wrong.asked, 1);
     EXPECT_FALSE(r.run->Closing());  // the show goes on
-    EXPECT_FALSE(r.run->FDialogOpen);
+    EXPECT_FALSE(r.show->DialogOpen());
   }
   {
     TPrompt cancel("Open Sesame", false);
@@ -186,10 +189,26 @@ TEST(CloseEvents, PasswordGuardsTheClose) {
   }
   {
     // While the prompt is open, moves and clicks do nothing.
-    TRun r([](TRWSetting& s) { s.CloseOnLeftClick = true; });
-    r.run->FDialogOpen = true;
-    r.run->pbShowMouseDown(Qt::LeftButton, QPoint());
+    TRun r([](TRWSetting& s) {
+      s.PasswordEnabled = true;
+      s.Password = "x";
+      s.CloseOnLeftClick = true;
+    });
+    int asked = 0;
+    SetPasswordPromptForTesting([&](QString& typed) {
+      ++asked;
+      EXPECT_TRUE(r.show->DialogOpen());
+      r.run->pbShowMouseDown(Qt::LeftButton, QPoint());
+      r.run->pbShowMouseMove(10, 10);
+      r.run->pbShowMouseMove(700, 500);
+      typed = "wrong";
+      return true;
+    });
+    r.run->FormKeyDown(Qt::Key_Escape);
+    SetPasswordPromptForTesting({});
+    EXPECT_EQ(asked, 1);
     EXPECT_FALSE(r.run->Closing());
+    EXPECT_FALSE(r.show->DialogOpen());
   }
 }
 
@@ -199,28 +218,28 @@ TEST(CloseEvents, MaximumRunTime) {
     s.UseMaxRunTime = true;
     s.MaxRunMinutes = 0;
   });
-  EXPECT_EQ(r.run->FRunSecondsLeft, 60);
-  EXPECT_TRUE(r.run->MaxRuntime.isActive());
-  for (int i = 0; i < 59; ++i) r.run->MaxRuntimeTimer();
+  EXPECT_EQ(r.run->Show().FRunSecondsLeft, 60);
+  EXPECT_TRUE(r.run->Show().MaxRuntime.isActive());
+  for (int i = 0; i < 59; ++i) r.run->Show().MaxRuntimeTimer();
   EXPECT_FALSE(r.run->Closing());
-  r.run->MaxRuntimeTimer();
+  r.run->Show().MaxRuntimeTimer();
   EXPECT_TRUE(r.run->Closing());
-  EXPECT_FALSE(r.run->MaxRuntime.isActive());
+  EXPECT_FALSE(r.run->Show().MaxRuntime.isActive());
 
   // After a reload that stores 0 minutes, the next tick ends the show.
   TRun reload([](TRWSetting& s) {
     s.UseMaxRunTime = false;
     s.MaxRunMinutes = 5;
   });
-  EXPECT_FALSE(reload.run->MaxRuntime.isActive());
+  EXPECT_FALSE(reload.run->Show().MaxRuntime.isActive());
   TRWSetting stored(reload.project->ProjectName);
   stored.UseMaxRunTime = true;
   stored.MaxRunMinutes = 0;
   ASSERT_TRUE(stored.Save());
-  SendMessage(reload.run.get(), WM_SETTINGS_RELOAD);
-  EXPECT_EQ(reload.run->FRunSecondsLeft, 0);
-  EXPECT_TRUE(reload.run->MaxRuntime.isActive());
-  reload.run->MaxRuntimeTimer();
+  SendMessage(&reload.run->Show(), WM_SETTINGS_RELOAD);
+  EXPECT_EQ(reload.run->Show().FRunSecondsLeft, 0);
+  EXPECT_TRUE(reload.run->Show().MaxRuntime.isActive());
+  reload.run->Show().MaxRuntimeTimer();
   EXPECT_TRUE(reload.run->Closing());
 
   // Refused by the password when the time runs out: the show goes on and does not ask again.
@@ -231,11 +250,11 @@ TEST(CloseEvents, MaximumRunTime) {
     s.PasswordEnabled = true;
     s.Password = "x";
   });
-  guarded.run->FRunSecondsLeft = 1;
-  guarded.run->MaxRuntimeTimer();
+  guarded.run->Show().FRunSecondsLeft = 1;
+  guarded.run->Show().MaxRuntimeTimer();
   EXPECT_FALSE(guarded.run->Closing());
-  EXPECT_FALSE(guarded.run->MaxRuntime.isActive());
-  EXPECT_FALSE(guarded.run->FRunning);
+  EXPECT_FALSE(guarded.run->Show().MaxRuntime.isActive());
+  EXPECT_FALSE(guarded.run->Show().FRunning);
   EXPECT_EQ(wrong.asked, 1);
 }
 
@@ -259,7 +278,7 @@ TEST(CloseEvents, NothingClosesAPreview) {
   r.run->FormKeyPress("q");
   EXPECT_FALSE(r.run->Closing());
   EXPECT_EQ(never.asked, 0);
-  EXPECT_TRUE(r.run->FormCloseQuery());  // and no password is asked of a preview
+  EXPECT_TRUE(r.run->Show().FormCloseQuery());  // and no password is asked of a preview
   EXPECT_EQ(never.asked, 0);
   EXPECT_FALSE(r.run->CursorHidden());
 }
@@ -317,7 +336,7 @@ TEST(CloseEvents, DamagedKeyOnReloadShowsItsMessageAndTheShowGoesOn) {
     reg.WriteString("Mouse Sensitivity", "high");
     ASSERT_TRUE(reg.CloseKey());
   }
-  ASSERT_NO_THROW(SendMessage(r.run.get(), WM_SETTINGS_RELOAD));
+  ASSERT_NO_THROW(SendMessage(&r.run->Show(), WM_SETTINGS_RELOAD));
   SetMessageSink({});
   EXPECT_EQ(messages, QStringList{"Invalid data type for 'Mouse Sensitivity'"});
   EXPECT_FALSE(r.run->Closing());
@@ -325,6 +344,6 @@ TEST(CloseEvents, DamagedKeyOnReloadShowsItsMessageAndTheShowGoesOn) {
   // done with them.
   EXPECT_EQ(r.settings->Password, "before the fault");
   EXPECT_FALSE(r.settings->UseMaxRunTime);
-  EXPECT_EQ(r.run->FRunSecondsLeft, 5 * 60);
-  EXPECT_FALSE(r.run->MaxRuntime.isActive());
+  EXPECT_EQ(r.run->Show().FRunSecondsLeft, 5 * 60);
+  EXPECT_FALSE(r.run->Show().MaxRuntime.isActive());
 }

@@ -63,20 +63,21 @@ struct TFlashFixture {
   TRecorder notify;
   TRWSetting settings{"flashtest"};
   QMenu pm;
+  std::shared_ptr<bool> asking = std::make_shared<bool>(false);  // the show's
+  std::unique_ptr<TfFlashform> form;
 
   TFlashFixture() {
     settings.PasswordEnabled = false;
     settings.CloseOnLeftClick = settings.CloseOnRightClick = settings.CloseOnDoubleClick = true;
     settings.CloseOnMouseMove = settings.CloseOnEsc = settings.CloseOnEnter = settings.CloseOnKey = false;
   }
-  ~TFlashFixture() { FreeFlashWindow(); }
+
 
   // A full-screen window without autoplay: the tests fire its timers.
   TfFlashform& Open(const TFlashParams& params, const QString& path, bool closeByMouse = true) {
-    FreeFlashWindow();
-    TfFlashform* form =
-        TfFlashform::CreateFullScreen(&notify, &pm, settings, closeByMouse, false, params, path, QRect(0, 0, 160, 120));
-    EXPECT_EQ(g_Flashform, form);
+    form.reset();
+    form = TfFlashform::CreateFullScreen(&notify, asking, &pm, settings, closeByMouse, false, params, path,
+                                         QRect(0, 0, 160, 120));
     return *form;
   }
 };
@@ -209,8 +210,9 @@ TEST(FlashWindow, ALoopingMovieEndsAfterItWrapsInRealTime) {
   TFlashFixture f;
   // 40 frames at 30 a second loop every 1.33 s: the tick at 1 s sees it advance, the one at 2 s
   // sees a lower frame.
-  TfFlashform* form = TfFlashform::CreateFullScreen(&f.notify, &f.pm, f.settings, true, true, EndMode(3),
-                                                    MovieFile("loop.swf", 40, 30), QRect(0, 0, 160, 120));
+  f.form = TfFlashform::CreateFullScreen(&f.notify, f.asking, &f.pm, f.settings, true, true, EndMode(3),
+                                         MovieFile("loop.swf", 40, 30), QRect(0, 0, 160, 120));
+  TfFlashform* form = f.form.get();
   ASSERT_TRUE(form->FFlash->HasMovie());
   QElapsedTimer clock;
   clock.start();
@@ -264,12 +266,12 @@ TEST(FlashWindow, ClicksMovesKeysAndTheMenu) {
   f.settings.MouseSensitivity = 2;
   TfFlashform& moves = f.Open({}, movie);
   MoveTo(moves.FFlash, {10, 10});
-  EXPECT_EQ(QPoint(moves.FLastMouseX, moves.FLastMouseY), QPoint(10, 10));
+  EXPECT_EQ(QPoint(moves.FMoves.lastX, moves.FMoves.lastY), QPoint(10, 10));
   MoveTo(moves.FFlash, {29, 29});
-  EXPECT_EQ(moves.FMouseMoves, 0);
+  EXPECT_EQ(moves.FMoves.moves, 0);
   MoveTo(moves.FFlash, {30, 10});
   MoveTo(moves.FFlash, {10, 40});
-  EXPECT_EQ(moves.FMouseMoves, 2);
+  EXPECT_EQ(moves.FMoves.moves, 2);
   f.notify.Take();
   EXPECT_EQ(f.notify.Count(WM_SHOW_CLOSE), 0);
   MoveTo(moves.FFlash, {60, 10});
@@ -280,7 +282,7 @@ TEST(FlashWindow, ClicksMovesKeysAndTheMenu) {
   takesMoves.takesMouseMoves = true;
   TfFlashform& movie2 = f.Open(takesMoves, movie);
   for (int x = 0; x < 100; x += 30) MoveTo(movie2.FFlash, {x, x});
-  EXPECT_EQ(movie2.FLastMouseX, -10);
+  EXPECT_EQ(movie2.FMoves.lastX, -10);
   f.notify.Take();
   EXPECT_EQ(f.notify.Count(WM_SHOW_CLOSE), 1);
 
@@ -341,11 +343,11 @@ TEST(FlashWindow, ThePasswordIsAskedOnceAndARefusalCountsMovesAgain) {
   form = &f.Open({}, MovieFile("pw.swf", 5));
   MoveTo(form->FFlash, {0, 0});
   MoveTo(form->FFlash, {50, 50});
-  EXPECT_EQ(form->FMouseMoves, 1);
+  EXPECT_EQ(form->FMoves.moves, 1);
   f.notify.Take();
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(f.notify.Count(WM_SHOW_CLOSE), 0);
-  EXPECT_EQ(form->FMouseMoves, 0);  // refused: the moves count again from none
+  EXPECT_EQ(form->FMoves.moves, 0);  // refused: the moves count again from none
   answer = "SECRET";
   Press(form->FFlash, QEvent::MouseButtonPress, Qt::LeftButton);
   f.notify.Take();
@@ -357,7 +359,7 @@ TEST(FlashWindow, ThePasswordIsAskedOnceAndARefusalCountsMovesAgain) {
 namespace {
 
 // A show: a picture with music, the flash movie, a picture.
-struct TFlashShow : sftest::TShow {
+struct TFlashShow : sftest::TBuiltShow {
   void Picture(bool music = false) {
     AddPicture(sftest::Bmp(sftest::Solid(16, 16, qRgb(255, 255, 0))),
                sftest::Plain(0x808080) + S("MusicDuringSlide", music ? "1" : "0"));
@@ -380,16 +382,16 @@ TEST(FlashSlide, PlaysInItsWindowAndTheCycleGoesOnAtItsEnd) {
   TfRun& run = show.Start();
   run.FormShow();
   QCoreApplication::processEvents();
-  ASSERT_TRUE(run.FMusicPlaying);
+  ASSERT_TRUE(run.Show().Music().FMusicPlaying);
   sftest::Finish(run);
   SendMessage(&run, WM_FLASH_STARTFRAME, 3);
   run.SelectTimerTimer();
   QCoreApplication::processEvents();
-  EXPECT_FALSE(run.FMusicPlaying);  // paused for the movie
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Paused);
+  EXPECT_FALSE(run.Show().Music().FMusicPlaying);  // paused for the movie
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Paused);
   ASSERT_TRUE(run.FFlashShowing);
-  ASSERT_NE(g_Flashform, nullptr);
-  TfFlashform& form = *g_Flashform;
+  ASSERT_NE(run.FlashWindow(), nullptr);
+  TfFlashform& form = *run.FlashWindow();
   EXPECT_EQ(form.windowTitle(), "FlashPanel");
   EXPECT_TRUE(form.isWindow());
   EXPECT_EQ(form.geometry(), QRect(0, 0, 1024, 768));
@@ -411,7 +413,7 @@ TEST(FlashSlide, PlaysInItsWindowAndTheCycleGoesOnAtItsEnd) {
   for (int tick = 0; tick < 5; ++tick) form.stoptimerTimer();
   // The end message frees the window; the next slide comes after a millisecond.
   QCoreApplication::processEvents();
-  EXPECT_EQ(g_Flashform, nullptr);
+  EXPECT_EQ(run.FlashWindow(), nullptr);
   EXPECT_FALSE(run.FFlashShowing);
   EXPECT_EQ(run.FFlashStartFrame, 0);
   EXPECT_TRUE(run.SelectTimer.isActive());
@@ -427,14 +429,14 @@ TEST(FlashSlide, PlaysInItsWindowAndTheCycleGoesOnAtItsEnd) {
     run.SelectTimerTimer();
   };
   toTheMovie();
-  ASSERT_NE(g_Flashform, nullptr);
+  ASSERT_NE(run.FlashWindow(), nullptr);
   run.SelectTimerTimer();
-  EXPECT_EQ(g_Flashform, nullptr);
+  EXPECT_EQ(run.FlashWindow(), nullptr);
   EXPECT_EQ(run.FCurrent, 2);
   toTheMovie();
-  ASSERT_NE(g_Flashform, nullptr);
-  run.Terminate();
-  EXPECT_EQ(g_Flashform, nullptr);
+  ASSERT_NE(run.FlashWindow(), nullptr);
+  run.Show().EndShow();
+  EXPECT_EQ(run.FlashWindow(), nullptr);
   EXPECT_FALSE(run.FFlashShowing);
 }
 
@@ -454,24 +456,25 @@ TEST(FlashSlide, AClosingAsksOnceAndTheRunWindowsEndFreesTheWindow) {
   });
   TfRun& run = show.Start();
   run.FormShow();
-  ASSERT_NE(g_Flashform, nullptr);
-  EXPECT_FALSE(g_Flashform->FTakesClicks);
-  Press(g_Flashform->FFlash, QEvent::MouseButtonPress, Qt::LeftButton);
+  ASSERT_NE(run.FlashWindow(), nullptr);
+  EXPECT_FALSE(run.FlashWindow()->FTakesClicks);
+  Press(run.FlashWindow()->FFlash, QEvent::MouseButtonPress, Qt::LeftButton);
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
   EXPECT_EQ(asked, 1);
   EXPECT_TRUE(run.Closing());
-  EXPECT_FALSE(run.FRunning);
-  EXPECT_EQ(g_Flashform, nullptr);
+  EXPECT_FALSE(run.Show().FRunning);
+  EXPECT_EQ(run.FlashWindow(), nullptr);
   SetPasswordPromptForTesting({});
 
   // The run window destroyed with a movie up frees it.
   TFlashShow again;
   again.Flash(MovieBytes(20));
   again.Start().FormShow();
-  ASSERT_NE(g_Flashform, nullptr);
-  again.run.reset();
-  EXPECT_EQ(g_Flashform, nullptr);
+  const QPointer<TfFlashform> up = again.run->FlashWindow();
+  ASSERT_FALSE(up.isNull());
+  again.show.reset();
+  EXPECT_TRUE(up.isNull());
 }
 
 TEST(FlashSlide, UnreadableAndMissingMoviesAndThePreview) {
@@ -481,7 +484,7 @@ TEST(FlashSlide, UnreadableAndMissingMoviesAndThePreview) {
   show.Picture();
   TfRun& run = show.Start();
   run.FormShow();
-  EXPECT_EQ(g_Flashform, nullptr);
+  EXPECT_EQ(run.FlashWindow(), nullptr);
   EXPECT_FALSE(run.FFlashShowing);
   EXPECT_EQ(run.FCurrent, 1);
   EXPECT_TRUE(run.ShowTimer.isActive());
@@ -497,7 +500,7 @@ TEST(FlashSlide, UnreadableAndMissingMoviesAndThePreview) {
   m.FormShow();
   SetMessageSink({});
   EXPECT_EQ(shown, QStringList{"File not found : /nowhere/movie.swf"});
-  EXPECT_EQ(g_Flashform, nullptr);
+  EXPECT_EQ(m.FlashWindow(), nullptr);
   EXPECT_FALSE(m.FFlashShowing);
   EXPECT_TRUE(m.SelectTimer.isActive());
   EXPECT_EQ(m.SelectTimer.interval(), 2000);
@@ -510,8 +513,8 @@ TEST(FlashSlide, UnreadableAndMissingMoviesAndThePreview) {
   preview.settingsSetup = [](TRWSetting& s) { s.CloseOnLeftClick = s.CloseOnRightClick = s.CloseOnMouseMove = true; };
   TfRun& small = preview.Start({152, 112}, true);
   small.FormShow();
-  ASSERT_NE(g_Flashform, nullptr);
-  TfFlashform& form = *g_Flashform;
+  ASSERT_NE(small.FlashWindow(), nullptr);
+  TfFlashform& form = *small.FlashWindow();
   EXPECT_FALSE(form.isWindow());
   EXPECT_EQ(form.geometry(), QRect(0, 0, 152, 112));
   EXPECT_TRUE(form.FFlash->PassLButtonDown && form.FFlash->PassLButtonDblClk && form.FFlash->PassMouseMove);
@@ -535,7 +538,7 @@ TEST(FlashSlide, TheCursorShowsFromTheMovieToTheEndOfTheNextTransition) {
   sftest::Finish(run);
   ASSERT_TRUE(run.CursorHidden());  // hidden at the end of the first picture's transition
   run.SelectTimerTimer();
-  ASSERT_NE(g_Flashform, nullptr);
+  ASSERT_NE(run.FlashWindow(), nullptr);
   // The flash window's creation sets the screen's cursor to the arrow: over the show too.
   EXPECT_FALSE(run.CursorHidden());
   EXPECT_EQ(run.cursor().shape(), Qt::ArrowCursor);
@@ -557,9 +560,9 @@ TEST(FlashSlide, AMovieThatStartsUnderADialogLeavesItTheKeyboard) {
   TFlashShow alone;
   alone.Flash(MovieBytes(20));
   alone.Start().FormShow();
-  ASSERT_NE(g_Flashform, nullptr);
-  EXPECT_TRUE(sftest::WaitUntil([] { return QApplication::activeWindow() == g_Flashform; }));
-  alone.run.reset();
+  ASSERT_NE(alone.run->FlashWindow(), nullptr);
+  EXPECT_TRUE(sftest::WaitUntil([&] { return QApplication::activeWindow() == alone.run->FlashWindow(); }));
+  alone.show.reset();
 
   // A dialog is up (the password prompt of a close event, the settings dialog from the menu) when
   // the next movie starts: its window comes up beneath, and the dialog keeps the keyboard.
@@ -572,8 +575,8 @@ TEST(FlashSlide, AMovieThatStartsUnderADialogLeavesItTheKeyboard) {
   EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
   ASSERT_TRUE(sftest::WaitUntil([&] { return QApplication::activeWindow() == &dialog; }));
   run.FormShow();
-  ASSERT_NE(g_Flashform, nullptr);
-  EXPECT_TRUE(g_Flashform->isVisible());
+  ASSERT_NE(run.FlashWindow(), nullptr);
+  EXPECT_TRUE(run.FlashWindow()->isVisible());
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
   EXPECT_EQ(QApplication::activeWindow(), &dialog) << "the movie's window took the keyboard from the dialog";

@@ -40,7 +40,7 @@ bool WaitFor(const std::function<bool()>& done, int ms = 5000) { return sftest::
 
 // Pictures whose flags say whether music plays during them, and the tracks; the music loops and
 // pauses a tick between tracks unless the header says otherwise.
-struct TMusicShow : sftest::TShow {
+struct TMusicShow : sftest::TBuiltShow {
   std::vector<bool> slideFlags{true};
 
   TfRun& Start() {
@@ -48,24 +48,24 @@ struct TMusicShow : sftest::TShow {
       AddPicture(sftest::Bmp(sftest::Solid(8, 8, qRgb(128, 128, 128))),
                  sftest::S("EffectList", "") + sftest::S("MusicDuringSlide", flag ? "1" : "0"));
     header = sftest::H("LoopMusic", "1") + sftest::H("MusicPauseTicks", "1") + header;
-    return TShow::Start({64, 48});
+    return TBuiltShow::Start({64, 48});
   }
 
   // Lets the current track play to its end, then fires the music timer until the next track
   // plays; gives its index, or -1 when the music is over.
   int Next(int pauseTicks = 1) {
     TfRun& r = *run;
-    EXPECT_TRUE(WaitFor([&] { return r.mpmusic.Ended(); })) << "track " << r.FTrack << " did not end";
+    EXPECT_TRUE(WaitFor([&] { return r.Show().Music().mpmusic.Ended(); })) << "track " << r.Show().Music().FTrack << " did not end";
     for (int tick = 1; tick <= pauseTicks; ++tick) {
-      const bool wasEnded = r.mpmusic.Ended();
-      r.MusicPlayTimerTimer();
+      const bool wasEnded = r.Show().Music().mpmusic.Ended();
+      r.Show().Music().MusicPlayTimerTimer();
       if (tick < pauseTicks) {
-        EXPECT_TRUE(wasEnded && r.mpmusic.Ended()) << "a new track came before the pause was over";
+        EXPECT_TRUE(wasEnded && r.Show().Music().mpmusic.Ended()) << "a new track came before the pause was over";
       }
     }
-    if (r.FPlaylistDone) return -1;
-    EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
-    return r.FTrack;
+    if (r.Show().Music().FPlaylistDone) return -1;
+    EXPECT_EQ(r.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+    return r.Show().Music().FTrack;
   }
 };
 
@@ -78,14 +78,14 @@ TEST(Music, TracksInOrderWithAndWithoutLoop) {
   loop.tracks = {Tone(400, 440), Tone(400, 550), Tone(400, 660)};
   TfRun& run = loop.Start();
   // Mode set-up opened the first track without starting it; the first slide with music starts it.
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
-  EXPECT_FALSE(run.FMusicPlaying);
-  EXPECT_TRUE(run.FMusicLoaded);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  EXPECT_FALSE(run.Show().Music().FMusicPlaying);
+  EXPECT_TRUE(run.Show().Music().FMusicLoaded);
   run.FormShow();
   QCoreApplication::processEvents();
-  EXPECT_TRUE(run.FMusicPlaying);
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
-  std::vector<int> order{run.FTrack};
+  EXPECT_TRUE(run.Show().Music().FMusicPlaying);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  std::vector<int> order{run.Show().Music().FTrack};
   for (int i = 0; i < 5; ++i) order.push_back(loop.Next());
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 0, 1, 2}));
 
@@ -96,18 +96,18 @@ TEST(Music, TracksInOrderWithAndWithoutLoop) {
   TfRun& r = once.Start();
   r.FormShow();
   QCoreApplication::processEvents();
-  order = {r.FTrack};
+  order = {r.Show().Music().FTrack};
   for (int i = 0; i < 3; ++i) order.push_back(once.Next());
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, -1}));
   // Silence for the rest of the run, also for slides that ask for music.
-  EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::NotOpen);
-  EXPECT_FALSE(r.MusicPlayTimer.isActive());
+  EXPECT_EQ(r.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::NotOpen);
+  EXPECT_FALSE(r.Show().Music().MusicPlayTimer.isActive());
   for (int i = 0; i < 100000 && r.ShowTimer.isActive(); ++i) r.ShowTimerTimer();
   r.SelectTimerTimer();  // the next slide asks for music
-  SendMessage(&r, WM_MUSIC_START);
+  SendMessage(&r.Show(), WM_MUSIC_START);
   QCoreApplication::processEvents();
-  EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::NotOpen);
-  EXPECT_FALSE(r.FMusicPlaying);
+  EXPECT_EQ(r.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::NotOpen);
+  EXPECT_FALSE(r.Show().Music().FMusicPlaying);
 }
 
 TEST(Music, SlidesPauseAndResumeTheSameTrack) {
@@ -117,28 +117,28 @@ TEST(Music, SlidesPauseAndResumeTheSameTrack) {
   TfRun& run = show.Start();
   run.FormShow();
   QCoreApplication::processEvents();
-  ASSERT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
-  ASSERT_TRUE(WaitFor([&] { return run.mpmusic.Position() >= 400; }));
+  ASSERT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  ASSERT_TRUE(WaitFor([&] { return run.Show().Music().mpmusic.Position() >= 400; }));
   for (int i = 0; i < 100000 && run.ShowTimer.isActive(); ++i) run.ShowTimerTimer();
   run.SelectTimerTimer();  // a slide without the flag
   QCoreApplication::processEvents();
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Paused);
-  EXPECT_FALSE(run.FMusicPlaying);
-  const int64_t stoppedAt = run.mpmusic.Position();
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Paused);
+  EXPECT_FALSE(run.Show().Music().FMusicPlaying);
+  const int64_t stoppedAt = run.Show().Music().mpmusic.Position();
   QThread::msleep(300);
   QCoreApplication::processEvents();
-  EXPECT_NEAR(double(run.mpmusic.Position()), double(stoppedAt), 30.0);  // it stands while paused
+  EXPECT_NEAR(double(run.Show().Music().mpmusic.Position()), double(stoppedAt), 30.0);  // it stands while paused
   for (int i = 0; i < 100000 && run.ShowTimer.isActive(); ++i) run.ShowTimerTimer();
   run.SelectTimerTimer();  // the flag again: the same track goes on from where it stood
   QCoreApplication::processEvents();
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
-  EXPECT_EQ(run.FTrack, 0);
-  ASSERT_TRUE(WaitFor([&] { return run.mpmusic.Position() >= stoppedAt + 200; }));
-  EXPECT_LT(run.mpmusic.Position(), stoppedAt + 1500);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  EXPECT_EQ(run.Show().Music().FTrack, 0);
+  ASSERT_TRUE(WaitFor([&] { return run.Show().Music().mpmusic.Position() >= stoppedAt + 200; }));
+  EXPECT_LT(run.Show().Music().mpmusic.Position(), stoppedAt + 1500);
   // While the track plays, the timer finds it running and does nothing.
-  run.MusicPlayTimerTimer();
-  EXPECT_EQ(run.FTrack, 0);
-  EXPECT_EQ(run.FTrackEndTicks, 0);
+  run.Show().Music().MusicPlayTimerTimer();
+  EXPECT_EQ(run.Show().Music().FTrack, 0);
+  EXPECT_EQ(run.Show().Music().FTrackEndTicks, 0);
 }
 
 TEST(Music, PauseTicksBetweenTracksAndRandomOrder) {
@@ -154,11 +154,11 @@ TEST(Music, PauseTicksBetweenTracksAndRandomOrder) {
   TMusicShow random;
   random.header = sftest::HeaderField("RandomMusic", "1");
   for (int i = 0; i < 4; ++i) random.tracks.push_back(Tone(200, 300 + 100 * i));
+  random.seed = 5;
   TfRun& r = random.Start();
-  RandSeed(5);
   r.FormShow();
   QCoreApplication::processEvents();
-  std::vector<int> drawn{r.FTrack};
+  std::vector<int> drawn{r.Show().Music().FTrack};
   for (int i = 0; i < 15; ++i) drawn.push_back(random.Next());
   // Every track of the list comes, and one may come twice in a row.
   EXPECT_EQ(std::set<int>(drawn.begin(), drawn.end()), (std::set<int>{0, 1, 2, 3}));
@@ -172,10 +172,10 @@ TEST(Music, NothingPlaysWithoutAPlaylistOrWithMusicOff) {
   TfRun& run = empty.Start();
   run.FormShow();
   QCoreApplication::processEvents();
-  SendMessage(&run, WM_MUSIC_START);
-  SendMessage(&run, WM_MUSIC_RESUME);
-  EXPECT_FALSE(run.mpmusic.Started());  // no call on the player at all
-  EXPECT_FALSE(run.MusicPlayTimer.isActive());
+  SendMessage(&run.Show(), WM_MUSIC_START);
+  SendMessage(&run.Show(), WM_MUSIC_RESUME);
+  EXPECT_FALSE(run.Show().Music().mpmusic.Started());  // no call on the player at all
+  EXPECT_FALSE(run.Show().Music().MusicPlayTimer.isActive());
 
   TMusicShow off;
   off.tracks = {Tone(100, 440)};
@@ -183,10 +183,10 @@ TEST(Music, NothingPlaysWithoutAPlaylistOrWithMusicOff) {
   TfRun& r = off.Start();
   r.FormShow();
   QCoreApplication::processEvents();
-  SendMessage(&r, WM_MUSIC_START);
-  EXPECT_FALSE(r.mpmusic.Started());
-  EXPECT_FALSE(r.MusicPlayTimer.isActive());
-  EXPECT_FALSE(r.FMusicPlaying);
+  SendMessage(&r.Show(), WM_MUSIC_START);
+  EXPECT_FALSE(r.Show().Music().mpmusic.Started());
+  EXPECT_FALSE(r.Show().Music().MusicPlayTimer.isActive());
+  EXPECT_FALSE(r.Show().Music().FMusicPlaying);
 }
 
 TEST(Music, TracksThatCannotBePlayedArePassedOver) {
@@ -196,14 +196,14 @@ TEST(Music, TracksThatCannotBePlayedArePassedOver) {
   TfRun& run = show.Start();
   run.FormShow();
   QCoreApplication::processEvents();
-  ASSERT_TRUE(WaitFor([&] { return run.mpmusic.Ended(); }));
-  run.MusicPlayTimerTimer();  // track 1 is damaged: it fails to open
-  EXPECT_EQ(run.FTrack, 1);
-  EXPECT_FALSE(run.FMusicLoaded);
-  EXPECT_TRUE(run.MusicPlayTimer.isActive());
-  run.MusicPlayTimerTimer();  // the next tick tries the next track at once
-  EXPECT_EQ(run.FTrack, 2);
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  ASSERT_TRUE(WaitFor([&] { return run.Show().Music().mpmusic.Ended(); }));
+  run.Show().Music().MusicPlayTimerTimer();  // track 1 is damaged: it fails to open
+  EXPECT_EQ(run.Show().Music().FTrack, 1);
+  EXPECT_FALSE(run.Show().Music().FMusicLoaded);
+  EXPECT_TRUE(run.Show().Music().MusicPlayTimer.isActive());
+  run.Show().Music().MusicPlayTimerTimer();  // the next tick tries the next track at once
+  EXPECT_EQ(run.Show().Music().FTrack, 2);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
 
   // No track of the list plays: the music stops for the run, and the show goes on.
   TMusicShow none;
@@ -211,11 +211,11 @@ TEST(Music, TracksThatCannotBePlayedArePassedOver) {
   TfRun& silent = none.Start();
   silent.FormShow();
   QCoreApplication::processEvents();
-  for (int i = 0; i < 4 && silent.MusicPlayTimer.isActive(); ++i) silent.MusicPlayTimerTimer();
-  EXPECT_FALSE(silent.MusicPlayTimer.isActive());
-  EXPECT_FALSE(silent.FMusicPlaying);
-  SendMessage(&silent, WM_MUSIC_RESUME);
-  EXPECT_FALSE(silent.MusicPlayTimer.isActive());
+  for (int i = 0; i < 4 && silent.Show().Music().MusicPlayTimer.isActive(); ++i) silent.Show().Music().MusicPlayTimerTimer();
+  EXPECT_FALSE(silent.Show().Music().MusicPlayTimer.isActive());
+  EXPECT_FALSE(silent.Show().Music().FMusicPlaying);
+  SendMessage(&silent.Show(), WM_MUSIC_RESUME);
+  EXPECT_FALSE(silent.Show().Music().MusicPlayTimer.isActive());
   EXPECT_TRUE(silent.ShowTimer.isActive() || silent.SelectTimer.isActive());
 }
 
@@ -226,23 +226,23 @@ TEST(Music, ATrackOpenedInPlaceOfOneThatFailedWaitsUntilTheMusicIsDue) {
   show.tracks = {"RIFF this is no sound at all", Tone(3000, 440)};
   show.slideFlags = {false, true};
   TfRun& run = show.Start();
-  EXPECT_FALSE(run.FMusicLoaded);
+  EXPECT_FALSE(run.Show().Music().FMusicLoaded);
   run.FormShow();
   QCoreApplication::processEvents();
-  run.MusicPlayTimerTimer();
-  EXPECT_EQ(run.FTrack, 1);
-  EXPECT_TRUE(run.FMusicLoaded);
-  EXPECT_FALSE(run.FMusicPlaying);
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
-  run.MusicPlayTimerTimer();  // standing at its start: the timer leaves it
-  EXPECT_EQ(run.FTrack, 1);
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  run.Show().Music().MusicPlayTimerTimer();
+  EXPECT_EQ(run.Show().Music().FTrack, 1);
+  EXPECT_TRUE(run.Show().Music().FMusicLoaded);
+  EXPECT_FALSE(run.Show().Music().FMusicPlaying);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  run.Show().Music().MusicPlayTimerTimer();  // standing at its start: the timer leaves it
+  EXPECT_EQ(run.Show().Music().FTrack, 1);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
   sftest::Finish(run);
   run.SelectTimerTimer();  // the slide with music
   QCoreApplication::processEvents();
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
-  EXPECT_EQ(run.FTrack, 1);
-  EXPECT_LT(run.mpmusic.Position(), 1000);  // from its start
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  EXPECT_EQ(run.Show().Music().FTrack, 1);
+  EXPECT_LT(run.Show().Music().mpmusic.Position(), 1000);  // from its start
 
   // The same over a flash slide, and after a track that ended while a slide with music stood,
   // when the slide on screen at the end of the pause is a movie.
@@ -259,22 +259,21 @@ TEST(Music, ATrackOpenedInPlaceOfOneThatFailedWaitsUntilTheMusicIsDue) {
     ASSERT_TRUE(r.FFlashShowing);
     if (!failed) {
       // The first track plays to its end while a slide with music stands, then the movie comes.
-      SendMessage(&r, WM_MUSIC_RESUME);
-      ASSERT_TRUE(WaitFor([&] { return r.mpmusic.Ended(); }));
-      r.MusicPlayTimerTimer();  // its end: the pause of a tick is over
-      ASSERT_EQ(r.FTrack, 1);
-      EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Stopped) << "the next track played over the movie";
+      SendMessage(&r.Show(), WM_MUSIC_RESUME);
+      ASSERT_TRUE(WaitFor([&] { return r.Show().Music().mpmusic.Ended(); }));
+      r.Show().Music().MusicPlayTimerTimer();  // its end: the pause of a tick is over
+      ASSERT_EQ(r.Show().Music().FTrack, 1);
+      EXPECT_EQ(r.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Stopped) << "the next track played over the movie";
     } else {
-      r.MusicPlayTimerTimer();
-      ASSERT_EQ(r.FTrack, 1);
-      EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Stopped) << "the next track played over the movie";
+      r.Show().Music().MusicPlayTimerTimer();
+      ASSERT_EQ(r.Show().Music().FTrack, 1);
+      EXPECT_EQ(r.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Stopped) << "the next track played over the movie";
     }
-    EXPECT_FALSE(r.FMusicPlaying);
+    EXPECT_FALSE(r.Show().Music().FMusicPlaying);
     SendMessage(&r, WM_FLASH_ENDED, 1, 1);
     r.SelectTimerTimer();  // the picture with music
     QCoreApplication::processEvents();
-    EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
-    FreeFlashWindow();
+    EXPECT_EQ(r.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
   }
 }
 
@@ -291,7 +290,7 @@ TEST(Music, AMissingTrackIsToldOfOnceARun) {
   SetMessageSink([&](const QString& m) {
     shown << m;
     SendMessage(run, WM_MUSIC_RESUME);
-    run->MusicPlayTimerTimer();
+    run->Show().Music().MusicPlayTimerTimer();
   });
   TfRun& r = show.Start();
   run = &r;
@@ -299,20 +298,20 @@ TEST(Music, AMissingTrackIsToldOfOnceARun) {
   QCoreApplication::processEvents();
   std::vector<int> order;
   for (int pass = 0; pass < 3; ++pass) {
-    ASSERT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
-    order.push_back(r.FTrack);
-    ASSERT_TRUE(WaitFor([&] { return r.mpmusic.Ended(); }));
-    r.MusicPlayTimerTimer();  // the missing track
-    EXPECT_EQ(r.FTrack, 1);
-    EXPECT_FALSE(r.FMusicLoaded);
-    EXPECT_NE(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
-    ASSERT_TRUE(r.MusicPlayTimer.isActive());
-    r.MusicPlayTimerTimer();  // back to the first
+    ASSERT_EQ(r.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+    order.push_back(r.Show().Music().FTrack);
+    ASSERT_TRUE(WaitFor([&] { return r.Show().Music().mpmusic.Ended(); }));
+    r.Show().Music().MusicPlayTimerTimer();  // the missing track
+    EXPECT_EQ(r.Show().Music().FTrack, 1);
+    EXPECT_FALSE(r.Show().Music().FMusicLoaded);
+    EXPECT_NE(r.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+    ASSERT_TRUE(r.Show().Music().MusicPlayTimer.isActive());
+    r.Show().Music().MusicPlayTimerTimer();  // back to the first
   }
   SetMessageSink({});
   EXPECT_EQ(order, (std::vector<int>{0, 0, 0}));
   EXPECT_EQ(shown.size(), 1) << shown.join(" | ").toStdString();
-  EXPECT_EQ(r.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  EXPECT_EQ(r.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
 }
 
 TEST(Music, Mp3AndOggPlayToTheirEnd) {
@@ -324,11 +323,11 @@ TEST(Music, Mp3AndOggPlayToTheirEnd) {
   run.FormShow();
   QCoreApplication::processEvents();
   // The coders add a frame or two of silence to 300 ms.
-  EXPECT_GE(run.mpmusic.Length(), 280);
-  EXPECT_LE(run.mpmusic.Length(), 700);
+  EXPECT_GE(run.Show().Music().mpmusic.Length(), 280);
+  EXPECT_LE(run.Show().Music().mpmusic.Length(), 700);
   EXPECT_EQ(show.Next(), 1);
-  EXPECT_GE(run.mpmusic.Length(), 280);
-  EXPECT_LE(run.mpmusic.Length(), 700);
+  EXPECT_GE(run.Show().Music().mpmusic.Length(), 280);
+  EXPECT_LE(run.Show().Music().mpmusic.Length(), 700);
   EXPECT_EQ(show.Next(), 2);
 }
 
@@ -342,29 +341,29 @@ TEST(Music, TheShowsEndStopsIt) {
   TfRun& run = show.Start();
   run.FormShow();
   QCoreApplication::processEvents();
-  ASSERT_TRUE(run.FMusicPlaying);
+  ASSERT_TRUE(run.Show().Music().FMusicPlaying);
   // Switched off in the settings read back during the show: paused.
   TRWSetting stored(show.project->ProjectName);
   stored.MusicEnabled = false;
   stored.UseMaxRunTime = true;
   stored.MaxRunMinutes = 1;
   ASSERT_TRUE(stored.Save());
-  SendMessage(&run, WM_SETTINGS_RELOAD);
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Paused);
-  SendMessage(&run, WM_MUSIC_RESUME);
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Paused);
+  SendMessage(&run.Show(), WM_SETTINGS_RELOAD);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Paused);
+  SendMessage(&run.Show(), WM_MUSIC_RESUME);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Paused);
   stored.MusicEnabled = true;
   ASSERT_TRUE(stored.Save());
-  SendMessage(&run, WM_SETTINGS_RELOAD);
-  SendMessage(&run, WM_MUSIC_RESUME);
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  SendMessage(&run.Show(), WM_SETTINGS_RELOAD);
+  SendMessage(&run.Show(), WM_MUSIC_RESUME);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
   // The maximum run time stops the music and ends the show.
-  run.FRunSecondsLeft = 1;
-  run.MaxRuntimeTimer();
+  run.Show().FRunSecondsLeft = 1;
+  run.Show().MaxRuntimeTimer();
   EXPECT_TRUE(run.Closing());
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
-  EXPECT_FALSE(run.MusicPlayTimer.isActive());
-  EXPECT_FALSE(run.FRunning);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  EXPECT_FALSE(run.Show().Music().MusicPlayTimer.isActive());
+  EXPECT_FALSE(run.Show().FRunning);
 
   // WM_SHOW_CLOSE stops it too.
   TMusicShow closed;
@@ -372,9 +371,9 @@ TEST(Music, TheShowsEndStopsIt) {
   TfRun& c = closed.Start();
   c.FormShow();
   QCoreApplication::processEvents();
-  ASSERT_TRUE(c.FMusicPlaying);
-  SendMessage(&c, WM_SHOW_CLOSE);
-  EXPECT_EQ(c.mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
-  EXPECT_FALSE(c.FRunning);
+  ASSERT_TRUE(c.Show().Music().FMusicPlaying);
+  SendMessage(&c.Show(), WM_SHOW_CLOSE);
+  EXPECT_EQ(c.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
+  EXPECT_FALSE(c.Show().FRunning);
   EXPECT_TRUE(c.Closing());
 }

@@ -31,7 +31,7 @@ using sftest::H;
 using sftest::Plain;
 using sftest::S;
 using sftest::Solid;
-using sftest::TShow;
+using sftest::TBuiltShow;
 
 // The bounding box of the pixels of `surface` that differ from colour.
 QRect Painted(const QImage& image, QRgb colour) {
@@ -45,7 +45,7 @@ QRect Painted(const QImage& image, QRgb colour) {
 }  // namespace
 
 TEST(RunWindow, SequentialOrderAndHold) {
-  TShow show;
+  TBuiltShow show;
   for (QRgb c : {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)}) show.AddPicture(Bmp(Solid(64, 48, c)), Plain());
   TfRun& run = show.Start();
   EXPECT_EQ(run.FSlideCount, 3);
@@ -58,7 +58,7 @@ TEST(RunWindow, SequentialOrderAndHold) {
     // Held: only the slide timer runs, for the display time and one second.
     EXPECT_TRUE(run.SelectTimer.isActive());
     EXPECT_EQ(run.SelectTimer.interval(), 2000);
-    EXPECT_FALSE(run.MaxRuntime.isActive());
+    EXPECT_FALSE(run.Show().MaxRuntime.isActive());
     run.SelectTimerTimer();
     order.push_back(run.FCurrent);
   }
@@ -72,7 +72,7 @@ TEST(RunWindow, SequentialOrderAndHold) {
 
 TEST(RunWindow, AShowAskedToStartAtASlideStartsThere) {
   for (const bool random : {false, true}) {
-    TShow show;
+    TBuiltShow show;
     show.header = H("RandomOrder", random ? "1" : "0");
     show.AddRecord(S("IsBackgroundPicture", "1"));  // not a slide: not counted
     for (int i = 0; i < 4; ++i) show.AddPicture(Bmp(Solid(8, 8, qRgb(i, 0, 0))), Plain());
@@ -98,7 +98,7 @@ TEST(RunWindow, FitModesAndPositions) {
     QPoint at;
   } cases[] = {{1, {1024, 576}, {0, 96}}, {2, {1024, 768}, {0, 0}}, {3, {1024, 768}, {0, 0}}, {0, {1600, 900}, {-288, -66}}};
   for (const auto& c : cases) {
-    TShow show;
+    TBuiltShow show;
     show.header = H("FitMode", std::to_string(c.mode));
     show.AddPicture(big, Plain());
     TfRun& run = show.Start();
@@ -108,7 +108,7 @@ TEST(RunWindow, FitModesAndPositions) {
   }
   // Original size with the random-position flag: a larger picture is centred; a smaller one
   // stands anywhere inside.
-  TShow random;
+  TBuiltShow random;
   random.header = H("FitMode", "0") + H("RandomPosition", "1");
   random.AddPicture(big, Plain());
   random.AddPicture(Bmp(Solid(100, 50, qRgb(1, 2, 3))), Plain());
@@ -121,7 +121,7 @@ TEST(RunWindow, FitModesAndPositions) {
   EXPECT_LT(run.Preparer().Place().x(), 1024 - 100);
   EXPECT_LT(run.Preparer().Place().y(), 768 - 50);
   // A preview fits instead of showing original size or filling.
-  TShow preview;
+  TBuiltShow preview;
   preview.header = H("FitMode", "2");
   preview.AddPicture(big, Plain());
   TfRun& small = preview.Start({160, 120}, true);
@@ -133,7 +133,7 @@ TEST(RunWindow, FillModeCropsTheTopLeftPart) {
   // The left 1200 columns of the picture are red, the rest blue: filling shows only red.
   QImage picture = Solid(1600, 900, qRgb(255, 0, 0));
   QPainter(&picture).fillRect(1200, 0, 400, 900, qRgb(0, 0, 255));
-  TShow show;
+  TBuiltShow show;
   show.header = H("FitMode", "2");
   show.AddPicture(Bmp(picture), Plain());
   TfRun& run = show.Start();
@@ -144,7 +144,7 @@ TEST(RunWindow, FillModeCropsTheTopLeftPart) {
 }
 
 TEST(RunWindow, CaptionAndTextPlaces) {
-  TShow show;
+  TBuiltShow show;
   const std::string text = S("BackgroundKinds", "0;") + S("RandomBackgroundColor", "0") + S("SolidColor", "0") +
                            S("ShowCaption", "1") + S("Caption", "HXH") + S("CaptionPosition", "9") + S("CaptionX", "40") +
                            S("CaptionY", "30") + S("ShowText", "1") + S("Text", "first line\r\nsecond\r\nthird") +
@@ -179,7 +179,7 @@ TEST(RunWindow, TransparentDrawKeepsTheBackground) {
   // colour) lets the background through.
   QImage picture = Solid(200, 100, qRgb(255, 0, 255));
   QPainter(&picture).fillRect(50, 25, 100, 50, qRgb(255, 0, 0));
-  TShow show;
+  TBuiltShow show;
   show.AddPicture(Bmp(picture), S("BackgroundKinds", "2;") + S("GradientStyles", "0;") + S("RandomGradientColors", "0") +
                                     S("GradientColor1", "255") + S("GradientColor2", "16711680") + S("ShowCaption", "0") +
                                     S("ShowText", "0") + S("Transparent", "1") + S("EffectList", ""));
@@ -197,7 +197,7 @@ TEST(RunWindow, TransparentDrawKeepsTheBackground) {
 }
 
 TEST(RunWindow, WholeScreenModeFillsBlackAfterTheFirstStart) {
-  TShow show;
+  TBuiltShow show;
   show.header = H("ScreenTransitionMode", "1");
   show.AddPicture(Bmp(Solid(64, 64, qRgb(0, 200, 0))), Plain(0x0000FF) + S("EffectList", "0;") + S("RandomEffect", "0"));
   TfRun& run = show.Start({320, 240});
@@ -215,7 +215,7 @@ TEST(RunWindow, WholeScreenModeFillsBlackAfterTheFirstStart) {
 }
 
 TEST(RunWindow, SlidesThatCannotBeShownArePassedOver) {
-  TShow show;
+  TBuiltShow show;
   show.AddPicture("not a picture at all", Plain(), 2);
   show.AddRecord(S("SlideKind", "7") + Plain());
   show.AddPicture(Bmp(Solid(10, 10, qRgb(1, 2, 3))), Plain());
@@ -228,7 +228,7 @@ TEST(RunWindow, SlidesThatCannotBeShownArePassedOver) {
   EXPECT_EQ(run.FCurrent, 2);  // round again, past the two others
 
   // Nothing showable at all: the cycle waits a display time and tries again.
-  TShow none;
+  TBuiltShow none;
   none.AddPicture("broken", Plain(), 6);
   TfRun& idle = none.Start({100, 100});
   idle.FormShow();
@@ -236,7 +236,7 @@ TEST(RunWindow, SlidesThatCannotBeShownArePassedOver) {
   EXPECT_TRUE(idle.SelectTimer.isActive());
 
   // No slides: a black screen, and no timer.
-  TShow empty;
+  TBuiltShow empty;
   TfRun& black = empty.Start({100, 100});
   black.FormShow();
   EXPECT_FALSE(black.SelectTimer.isActive());
@@ -248,7 +248,7 @@ TEST(RunWindow, BackgroundPictures) {
   // A pool picture (red left half, blue right half) laid out three ways by three slides.
   QImage pool = Solid(40, 20, qRgb(255, 0, 0));
   QPainter(&pool).fillRect(20, 0, 20, 20, qRgb(0, 0, 255));
-  TShow show;
+  TBuiltShow show;
   show.AddPicture(Bmp(pool), S("IsBackgroundPicture", "1"));
   const std::string picture = Bmp(Solid(4, 4, qRgb(0, 255, 0)));
   auto slide = [](const std::string& layout, const std::string& count) {
@@ -285,7 +285,7 @@ TEST(RunWindow, BackgroundPictures) {
 TEST(RunWindow, MissingExternalPictureEndsTheShow) {
   QStringList shown;
   SetMessageSink([&](const QString& m) { shown << m; });
-  TShow show;
+  TBuiltShow show;
   show.header = H("MediaEmbedded", "0") + H("MediaBesideProgram", "0");
   show.AddRecord(S("FileName", "/nowhere/lost.jpg") + Plain());
   TfRun& run = show.Start({100, 100});
@@ -293,7 +293,7 @@ TEST(RunWindow, MissingExternalPictureEndsTheShow) {
   SetMessageSink({});
   EXPECT_EQ(shown, QStringList{"File not found : /nowhere/lost.jpg"});
   EXPECT_TRUE(run.Closing());
-  EXPECT_TRUE(run.FRunning);  // cleared only when the music is stopped for closing
+  EXPECT_TRUE(run.Show().FRunning);  // cleared only when the music is stopped for closing
   EXPECT_FALSE(run.SelectTimer.isActive());
 }
 
@@ -310,7 +310,7 @@ TEST(RunWindow, MissingPictureWhoseCloseIsRefusedIsPassedOverForTheRun) {
     return true;
   });
   const std::string there = sftest::WriteFile("there.bmp", Bmp(Solid(10, 10, qRgb(0, 0, 255))));
-  TShow show;
+  TBuiltShow show;
   show.header = H("MediaEmbedded", "0") + H("MediaBesideProgram", "0");
   show.AddRecord(S("FileName", "/nowhere/a.bmp") + Plain());
   show.AddRecord(S("FileName", there) + Plain());
@@ -337,7 +337,7 @@ TEST(RunWindow, MissingPictureWhoseCloseIsRefusedIsPassedOverForTheRun) {
 TEST(RunWindow, TextBlockLinesAndMessagesFollowThePlatformsRules) {
   // A final line break starts no line: "a" CR LF "b" CR LF stands where "a" CR LF "b" stands.
   auto background = [](const std::string& text) {
-    TShow show;
+    TBuiltShow show;
     show.AddPicture(Bmp(Solid(8, 8, qRgb(0, 0, 0))), S("BackgroundKinds", "0;") + S("RandomBackgroundColor", "0") +
                                                          S("SolidColor", "0") + S("ShowCaption", "0") + S("ShowText", "1") +
                                                          S("Text", text) + S("TextPosition", "3") + S("EffectList", "") +
@@ -353,7 +353,7 @@ TEST(RunWindow, TextBlockLinesAndMessagesFollowThePlatformsRules) {
   // A background picture that is not there: the project's text formatted with its name.
   QStringList shown;
   SetMessageSink([&](const QString& m) { shown << m; });
-  TShow show;
+  TBuiltShow show;
   show.header = H("MediaEmbedded", "0") + H("MediaBesideProgram", "0") + F(86, "[%-12s] %%");
   show.AddRecord(S("FileName", "/nowhere/pool.bmp") + S("IsBackgroundPicture", "1"));
   show.AddPicture("", S("FileName", sftest::WriteFile("pic.bmp", Bmp(Solid(4, 4, qRgb(0, 255, 0))))) +
@@ -371,14 +371,14 @@ TEST(RunWindow, RandomPositionDrawsItsNumbersEvenWithoutRoom) {
   // numbers are drawn all the same, so that the generator stands where it stands after a
   // picture that had room.
   auto seedAfter = [](int size, QPoint* at) {
-    TShow show;
+    TBuiltShow show;
     show.header = H("FitMode", "0") + H("RandomPosition", "1");
     show.AddPicture(Bmp(Solid(size, size, qRgb(9, 9, 9))), Plain());
     TfRun& run = show.Start({100, 100});
-    RandSeed(77);
+    run.Rng().Seed(77);
     run.FormShow();
     *at = run.Preparer().Place();
-    return CurrentRandSeed();
+    return run.Rng().CurrentSeed();
   };
   QPoint big, small;
   const uint32_t afterBig = seedAfter(300, &big), afterSmall = seedAfter(50, &small);

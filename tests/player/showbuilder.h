@@ -1,5 +1,5 @@
 // A show the player tests build: slides of any kind with their fields, music tracks, the header,
-// and a run window over it that does not take the screen.
+// and the show over it, with a run window that does not take the screen.
 #pragma once
 
 #include <QBuffer>
@@ -13,6 +13,7 @@
 #include "container/projectinfo.h"
 #include "platform/random.h"
 #include "player/runwindow.h"
+#include "player/show.h"
 #include "settings/rwsetting.h"
 #include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
@@ -43,7 +44,7 @@ inline std::string Plain(sf::TColor background = 0x000000) {
 }
 
 // A show of slides; each slide's data is the resource of its own number.
-struct TShow {
+struct TBuiltShow {
   ProjectBuilder b;
   std::string header;  // after the plain defaults: in order, centred, one second, no random music
   int records = 0;
@@ -52,7 +53,11 @@ struct TShow {
   int32_t firstSlide = -1;
   std::unique_ptr<sf::TProjectInfo> project;
   std::unique_ptr<sf::TRWSetting> settings;
-  std::unique_ptr<sf::TfRun> run;
+  // The clock the show's timers run on; null: the event loop's.
+  sf::TClock* clock = nullptr;
+  uint32_t seed = 1;  // of the show's and the screen's generators
+  std::unique_ptr<sf::TShow> show;
+  sf::TfRun* run = nullptr;
 
   // A slide record: its data and fields; a picture unless the fields say another kind.
   void AddSlide(const std::string& bytes, const std::string& fields) {
@@ -85,8 +90,11 @@ struct TShow {
     setup.showArea = area;
     setup.onScreen = false;
     setup.firstSlide = firstSlide;
-    run = std::make_unique<sf::TfRun>(*project, *settings, setup);
-    sf::RandSeed(1);
+    sf::TShowSeams seams;
+    seams.clock = clock;
+    seams.seed = seed;
+    show = std::make_unique<sf::TShow>(*project, *settings, setup, seams);
+    run = &show->Screen();
     return *run;
   }
 };

@@ -155,13 +155,13 @@ TEST(SlidePreparer, DrawsAsTheRunWindowDoesForTheSameSeed) {
   // Random backgrounds, gradients, tiles and positions: a slide composed on its own with the seed
   // the window's generator stands at gives the screen the window's transition ends on.
   for (uint32_t seed = 1; seed <= 24; ++seed) {
-    sftest::TShow show;
+    sftest::TBuiltShow show;
     show.header = H("ScreenTransitionMode", "1") + H("RandomPosition", "1");
     show.AddPicture(Bmp(Solid(90, 70, qRgb(10, 20, 30))),
                     S("BackgroundKinds", "0;1;2;") + S("BackgroundPictureSources", "1;") + S("RandomTileCount", "1") +
                         S("ShowCaption", "0") + S("ShowText", "0") + S("EffectList", "0;") + S("RandomEffect", "0"));
     TfRun& run = show.Start({320, 240});
-    RandSeed(seed);
+    run.Rng().Seed(seed);
     run.FormShow();
     sftest::Finish(run);
     TRandom random(seed);

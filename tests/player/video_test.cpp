@@ -35,7 +35,7 @@ const std::string& Clip() {
 }
 
 // A show of pictures and clips on grey backgrounds.
-struct TVideoShow : sftest::TShow {
+struct TVideoShow : sftest::TBuiltShow {
   void Add(const std::string& bytes, const std::string& fields) { AddSlide(bytes, sftest::Plain(8421504) + fields); }
   void Picture() { Add(sftest::Bmp(sftest::Solid(16, 16, qRgb(255, 255, 0))), sftest::S("FormatCode", "1")); }
   void Video(int sizeMode, const std::string& bytes = Clip()) {
@@ -51,7 +51,7 @@ QWidget* Panel(TfRun& run) { return run.findChild<QWidget*>("displaypanel"); }
 // The colour in the middle of the latest frame, as red, lime or blue ("?" for another, "none" for no
 // frame or a black one).
 const char* FrameColour(TfRun& run) {
-  const QImage& f = run.mp.Frame();
+  const QImage& f = run.Video().mp.Frame();
   if (f.isNull()) return "none";
   const QRgb c = f.pixel(f.width() / 2, f.height() / 2);
   if (qRed(c) < 30 && qGreen(c) < 30 && qBlue(c) < 30) return "none";  // black: no frame
@@ -74,13 +74,13 @@ TEST(Video, PlaysCentredAtItsSizeAndTheCycleGoesOnWhenItEnds) {
   Finish(run);
   ASSERT_EQ(run.SelectTimer.interval(), 2000);  // after a picture: the display time and a second
   run.SelectTimerTimer();
-  ASSERT_TRUE(run.FVideoPlaying);
+  ASSERT_TRUE(run.Video().FVideoPlaying);
   EXPECT_EQ(run.FSlideKind, 2);
-  EXPECT_EQ(QSize(run.FVideoWidth, run.FVideoHeight), QSize(320, 240));
-  EXPECT_EQ(QSize(run.FVideoShowWidth, run.FVideoShowHeight), QSize(512, 383));
+  EXPECT_EQ(QSize(run.Video().FVideoWidth, run.Video().FVideoHeight), QSize(320, 240));
+  EXPECT_EQ(QSize(run.Video().FVideoShowWidth, run.Video().FVideoShowHeight), QSize(512, 383));
   EXPECT_EQ(Panel(run)->geometry(), QRect(256, 192, 512, 383));  // centred in plBK
   EXPECT_TRUE(sftest::WaitUntil([&] { return !Panel(run)->isHidden(); }));  // with the first frame
-  EXPECT_TRUE(run.VidioTimer.isActive());
+  EXPECT_TRUE(run.Video().VidioTimer.isActive());
   EXPECT_FALSE(run.SelectTimer.isActive());
   EXPECT_EQ(run.Surface().pixel(5, 5), qRgb(128, 128, 128));  // the slide's background stands around it
   // The frames come in order, at the panel's size.
@@ -88,18 +88,18 @@ TEST(Video, PlaysCentredAtItsSizeAndTheCycleGoesOnWhenItEnds) {
   ASSERT_TRUE(sftest::WaitUntil([&] {
     const std::string c = FrameColour(run);
     if (c != "none" && c != "?" && (seen.empty() || seen.back() != c)) seen.push_back(c);
-    return run.mp.Ended();
+    return run.Video().mp.Ended();
   }));
   EXPECT_EQ(seen, (std::vector<std::string>{"red", "lime", "blue"}));
-  EXPECT_EQ(run.mp.Frame().size(), QSize(512, 383));
+  EXPECT_EQ(run.Video().mp.Frame().size(), QSize(512, 383));
   // The tick that finds the end stops the clip and starts the slide timer with its last interval.
-  run.VidioTimerTimer();
-  EXPECT_FALSE(run.FVideoPlaying);
+  run.Video().VidioTimerTimer();
+  EXPECT_FALSE(run.Video().FVideoPlaying);
   EXPECT_TRUE(Panel(run)->isHidden());
-  EXPECT_FALSE(run.VidioTimer.isActive());
+  EXPECT_FALSE(run.Video().VidioTimer.isActive());
   EXPECT_TRUE(run.SelectTimer.isActive());
   EXPECT_EQ(run.SelectTimer.interval(), 2000);
-  EXPECT_EQ(run.FVideoPos, 0);
+  EXPECT_EQ(run.Video().FVideoPos, 0);
   run.SelectTimerTimer();
   EXPECT_EQ(run.FCurrent, 2);
 }
@@ -111,17 +111,17 @@ TEST(Video, TheNextClipsPanelShowsNothingOfTheLastOne) {
   show.Video(0);
   TfRun& run = show.Start();
   run.FormShow();
-  ASSERT_TRUE(run.FVideoPlaying);
-  ASSERT_TRUE(sftest::WaitUntil([&] { return run.mp.Ended(); }));
+  ASSERT_TRUE(run.Video().FVideoPlaying);
+  ASSERT_TRUE(sftest::WaitUntil([&] { return run.Video().mp.Ended(); }));
   ASSERT_STREQ(FrameColour(run), "blue");  // the clip's last frame
-  run.VidioTimerTimer();
-  ASSERT_FALSE(run.FVideoPlaying);
+  run.Video().VidioTimerTimer();
+  ASSERT_FALSE(run.Video().FVideoPlaying);
   EXPECT_TRUE(Panel(run)->isHidden());
   EXPECT_STREQ(FrameColour(run), "none") << "the closed clip's last frame is kept";
   // The second clip, at the same place and size: its panel stays hidden (the slide's grey
   // shows) until its own first frame stands in it.
   run.SelectTimerTimer();
-  ASSERT_TRUE(run.FVideoPlaying);
+  ASSERT_TRUE(run.Video().FVideoPlaying);
   EXPECT_TRUE(Panel(run)->isHidden()) << "the panel came up before the clip's first frame";
   std::vector<std::string> shown;
   ASSERT_TRUE(sftest::WaitUntil([&] {
@@ -142,15 +142,15 @@ TEST(Video, TicksBeforeTheEndKeepThePositionAndAFlashEndMakesItOneMillisecond) {
   SendMessage(&run, WM_FLASH_ENDED, 1, 1);
   EXPECT_EQ(run.SelectTimer.interval(), 1);
   run.SelectTimerTimer();
-  ASSERT_TRUE(run.FVideoPlaying);
-  ASSERT_TRUE(sftest::WaitUntil([&] { return run.mp.Position() >= 300; }));
-  run.VidioTimerTimer();
-  EXPECT_TRUE(run.FVideoPlaying);
-  EXPECT_GE(run.FVideoPos, 300);
-  EXPECT_LT(run.FVideoPos, 1200);
-  ASSERT_TRUE(sftest::WaitUntil([&] { return run.mp.Ended(); }));
-  run.VidioTimerTimer();
-  EXPECT_FALSE(run.FVideoPlaying);
+  ASSERT_TRUE(run.Video().FVideoPlaying);
+  ASSERT_TRUE(sftest::WaitUntil([&] { return run.Video().mp.Position() >= 300; }));
+  run.Video().VidioTimerTimer();
+  EXPECT_TRUE(run.Video().FVideoPlaying);
+  EXPECT_GE(run.Video().FVideoPos, 300);
+  EXPECT_LT(run.Video().FVideoPos, 1200);
+  ASSERT_TRUE(sftest::WaitUntil([&] { return run.Video().mp.Ended(); }));
+  run.Video().VidioTimerTimer();
+  EXPECT_FALSE(run.Video().FVideoPlaying);
   EXPECT_EQ(run.SelectTimer.interval(), 1);
   EXPECT_TRUE(run.SelectTimer.isActive());
 }
@@ -165,11 +165,11 @@ TEST(Video, RandomPlacesKeptSizesAndThePreview) {
   std::set<std::pair<int, int>> places;
   for (int i = 0; i < 4; ++i) {
     run.SelectTimerTimer();
-    ASSERT_TRUE(run.FVideoPlaying);
-    EXPECT_EQ(QSize(run.FVideoShowWidth, run.FVideoShowHeight), QSize(640, 480)) << i;
-    EXPECT_TRUE(QRect(0, 0, 1024 - 640, 768 - 480).contains(QPoint(run.FPicX, run.FPicY))) << run.FPicX << "," << run.FPicY;
-    EXPECT_EQ(Panel(run)->pos(), QPoint(run.FPicX, run.FPicY));
-    places.insert({run.FPicX, run.FPicY});
+    ASSERT_TRUE(run.Video().FVideoPlaying);
+    EXPECT_EQ(QSize(run.Video().FVideoShowWidth, run.Video().FVideoShowHeight), QSize(640, 480)) << i;
+    EXPECT_TRUE(QRect(0, 0, 1024 - 640, 768 - 480).contains(QPoint(run.Video().FPicX, run.Video().FPicY))) << run.Video().FPicX << "," << run.Video().FPicY;
+    EXPECT_EQ(Panel(run)->pos(), QPoint(run.Video().FPicX, run.Video().FPicY));
+    places.insert({run.Video().FPicX, run.Video().FPicY});
   }
   EXPECT_GT(places.size(), 1u);
 
@@ -177,7 +177,7 @@ TEST(Video, RandomPlacesKeptSizesAndThePreview) {
   preview.Video(5);
   TfRun& small = preview.Start({152, 112}, true);
   small.SelectTimerTimer();
-  ASSERT_TRUE(small.FVideoPlaying);
+  ASSERT_TRUE(small.Video().FVideoPlaying);
   EXPECT_EQ(Panel(small)->geometry(), QRect((152 - 300) / 2, (112 - 224) / 2, 300, 224));
 }
 
@@ -191,18 +191,18 @@ TEST(Video, MusicPausesAndPressesOnTheClipCount) {
   show.settings->CloseOnLeftClick = true;
   run.FormShow();
   QCoreApplication::processEvents();
-  ASSERT_TRUE(run.FMusicPlaying);
+  ASSERT_TRUE(run.Show().Music().FMusicPlaying);
   Finish(run);
   run.SelectTimerTimer();
   QCoreApplication::processEvents();
-  ASSERT_TRUE(run.FVideoPlaying);
-  EXPECT_FALSE(run.FMusicPlaying);
-  EXPECT_EQ(run.mpmusic.Mode(), TMediaPlayer::TMode::Paused);
+  ASSERT_TRUE(run.Video().FVideoPlaying);
+  EXPECT_FALSE(run.Show().Music().FMusicPlaying);
+  EXPECT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Paused);
   // A button pressed on the clip is pressed on the show.
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(Panel(run), &press);
   EXPECT_TRUE(run.Closing());
-  EXPECT_FALSE(run.FVideoPlaying);  // the show's end stops the clip
+  EXPECT_FALSE(run.Video().FVideoPlaying);  // the show's end stops the clip
 }
 
 TEST(Video, AClipThatCannotBeOpenedIsPassedOverAfterTheDisplayTime) {
@@ -211,9 +211,9 @@ TEST(Video, AClipThatCannotBeOpenedIsPassedOverAfterTheDisplayTime) {
   show.Picture();
   TfRun& run = show.Start();
   run.FormShow();
-  EXPECT_FALSE(run.FVideoPlaying);
+  EXPECT_FALSE(run.Video().FVideoPlaying);
   EXPECT_TRUE(Panel(run)->isHidden());
-  EXPECT_FALSE(run.VidioTimer.isActive());
+  EXPECT_FALSE(run.Video().VidioTimer.isActive());
   EXPECT_TRUE(run.SelectTimer.isActive());
   EXPECT_EQ(run.SelectTimer.interval(), 2000);
   EXPECT_EQ(run.Surface().pixel(500, 400), qRgb(128, 128, 128));  // its slide's background
@@ -243,15 +243,15 @@ TEST(Video, AClipsFileLeavesTheTracksFileAlone) {
   show.tracks = {sftest::ToneWav(3000, 440)};
   show.Video(0);
   TfRun& run = show.Start();
-  ASSERT_TRUE(run.FMusicLoaded);
+  ASSERT_TRUE(run.Show().Music().FMusicLoaded);
   const QString track = show.project->TempDir + "qel.wav";
   ASSERT_TRUE(QFile::exists(track));
   run.FormShow();
-  ASSERT_TRUE(run.FVideoPlaying);
+  ASSERT_TRUE(run.Video().FVideoPlaying);
   EXPECT_TRUE(QFile::exists(track));
   // Both go with the run window.
   const QStringList held = QDir(show.project->TempDir).entryList(QDir::Files);
   EXPECT_EQ(held.size(), 2) << held.join(' ').toStdString();
-  show.run.reset();
+  show.show.reset();
   EXPECT_TRUE(QDir(show.project->TempDir).entryList(QDir::Files).isEmpty());
 }

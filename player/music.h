@@ -1,0 +1,69 @@
+// Background music: the project's playlist through the show's music player. Music plays while
+// picture slides that ask for it are on screen; a once-a-second timer notices the end of a track,
+// waits the project's pause and opens the next one. One per show, whatever the number of screens.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "container/mediafile.h"
+#include "platform/clock.h"
+#include "platform/mediaplayer.h"
+
+namespace sf {
+
+class TProjectInfo;
+class TRandom;
+class TRWSetting;
+
+class TMusic {
+ public:
+  // What the music asks of its show: whether the music is due now (the slide on screen is a
+  // picture that asks for it, and no video or flash slide plays), whether the show is ending,
+  // and where a message goes.
+  struct THost {
+    std::function<bool()> due, closing;
+    std::function<void(const QString&)> message;
+  };
+  TMusic(TProjectInfo& project, TRWSetting& settings, TRandom& random, THost host, TClock* clock);
+
+  // Opens a track of the list (the first, or a random one), and plays it when `play`.
+  void OpenTrack(bool play);
+  void StopMusic();
+  void PauseMusic();
+  void ResumeMusic();
+  // The music timer's tick.
+  void MusicPlayTimerTimer();
+  // Until the media library has been opened the music only notes what is asked of it; then it
+  // opens its first track and plays it when it is due.
+  void SetWaiting(bool waits) { musicWaits_ = waits; }
+  bool Waiting() const { return musicWaits_; }
+  void CatchUp(bool play);
+  // The show ends: the timer stops, and so does a track that plays.
+  void End();
+
+  TMediaPlayer mpmusic{TMediaPlayer::TUse::Sound};
+  TTimer MusicPlayTimer;
+  bool FMusicPlaying = false, FMusicLoaded = false;
+  int32_t FTrackEndTicks = 0;
+  int32_t FTrack = 0;
+  bool FPlaylistDone = false;
+
+ private:
+  bool MusicOpenAt(int32_t index);
+  bool Closing() const { return host_.closing(); }
+
+  TProjectInfo& project_;
+  TRWSetting& settings_;
+  TRandom& random_;
+  THost host_;
+  // Music tracks that could not be opened, passed over for the rest of the run; when every track
+  // of the list is one, the music stops for the run.
+  std::vector<bool> badTracks_;
+  TMediaFile musicFile_;  // the track the music player has open
+  bool musicDead_ = false;
+  bool musicOpening_ = false;  // a track's file is being fetched (its message may be up)
+  bool musicWaits_ = false;
+};
+
+}  // namespace sf
