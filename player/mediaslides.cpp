@@ -20,7 +20,7 @@ QString TfRun::FetchSlideMedia(const TPictureInfo& slide) {
 }
 
 void TfRun::VideoSlide(const TPictureInfo& slide) {
-  show_.SlideStarted(false);
+  show_.SlideStarted(*this, false);
   ShowMessages(prep_.PrepareBackdrop(slide, random_));
   canvas_.Draw(0, 0, prep_.Background());
   Repaint();
@@ -37,7 +37,7 @@ void TfRun::VideoSlide(const TPictureInfo& slide) {
 }
 
 bool TfRun::FlashSlide(const TPictureInfo& slide) {
-  show_.SlideStarted(false);
+  show_.SlideStarted(*this, false);
   FreeFlashWindow();
   prep_.Background().fill(ToQRgb(slide.FlashBackgroundColor));
   canvas_.Draw(0, 0, prep_.Background());

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QCursor>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -77,7 +78,10 @@ TfGetpassword::TfGetpassword(QWidget* parent)
   body->addWidget(buttons);
   layout->addLayout(body);
   setFixedSize(260, sizeHint().height());
-  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
+  // Centred on the screen under the pointer: where the user is, when the show covers several.
+  QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr) move(screen->geometry().center() - rect().center());
 }
 
 void TfGetpassword::showEvent(QShowEvent* event) {

@@ -179,7 +179,8 @@ void TfRun::TakeDesktopSnapshot() {
   QScreen* screen = Screen();
   if (dir.isEmpty() || screen == nullptr) return;
   const QImage desktop = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-  if (!desktop.isNull()) desktop.save(dir + kDesktopSnapshotName, "BMP");
+  // The file is the primary screen's; the other screens hold theirs only.
+  if (!desktop.isNull() && screen == QGuiApplication::primaryScreen()) desktop.save(dir + kDesktopSnapshotName, "BMP");
   prep_.SetDesktop(desktop);  // held, rather than read back from its file
 }
 
@@ -457,7 +458,7 @@ void TfRun::ShowMessages(const QStringList& messages) {
 }
 
 void TfRun::StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t speed, bool random) {
-  show_.SlideStarted(slide.MusicDuringSlide);
+  show_.SlideStarted(*this, slide.MusicDuringSlide);
   const int32_t index = TTransitionEngine::ChooseIndex(list, random);
   const bool wholeScreen = project_.ScreenTransitionMode == 1;
   int32_t interval;

@@ -66,6 +66,8 @@ class TfRun : public QWidget {
   void ShowCursorAgain();
   // Menu mode: a right click opens the popup menu, and mouse moves never end the show.
   bool MenuModeOn() const;
+  // Whether this is the window of `screen` (null: the primary screen's, or a host's).
+  bool Covers(const QScreen* screen) const { return setup_.screen == screen; }
   // The slide on the screen is a picture that asks for music.
   bool SlideAsksForMusic() const;
 

@@ -1,6 +1,9 @@
 #include "player/show.h"
 
 #include <QCoreApplication>
+#include <QPointer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <algorithm>
 #include <cstdio>
 
@@ -21,6 +24,7 @@ TShow::TShow(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
       project_(project),
       settings_(settings),
       seams_(std::move(seams)),
+      setup_(setup),
       music_(project, settings, random_,
              {[this] { return MusicDue(); }, [this] { return quitting_; }, [this](const QString& m) { Message(m); }},
              seams_.clock),
@@ -30,8 +34,7 @@ TShow::TShow(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
           return;
         mediaWait_.stop();
         MediaLibrarySettled();
-      }, seams_.clock),
-      started_(setup.started) {
+      }, seams_.clock) {
   if (seams_.seed) random_.Seed(*seams_.seed);
   else random_.Randomize();
   MaxRuntime.setInterval(1000);
@@ -41,7 +44,27 @@ TShow::TShow(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
     MaxRuntime.start();
   }
   project_.ReadSlides();
-  screens_.push_back(std::make_unique<TfRun>(*this, setup, seams_.seed));
+  firstSlide_ = setup.firstSlide;
+  if (CoversScreens()) {
+    // Full screen: every screen, the primary one first. All start at the same slide; in random
+    // order it is drawn once for all, and then each screen follows its own cycle.
+    QList<QScreen*> screens = QGuiApplication::screens();
+    if (QScreen* primary = QGuiApplication::primaryScreen(); screens.removeOne(primary)) screens.prepend(primary);
+    const auto slides = std::count_if(project_.Slides.begin(), project_.Slides.end(),
+                                      [](const TPictureInfo& r) { return !r.IsBackgroundPicture; });
+    if (firstSlide_ < 0 && project_.RandomOrder && screens.size() > 1 && slides > 0)
+      firstSlide_ = random_.Random(int32_t(slides));
+    for (QScreen* screen : screens) AddScreen(screen);
+    if (screens.isEmpty()) AddScreen(nullptr);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+      if (quitting_) return;
+      AddScreen(screen);
+      screens_.back()->show();
+    });
+    connect(qApp, &QGuiApplication::screenRemoved, this, &TShow::RemoveScreen);
+  } else {
+    AddScreen(nullptr);
+  }
   // Mode set-up: the first track is opened, not started; the first slide that asks for music
   // starts it. On the screen the media library is opened once the first frame is there: the
   // music waits for it, then does what the slide on the screen asks.
@@ -51,8 +74,37 @@ TShow::TShow(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
   FRunning = true;
 }
 
+std::optional<uint32_t> TShow::ScreenSeed(size_t index) {
+  if (seams_.seed) return *seams_.seed + 0x9E3779B9u * uint32_t(index);
+  // Each screen its own sequence: screens made in the same instant must not repeat each other.
+  if (index == 0) return std::nullopt;
+  return random_.CurrentSeed() ^ (0x9E3779B9u * uint32_t(index));
+}
+
+void TShow::AddScreen(QScreen* screen) {
+  TRunSetup setup = setup_;
+  setup.screen = screen;
+  setup.firstSlide = firstSlide_;
+  screens_.push_back(std::make_unique<TfRun>(*this, setup, ScreenSeed(screens_.size())));
+}
+
+void TShow::RemoveScreen(QScreen* screen) {
+  const auto it = std::find_if(screens_.begin(), screens_.end(), [&](const auto& s) { return s->Covers(screen); });
+  // The last window stays: Qt stands a placeholder screen in for the one that went, and the show
+  // goes on there until a screen comes back.
+  if (it == screens_.end() || screens_.size() == 1) return;
+  // The window may be inside one of its own handlers (a dialog's loop runs under it): it is
+  // stopped now and deleted once the loop is back.
+  TfRun* gone = it->release();
+  screens_.erase(it);
+  gone->Stop();
+  gone->deleteLater();
+  leaving_.emplace_back(gone);
+}
+
 TShow::~TShow() {
   screens_.clear();
+  for (const QPointer<TfRun>& gone : leaving_) delete gone.data();  // the loop did not come back for them
   if (FRunning) {
     music_.StopMusic();
     FRunning = false;
@@ -86,6 +138,7 @@ void TShow::EndShow() {
 
 bool TShow::FormCloseQuery() {
   if (!settings_.PasswordEnabled || Screen().FHosted) return true;
+  if (dialogOpen_) return false;  // the prompt is up already (input on another screen): once
   dialogOpen_ = true;
   for (const auto& screen : screens_) screen->ShowCursorAgain();
   const bool allowed = PasswordCheck(settings_);
@@ -107,7 +160,10 @@ void TShow::OpenSettings(QWidget* parent) {
   dialogOpen_ = false;
 }
 
-void TShow::SlideStarted(bool wantsMusic) { PostMessage(this, wantsMusic ? WM_MUSIC_RESUME : WM_MUSIC_PAUSE); }
+void TShow::SlideStarted(const TfRun& screen, bool wantsMusic) {
+  // The music follows the first screen's slides; the others' come and go under it.
+  if (&screen == screens_.front().get()) PostMessage(this, wantsMusic ? WM_MUSIC_RESUME : WM_MUSIC_PAUSE);
+}
 
 bool TShow::SlideAsksForMusic() const { return screens_.front()->SlideAsksForMusic(); }
 
@@ -138,7 +194,7 @@ void TShow::FirstFrameShown() {
 void TShow::MediaLibrarySettled() {
   if (Traced("show"))
     std::fprintf(stderr, "showforge: media library settled %lld ms after start\n",
-                 (long long)std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started_).count());
+                 (long long)std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - setup_.started).count());
   music_.CatchUp(SlideAsksForMusic() && settings_.MusicEnabled);
 }
 

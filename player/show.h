@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,8 +39,11 @@ class TShow : public QObject {
   TShow(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup, TShowSeams seams = {});
   ~TShow() override;
 
-  // The player of the screen; today there is one.
+  // The players: full screen, one a screen, the primary screen's first (the music follows its
+  // slides); else one, in the host window or off screen.
   TfRun& Screen() { return *screens_.front(); }
+  size_t ScreenCount() const { return screens_.size(); }
+  TfRun& ScreenAt(size_t index) { return *screens_[index]; }
   // Shows the run windows: each prepares its first slide as it is shown.
   void Show();
 
@@ -61,8 +65,9 @@ class TShow : public QObject {
   // A dialog of the show is up: mouse moves and presses do not close the show meanwhile.
   bool DialogOpen() const { return dialogOpen_; }
 
-  // A screen's slide starts: a picture that asks for music resumes it, every other slide pauses it.
-  void SlideStarted(bool wantsMusic);
+  // A screen's slide starts: on the first screen, a picture that asks for music resumes it and
+  // every other slide pauses it.
+  void SlideStarted(const TfRun& screen, bool wantsMusic);
   // The first frame is on a screen: the media library is opened in the background when the show
   // plays music or video.
   void FirstFrameShown();
@@ -84,6 +89,11 @@ class TShow : public QObject {
   void customEvent(QEvent* event) override;
 
  private:
+  // Full screen: a player for a screen, and the screen's going.
+  bool CoversScreens() const { return setup_.onScreen && !setup_.preview; }
+  void AddScreen(QScreen* screen);
+  void RemoveScreen(QScreen* screen);
+  std::optional<uint32_t> ScreenSeed(size_t index);
   bool MusicDue() const;
   bool SlideAsksForMusic() const;
   bool ShowNeedsMedia() const;
@@ -92,9 +102,12 @@ class TShow : public QObject {
   TProjectInfo& project_;
   TRWSetting& settings_;
   TShowSeams seams_;
+  TRunSetup setup_;
   TRandom random_;  // the music's random tracks
   TMusic music_;
   std::vector<std::unique_ptr<TfRun>> screens_;
+  std::vector<QPointer<TfRun>> leaving_;  // the windows of screens that went, until deleted
+  int32_t firstSlide_ = -1;  // the slide every screen starts with
   bool quitting_ = false;
   bool dialogOpen_ = false;
   std::shared_ptr<bool> asking_ = std::make_shared<bool>(false);
@@ -103,7 +116,6 @@ class TShow : public QObject {
   // runs a transition.
   bool mediaBegun_ = false;
   TTimer mediaWait_;
-  std::chrono::steady_clock::time_point started_;  // for the trace
 };
 
 }  // namespace sf

@@ -56,6 +56,9 @@ struct TBuiltShow {
   // The clock the show's timers run on; null: the event loop's.
   sf::TClock* clock = nullptr;
   uint32_t seed = 1;  // of the show's and the screen's generators
+  // On the screens (full screen: a window a screen, each at its screen's size) rather than off
+  // screen at the size given to Start.
+  bool onScreen = false;
   std::unique_ptr<sf::TShow> show;
   sf::TfRun* run = nullptr;
 
@@ -87,8 +90,8 @@ struct TBuiltShow {
     if (settingsSetup) settingsSetup(*settings);
     sf::TRunSetup setup;
     setup.preview = preview;
-    setup.showArea = area;
-    setup.onScreen = false;
+    if (!onScreen) setup.showArea = area;
+    setup.onScreen = onScreen;
     setup.firstSlide = firstSlide;
     sf::TShowSeams seams;
     seams.clock = clock;
