@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 namespace sf {
 
@@ -45,6 +46,17 @@ class TMediaFile {
   bool temporary_ = false;
   TError error_ = TError::None;
   QString missing_;
+};
+
+// Where a show's tracks and its slides' clips and movies come from as files: the project fetches
+// them from its program file or from beside it.
+class TMediaFetch {
+ public:
+  virtual ~TMediaFetch() = default;
+  // Music track `index` of the playlist.
+  virtual TMediaFile FetchMusic(int32_t index) = 0;
+  // The medium of the slide record whose resource is `index`.
+  virtual TMediaFile FetchMedia(int32_t index) = 0;
 };
 
 }  // namespace sf

@@ -64,7 +64,7 @@ struct TProjectHeader {
   void ParseHeader(std::string_view text);
 };
 
-class TProjectInfo : public TProjectHeader, public TMediaSource {
+class TProjectInfo : public TProjectHeader, public TMediaSource, public TMediaFetch {
  public:
   // Opens the program file and reads its offset table. A length field or table value that is
   // not an integer fails with EConvertError ("'%s' is not a valid integer value"). A table that
@@ -86,8 +86,8 @@ class TProjectInfo : public TProjectHeader, public TMediaSource {
   bool GetSlideData(int32_t index, QByteArray& stream, int32_t& formatCode) override;
   bool EmbedsMedia() const override { return MediaEmbedded; }
   bool GetDialogPicture(QByteArray& stream, int32_t& formatCode);
-  TMediaFile FetchMusic(int32_t index);
-  TMediaFile FetchMedia(int32_t index);
+  TMediaFile FetchMusic(int32_t index) override;
+  TMediaFile FetchMedia(int32_t index) override;
 
   // Copies length bytes from start of the program file into the stream (replacing what it
   // held) in chunks through one buffer; false when a read fails or delivers no bytes before

@@ -14,7 +14,7 @@ namespace sf {
 
 QString TfRun::FetchSlideMedia(const TPictureInfo& slide) {
   slideMedia_.Release();
-  slideMedia_ = project_.FetchMedia(slide.ResourceIndex);
+  slideMedia_ = show_.Media().FetchMedia(slide.ResourceIndex);
   if (slideMedia_.Error() == TMediaFile::TError::Missing) show_.Message("File not found : " + slideMedia_.MissingPath());
   return slideMedia_.Path();
 }

@@ -10,9 +10,11 @@
 
 namespace sf {
 
-TMusic::TMusic(TProjectInfo& project, TRWSetting& settings, TRandom& random, THost host, TClock* clock)
+TMusic::TMusic(TProjectInfo& project, TMediaFetch& media, TRWSetting& settings, TRandom& random, THost host,
+               TClock* clock)
     : MusicPlayTimer([this] { MusicPlayTimerTimer(); }, clock),
       project_(project),
+      media_(media),
       settings_(settings),
       random_(random),
       host_(std::move(host)) {
@@ -32,7 +34,7 @@ bool TMusic::MusicOpenAt(int32_t index) {
   // be written under its name.
   musicOpening_ = true;
   musicFile_.Release();
-  musicFile_ = project_.FetchMusic(index);
+  musicFile_ = media_.FetchMusic(index);
   if (musicFile_.Error() == TMediaFile::TError::Missing) host_.message(project_.FileNotFoundMessage(musicFile_.MissingPath()));
   musicOpening_ = false;
   const QString path = musicFile_.Path();

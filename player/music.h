@@ -25,7 +25,8 @@ class TMusic {
     std::function<bool()> due, closing;
     std::function<void(const QString&)> message;
   };
-  TMusic(TProjectInfo& project, TRWSetting& settings, TRandom& random, THost host, TClock* clock);
+  // The tracks come from `media`.
+  TMusic(TProjectInfo& project, TMediaFetch& media, TRWSetting& settings, TRandom& random, THost host, TClock* clock);
 
   // Opens a track of the list (the first, or a random one), and plays it when `play`.
   void OpenTrack(bool play);
@@ -54,6 +55,7 @@ class TMusic {
   bool Closing() const { return host_.closing(); }
 
   TProjectInfo& project_;
+  TMediaFetch& media_;
   TRWSetting& settings_;
   TRandom& random_;
   THost host_;

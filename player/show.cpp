@@ -25,7 +25,7 @@ TShow::TShow(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
       settings_(settings),
       seams_(std::move(seams)),
       setup_(setup),
-      music_(project, settings, random_,
+      music_(project, seams_.media != nullptr ? *seams_.media : project, settings, random_,
              {[this] { return MusicDue(); }, [this] { return quitting_; }, [this](const QString& m) { Message(m); }},
              seams_.clock),
       mediaWait_([this] {
@@ -116,6 +116,8 @@ void TShow::Show() {
   for (const auto& screen : screens_)
     if (!quitting_) screen->show();
 }
+
+TMediaFetch& TShow::Media() const { return seams_.media != nullptr ? *seams_.media : project_; }
 
 void TShow::Message(const QString& text) const {
   if (seams_.message) seams_.message(text);

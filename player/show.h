@@ -24,10 +24,11 @@ class TRWSetting;
 class TfRun;
 
 // What a show is given in place of the real thing (tests, a show driven by hand): the clock its
-// timers run on (none: the event loop's), where its messages go (none: a message box), and the
-// seed of its generators (none: the clock's).
+// timers run on (none: the event loop's), where its media files come from (none: the project),
+// where its messages go (none: a message box), and the seed of its generators (none: the clock's).
 struct TShowSeams {
   TClock* clock = nullptr;
+  TMediaFetch* media = nullptr;
   std::function<void(const QString&)> message;
   std::optional<uint32_t> seed;
 };
@@ -78,6 +79,7 @@ class TShow : public QObject {
   TProjectInfo& Project() { return project_; }
   TRWSetting& Settings() { return settings_; }
   TClock* Clock() const { return seams_.clock; }
+  TMediaFetch& Media() const;
   TMusic& Music() { return music_; }
 
   void MaxRuntimeTimer();

@@ -289,7 +289,7 @@ TEST(Music, AMissingTrackIsToldOfOnceARun) {
   QStringList shown;
   SetMessageSink([&](const QString& m) {
     shown << m;
-    SendMessage(run, WM_MUSIC_RESUME);
+    SendMessage(&run->Show(), WM_MUSIC_RESUME);
     run->Show().Music().MusicPlayTimerTimer();
   });
   TfRun& r = show.Start();

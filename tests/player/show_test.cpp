@@ -3,6 +3,7 @@
 // each to the millisecond and without waiting for real time.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "platform/clock.h"
@@ -123,4 +124,40 @@ TEST(Show, TheMaximumRunTimeEndsTheShowOnTheSecond) {
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(g.Closing());
   EXPECT_TRUE(g.SelectTimer.isActive() || g.ShowTimer.isActive());
+}
+
+namespace {
+
+// Media that are not there: every fetch fails as a missing file, and is counted.
+struct TMissingMedia : TMediaFetch {
+  std::map<int, int> musicFetches, mediaFetches;
+  TMediaFile FetchMusic(int32_t index) override {
+    ++musicFetches[index];
+    return TMediaFile::Failed(TMediaFile::TError::Missing, QString("/gone/track%1.mp3").arg(index));
+  }
+  TMediaFile FetchMedia(int32_t index) override {
+    ++mediaFetches[index];
+    return TMediaFile::Failed(TMediaFile::TError::Missing, QString("/gone/clip%1.mp4").arg(index));
+  }
+};
+
+}  // namespace
+
+TEST(Show, MissingTracksAreToldOfOnceAndNeverFetchedAgain) {
+  TMissingMedia media;
+  QStringList told;
+  TClockedShow show(true);
+  show.tracks = {sftest::ToneWav(100, 440), sftest::ToneWav(100, 550)};
+  show.header = sftest::H("LoopMusic", "1");
+  show.media = &media;
+  show.message = [&](const QString& m) { told << m; };
+  TfRun& run = show.Start({320, 240});
+  run.FormShow();
+  show.time.Advance(30 * 1000);  // fifteen seconds of slides, music ticks every second
+  EXPECT_EQ(media.musicFetches, (std::map<int, int>{{0, 1}, {1, 1}}));
+  EXPECT_EQ(told.size(), 2);  // once a track, in the show's own words
+  // The show goes on, silent, its music timer stopped.
+  EXPECT_FALSE(run.Show().Music().MusicPlayTimer.isActive());
+  EXPECT_FALSE(run.Closing());
+  EXPECT_TRUE(run.SelectTimer.isActive() || run.ShowTimer.isActive());
 }

@@ -56,6 +56,8 @@ struct TBuiltShow {
   // The clock the show's timers run on; null: the event loop's.
   sf::TClock* clock = nullptr;
   uint32_t seed = 1;  // of the show's and the screen's generators
+  sf::TMediaFetch* media = nullptr;                  // null: the project's media
+  std::function<void(const QString&)> message;       // null: ShowMessage's
   // On the screens (full screen: a window a screen, each at its screen's size) rather than off
   // screen at the size given to Start.
   bool onScreen = false;
@@ -96,6 +98,8 @@ struct TBuiltShow {
     sf::TShowSeams seams;
     seams.clock = clock;
     seams.seed = seed;
+    seams.media = media;
+    seams.message = message;
     show = std::make_unique<sf::TShow>(*project, *settings, setup, seams);
     run = &show->Screen();
     return *run;
