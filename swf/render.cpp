@@ -2,13 +2,13 @@
 // transform joined to those of the sprites it stands in. A shape's fills are drawn by one pass
 // over each of its style groups' edges, then its lines over them; masks (a shape, a bitmap or a
 // sprite with all it draws) clip the depths they name.
-#include <QSemaphore>
-#include <QThreadPool>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <latch>
 #include <map>
 #include <mutex>
+#include <semaphore>
 #include <thread>
 #include <tuple>
 
@@ -460,6 +460,69 @@ const TPaint& TStylePaints::Paint(uint16_t fill) {
   return paints_[i];
 }
 
+// The threads that draw a frame's bands beside the one that asks for it. They are made with the
+// first frame that has bands to share and live as long as the process, each keeping its
+// rasterizer's buffers from frame to frame. Work is handed over through the standard library's
+// semaphores and latches, whose ordering ThreadSanitizer sees.
+class TBandHelpers {
+ public:
+  static constexpr int kMost = 3;  // with the asking thread, four cores
+
+  explicit TBandHelpers(int count) : helpers_(size_t(std::clamp(count, 0, kMost))) {
+    for (THelper& h : helpers_) h.thread = std::jthread([&h](std::stop_token stop) { h.Serve(stop); });
+  }
+  ~TBandHelpers() {
+    for (THelper& h : helpers_) h.thread.request_stop(), h.start.release();
+  }
+
+  // Runs `work` on this thread and on up to `wanted` helpers that are idle (a helper busy with
+  // another thread's frame is not waited for), and returns when every one has finished it.
+  template <class F>
+  void Share(int wanted, const F& work) {
+    THelper* taken[kMost];
+    int count = 0;
+    for (THelper& h : helpers_)
+      if (count < wanted && !h.busy.exchange(true, std::memory_order_acquire)) taken[count++] = &h;
+    std::latch done(count);
+    for (int i = 0; i < count; ++i) {
+      taken[i]->job = {[](const void* f) { (*static_cast<const F*>(f))(); }, &work, &done};
+      taken[i]->start.release();
+    }
+    // The helpers hold references into this frame: they finish before it is left, also by an exception.
+    const struct TWait {
+      std::latch& done;
+      ~TWait() { done.wait(); }
+    } wait{done};
+    work();
+  }
+
+ private:
+  struct TJob {
+    void (*run)(const void* work) = nullptr;
+    const void* work = nullptr;
+    std::latch* done = nullptr;
+  };
+  struct THelper {
+    std::atomic<bool> busy{false};  // taken by a frame, from its hand-over until its work is done
+    std::binary_semaphore start{0};
+    TJob job;  // written by the frame that took the helper, before `start`
+    std::jthread thread;  // last: joined before the rest goes
+
+    void Serve(const std::stop_token& stop) {
+      for (;;) {
+        start.acquire();
+        if (stop.stop_requested()) return;
+        const TJob now = job;
+        now.run(now.work);
+        // Free before the frame learns it is done, so that its next frame finds the helper idle.
+        busy.store(false, std::memory_order_release);
+        now.done->count_down();
+      }
+    }
+  };
+  std::vector<THelper> helpers_;
+};
+
 }  // namespace
 
 void Render(QImage& target, const TSwfPlayer& player, const QTransform& toDevice, const QRect& clip) {
@@ -484,7 +547,7 @@ void Render(QImage& target, const TSwfPlayer& player, const QTransform& toDevice
   // A large frame is drawn in horizontal bands of about a megabyte, so that the pixels of a band
   // stay in the core's cache while all its shapes are drawn; each band walks the whole display
   // list and touches only its own rows. The cores (up to four) take the bands in turn.
-  const int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  const int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(TBandHelpers::kMost + 1)));
   const qint64 bytes = qint64(area.width()) * area.height() * 4;
   const int bands = int(std::clamp<qint64>(bytes / kBandBytes, 1, std::max(1, area.height() / 16)));
   std::atomic<int> next{0};
@@ -494,16 +557,9 @@ void Render(QImage& target, const TSwfPlayer& player, const QTransform& toDevice
       band(QRect(area.left(), top, area.width(), bottom - top));
     }
   };
-  QSemaphore done;
-  int helpers = 0;
-  for (int c = 1; c < std::min(cores, bands); ++c)
-    if (QThreadPool::globalInstance()->tryStart([&] {
-          work();
-          done.release();
-        }))
-      ++helpers;
-  work();
-  done.acquire(helpers);
+  if (bands == 1 || cores == 1) return work();
+  static TBandHelpers helpers(cores - 1);
+  helpers.Share(std::min(cores, bands) - 1, work);
 }
 
 QTransform StageTransform(const QRectF& stage, QSize view, int scaleMode, int alignMode) {

@@ -9,6 +9,7 @@
 #include <limits>
 #include <map>
 #include <random>
+#include <thread>
 
 #include "swf/player.h"
 #include "swf/raster.h"
@@ -242,6 +243,25 @@ QImage Draw(const std::shared_ptr<const TSwfMovie>& movie, QSize size, const QRe
   return image;
 }
 
+// Each frame of a movie drawn whole at 1024 x 768 (in bands, on several threads) is the same as
+// drawn strip by strip (each strip one band), and not blank.
+void ExpectBandsAsStrips(const std::shared_ptr<const TSwfMovie>& movie) {
+  ASSERT_TRUE(movie);
+  TSwfPlayer player(movie);
+  for (int frame = 0; frame < movie->FrameCount(); ++frame, player.Advance()) {
+    QImage whole(1024, 768, QImage::Format_RGB32), strips(1024, 768, QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    strips.fill(Qt::white);
+    const QTransform toDevice = StageTransform(movie->stage, whole.size(), 2, 0);
+    Render(whole, player, toDevice, whole.rect());
+    for (int top = 0; top < 768; top += 37) Render(strips, player, toDevice, QRect(0, top, 1024, 37));
+    EXPECT_EQ(whole, strips) << frame;
+    QImage blank(whole.size(), whole.format());
+    blank.fill(Qt::white);
+    EXPECT_NE(whole, blank) << frame;  // something was drawn
+  }
+}
+
 }  // namespace
 
 TEST(SwfRaster, MasksAndBands) {
@@ -270,20 +290,38 @@ TEST(SwfRaster, MasksAndBands) {
             sftest::Place(id, id, id * 1000, id * 600);
   }
   // So is a movie of masks, sprites, lines and gradients, at every frame.
-  for (const std::string& bytes : {sftest::Movie(1024, 768, 12, 1, tags + sftest::ShowFrame()), sftest::FeaturesMovie()}) {
-    auto movie = LoadMovie(bytes);
-    TSwfPlayer player(movie);
-    for (int frame = 0; frame < movie->FrameCount(); ++frame, player.Advance()) {
-      QImage whole(1024, 768, QImage::Format_RGB32), strips(1024, 768, QImage::Format_RGB32);
-      whole.fill(Qt::white);
-      strips.fill(Qt::white);
-      const QTransform toDevice = StageTransform(movie->stage, whole.size(), 2, 0);
-      Render(whole, player, toDevice, whole.rect());
-      for (int top = 0; top < 768; top += 37) Render(strips, player, toDevice, QRect(0, top, 1024, 37));
-      EXPECT_EQ(whole, strips) << frame;
-      QImage blank(whole.size(), whole.format());
-      blank.fill(Qt::white);
-      EXPECT_NE(whole, blank) << frame;  // something was drawn
-    }
+  ExpectBandsAsStrips(LoadMovie(sftest::Movie(1024, 768, 12, 1, tags + sftest::ShowFrame())));
+  ExpectBandsAsStrips(LoadMovie(sftest::FeaturesMovie()));
+}
+
+TEST(SwfRaster, LayersAcrossBandsAndFramesDrawnAtOnce) {
+  // Boxes under a blur, a glow and a drop shadow, one by a blend mode, each over several bands:
+  // its layer is made once for all the bands it reaches, which take their rows of it; drawn strip
+  // by strip, each strip's own layer, it is the same.
+  const std::string tags =
+      sftest::BoxShape(1, 200, 400, 0x3366CC) + sftest::BoxShape(2, 100, 600, 0xCC9933) +
+      sftest::Place3(1, 1, 2000, 1000, 0, sftest::FilterList({sftest::BlurFilter(6, 6, 1)})) +
+      sftest::Place3(2, 2, 9000, 500, 3,
+                     sftest::FilterList({sftest::ShadowFilter(true, 0xFFFF0000, 8, 8, 0, 0, 2, false, false, true, 1)})) +
+      sftest::Place3(3, 1, 12000, 5000, 0,
+                     sftest::FilterList({sftest::ShadowFilter(false, 0xC0000000, 5, 5, 0.785, 30, 1, false, false, true, 1)})) +
+      sftest::ShowFrame();
+  const auto layered = LoadMovie(sftest::Movie(1024, 768, 12, 1, tags));
+  ExpectBandsAsStrips(layered);
+
+  // Frames drawn on several threads at once share the band helpers (each takes those that are
+  // idle): each frame is the same as drawn alone.
+  const auto shapes = LoadMovie(sftest::ShapesMovie(1024, 768, 30));
+  const QRect all(0, 0, 1024, 768);
+  const QImage alone[2] = {Draw(layered, all.size(), all), Draw(shapes, all.size(), all)};
+  QImage drawn[3][2];
+  {
+    std::vector<std::jthread> threads;
+    for (int t = 0; t < 3; ++t)
+      threads.emplace_back([&, t] {
+        for (QImage& frame : drawn[t]) frame = Draw(t % 2 ? shapes : layered, all.size(), all);
+      });
   }
+  for (int t = 0; t < 3; ++t)
+    for (const QImage& frame : drawn[t]) EXPECT_EQ(frame, alone[t % 2]) << t;
 }
