@@ -1,7 +1,7 @@
 // The flash player's rasterizer and paints: exact coverage at fractional edges, the two fill
 // rules, edges outside the area, hostile coordinates, the area of random polygons; blending by
-// coverage, gradient spreads, bitmap sampling; masks; frames drawn in bands equal to the same
-// drawn in strips.
+// coverage, gradient spreads, bitmap sampling; masks; frames drawn in bands (layers shared by
+// the bands, frames drawn on several threads at once) equal to the same drawn in strips.
 #include <QPainterPath>
 #include <gtest/gtest.h>
 
