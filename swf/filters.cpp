@@ -386,10 +386,14 @@ void Straight(uint32_t p, float out[4]) {
   out[3] = a;
 }
 
+// A channel of 0 to 255, rounded. A colour matrix or convolution read from a movie may make any
+// value, one past the range of an int or not a number too (taken as 0).
+int Channel(float v) { return v >= 0.5f ? int(std::min(v, 255.0f) + 0.5f) : 0; }
+
 uint32_t FromStraight(const float c[4]) {
-  const int a = std::clamp(int(c[3] + 0.5f), 0, 255);
+  const int a = Channel(c[3]);
   uint32_t p = uint32_t(a) << 24;
-  for (int i = 0; i < 3; ++i) p |= uint32_t((std::clamp(int(c[i] + 0.5f), 0, 255) * a + 127) / 255) << (16 - 8 * i);
+  for (int i = 0; i < 3; ++i) p |= uint32_t((Channel(c[i]) * a + 127) / 255) << (16 - 8 * i);
   return p;
 }
 

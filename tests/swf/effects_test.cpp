@@ -212,6 +212,13 @@ TEST(SwfFilters, GlowAndColourMatrix) {
   const QImage swapped =
       Draw(30, 30, Box(1, 20, 20, kRed) + sftest::Place3(1, 1, 0, 0, 0, sftest::FilterList({sftest::ColorMatrixFilter(swap)})));
   EXPECT_EQ(At(swapped, 10, 10), kBlue);
+  // Coefficients far past any colour (a movie's non-finite ones are read as 0): red made past the
+  // range of an int, green one overflow less another (not a number), blue far below nothing;
+  // each channel is held to its range.
+  const float wild[20] = {1e30f, 0, 0, 0, 0, 3e38f, 0, 0, -3e38f, 0, -3e38f, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+  const QImage held =
+      Draw(30, 30, Box(1, 20, 20, kRed) + sftest::Place3(1, 1, 0, 0, 0, sftest::FilterList({sftest::ColorMatrixFilter(wild)})));
+  EXPECT_EQ(At(held, 10, 10), kRed);
 }
 
 TEST(SwfFilters, HostileFiltersStayBounded) {
