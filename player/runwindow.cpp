@@ -266,18 +266,24 @@ void TfRun::FormShow() {
   // from the other.
   if (!project_.Texts[stMenuSetting].isEmpty()) Setting1->setText(project_.Texts[stMenuSetting]);
   if (!project_.Texts[stMenuStop].isEmpty()) Close1->setText(project_.Texts[stMenuStop]);
+  bool firstStep = false;
   if (!FStarted) {
     SelectTimerTimer();
     FStarted = true;
     // No transition runs (a video or flash slide, or nothing to show): what is there now is
     // the first frame.
     if (!ShowTimer.isActive()) show_.FirstFrameShown();
+    else firstStep = true;
   }
   if (!FPreview && FFirstShow && project_.ScreenTransitionMode == 1) {
     FFirstShow = false;
     canvas_.FillRect(QRect(0, 0, FShowWidth, FShowHeight), 0);
     Repaint();
   }
+  // The first slide's first step comes as soon as the loop runs, to be painted as the window
+  // first shows, rather than a tick later: the first frame comes a tick sooner. The steps after
+  // keep their tick.
+  if (firstStep && ShowTimer.isActive()) ShowTimer.start(0);
 }
 
 void TfRun::resizeEvent(QResizeEvent* event) {
@@ -474,6 +480,7 @@ void TfRun::StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t 
   FEffect = engine_.FEffect;
   ticks_ = 0;
   transitionClock_.start();
+  stepInterval_ = interval;
   ShowTimer.setInterval(interval);
   ShowTimer.start();
 }
@@ -496,6 +503,7 @@ long long TfRun::MsSinceStart() const {
 }
 
 void TfRun::ShowTimerTimer() {
+  if (ShowTimer.interval() != stepInterval_) ShowTimer.start(stepInterval_);  // after the first slide's first step
   const bool done = engine_.Step();
   ++ticks_;
   Repaint();

@@ -176,6 +176,7 @@ class TfRun : public QWidget {
   // The trace of the first frame and of each transition's ticks.
   bool trace_ = false, firstFrameShown_ = false;
   int32_t ticks_ = 0;
+  int32_t stepInterval_ = 10;  // the running effect's tick
   QElapsedTimer transitionClock_;
 
   friend class TShowSurface;
