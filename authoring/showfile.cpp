@@ -17,7 +17,7 @@
 
 namespace sf {
 
-std::unique_ptr<TProjectInfo> OpenShow(const QString& path, QString& error) {
+std::unique_ptr<TProjectInfo> OpenShow(const QString& path, QString& error, TRandom random) {
   try {
     auto project = std::make_unique<TProjectInfo>(path);
     if (!project->FileOpened()) {
@@ -25,7 +25,7 @@ std::unique_ptr<TProjectInfo> OpenShow(const QString& path, QString& error) {
       return nullptr;
     }
     project->ReadHeader();
-    if (project->LoadError().isEmpty()) project->ReadSlides();
+    if (project->LoadError().isEmpty()) project->ReadSlides(random);
     if (!project->LoadError().isEmpty()) {
       error = path + ": the project is damaged: " + project->LoadError();
       return nullptr;

@@ -10,12 +10,15 @@
 #include "authoring/document.h"
 #include "authoring/result.h"
 #include "container/projectinfo.h"
+#include "platform/random.h"
 
 namespace sf {
 
-// The project at the end of the file, read whole: offset table, header and slide records. Null,
-// with `error` saying why, when the file cannot be opened or carries no project that reads.
-std::unique_ptr<TProjectInfo> OpenShow(const QString& path, QString& error);
+// The project at the end of the file, read whole: offset table, header and slide records, the
+// records' random defaults drawn from `random` (a copy: only a caller that shows those defaults
+// cares where it starts). Null, with `error` saying why, when the file cannot be opened or
+// carries no project that reads.
+std::unique_ptr<TProjectInfo> OpenShow(const QString& path, QString& error, TRandom random = TRandom());
 
 // Writes the show's media into `folder` (made when missing) under their stored file names
 // (others where those clash or cannot be file names) and a manifest.json that packs the same show

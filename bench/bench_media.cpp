@@ -79,7 +79,8 @@ void BM_PlainReadToMemory(benchmark::State& state) {
 void BM_GetSlideData(benchmark::State& state) {
   sf::TProjectInfo project(QString::fromStdString(F().show));
   project.ReadHeader();
-  project.ReadSlides();
+  sf::TRandom random;
+  project.ReadSlides(random);
   QByteArray stream;
   int32_t code = 0;
   for (auto _ : state) {

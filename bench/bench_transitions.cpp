@@ -41,8 +41,8 @@ void Effect(benchmark::State& state, int index) {
   for (auto _ : state) {
     P().target = P().old.copy();
     sf::TCanvas canvas(P().target);
-    sf::RandSeed(1);
-    sf::TTransitionEngine engine;
+    sf::TRandom random(1);
+    sf::TTransitionEngine engine(random);
     const auto t0 = std::chrono::steady_clock::now();
     engine.Start(index, canvas, P().newPic, P().old, 0, 0, 25);
     int n = 1;

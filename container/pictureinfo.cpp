@@ -3,7 +3,6 @@
 #include "container/colortables.h"
 #include "container/fields.h"
 #include "container/tagged.h"
-#include "platform/random.h"
 
 namespace sf {
 
@@ -21,12 +20,15 @@ QString AllEffectsList() {
 TPictureInfo::TPictureInfo() : Text(kDefaultSlideText), EffectList(AllEffectsList()) {
   CaptionFont.Height = kCaptionFontHeight;
   TextFont.Height = kTextFontHeight;
-  CaptionFont.Color = kSolidColors[size_t(Random(int32_t(kSolidColors.size())))];
-  TextFont.Color = kSolidColors[size_t(Random(int32_t(kSolidColors.size())))];
-  const auto& pair = kGradientPairs[size_t(Random(8))];
+}
+
+TPictureInfo::TPictureInfo(TRandom& random) : TPictureInfo() {
+  CaptionFont.Color = kSolidColors[size_t(random.Random(int32_t(kSolidColors.size())))];
+  TextFont.Color = kSolidColors[size_t(random.Random(int32_t(kSolidColors.size())))];
+  const auto& pair = kGradientPairs[size_t(random.Random(8))];
   GradientColor1 = pair[0];
   GradientColor2 = pair[1];
-  TileCount = 20 + Random(20);
+  TileCount = 20 + random.Random(20);
 }
 
 void TPictureInfo::Parse(std::string_view record) {

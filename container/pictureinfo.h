@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/color.h"
+#include "platform/random.h"
 
 namespace sf {
 
@@ -29,8 +30,10 @@ extern const char kDefaultSlideText[];
 
 class TPictureInfo {
  public:
-  // Every default, the random ones drawn now from Random(): the caption colour, the text
-  // colour, the gradient pair and the tile count, in that order.
+  // Every default, the random ones drawn now from `random`: the caption colour, the text colour,
+  // the gradient pair and the tile count, in that order.
+  explicit TPictureInfo(TRandom& random);
+  // The fixed defaults only: the four random ones stay black, black to black and 20 tiles.
   TPictureInfo();
 
   // Applies each field of one record's text in order; a field whose tag is not known is

@@ -51,14 +51,14 @@ void TProjectInfo::ReadHeader() {
                    .arg(res[res.size() - 2]));
 }
 
-void TProjectInfo::ReadSlides() {
+void TProjectInfo::ReadSlides(TRandom& random) {
   Slides.clear();
   if (!file_.IsOpen() || !load_error_.isEmpty()) return;
   std::string region;
   if (!ReadRegion(Position.SlideListStart, Position.HeaderStart, region)) return;
   std::string_view text = UpToNul(region);
   for (size_t end; (end = text.find(kRecordEnd)) != std::string_view::npos; text.remove_prefix(end + 1)) {
-    Slides.emplace_back();
+    Slides.emplace_back(random);
     Slides.back().Parse(text.substr(0, end));
   }
   if (!MediaEmbedded) return;

@@ -76,7 +76,8 @@ class TProjectInfo : public TProjectHeader, public TMediaSource, public TMediaFe
   TProjectInfo& operator=(const TProjectInfo&) = delete;
 
   void ReadHeader();
-  void ReadSlides();
+  // The slide records, each record's random defaults drawn from `random` in record order.
+  void ReadSlides(TRandom& random);
 
   // Media. A slide's data or the dialog picture as a memory stream with its format code; a
   // music track or a flash or video slide as a file the media player can open: when the media

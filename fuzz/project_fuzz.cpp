@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
-  sf::RandSeed(1);
   try {
     sf::TProjectInfo project(path);
     project.ReadHeader();
-    project.ReadSlides();
+    sf::TRandom random(1);
+    project.ReadSlides(random);
     if (!project.LoadError().isEmpty() && (!project.Slides.empty() || project.Position.TableStart != 0))
       __builtin_trap();  // an absent project has no positions and no slides
     (void)sf::DescribeProject(project).Dump();

@@ -16,16 +16,6 @@ void TRandom::Randomize() {
           uint32_t(std::chrono::duration_cast<std::chrono::microseconds>(wall).count());
 }
 
-TRandom& ProcessRandom() {
-  static TRandom generator;
-  return generator;
-}
-
-void RandSeed(uint32_t seed) { ProcessRandom().Seed(seed); }
-uint32_t CurrentRandSeed() { return ProcessRandom().CurrentSeed(); }
-void Randomize() { ProcessRandom().Randomize(); }
-int32_t Random(int32_t n) { return ProcessRandom().Random(n); }
-
 namespace {
 
 constexpr uint32_t kMultiplier = 0x08088405u;

@@ -1,4 +1,4 @@
-// The program's one pseudo-random generator.
+// The program's pseudo-random generator.
 //
 // A 32-bit linear congruential generator (seed * 0x08088405 + 1, the value taken from the high
 // half of seed * n), so that a run seeded with the same number repeats pixel for pixel.
@@ -9,8 +9,9 @@
 
 namespace sf {
 
-// One generator: a show's screen owns one (its slide cycle, its slide preparation and its
-// transitions draw from it), the tool and the tests seed their own.
+// One generator. There is none for the whole process: a show's screen owns one (its slide cycle,
+// its slide preparation, its music and its transitions draw from it), and each effect preview,
+// the tool's commands and the tests own and seed theirs.
 class TRandom {
  public:
   explicit TRandom(uint32_t seed = 0) : seed_(seed) {}
@@ -27,15 +28,6 @@ class TRandom {
  private:
   uint32_t seed_;
 };
-
-// The process's generator, which the functions below draw from.
-TRandom& ProcessRandom();
-void RandSeed(uint32_t seed);
-uint32_t CurrentRandSeed();
-void Randomize();  // seeds from the clock
-
-// A uniform integer in 0 to n - 1; 0 when n is not positive.
-int32_t Random(int32_t n);
 
 // n draws of Random(range), range 1 to 256, from seed on, as bytes; returns the seed after the
 // last. With the vector instructions the process's fast paths allow. Consecutive seeds are worked out side by side (32, or 64 with AVX-512), so that the

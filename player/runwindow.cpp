@@ -465,7 +465,7 @@ void TfRun::ShowMessages(const QStringList& messages) {
 
 void TfRun::StartTransition(const TPictureInfo& slide, TQrxArray& list, int32_t speed, bool random) {
   show_.SlideStarted(*this, slide.MusicDuringSlide);
-  const int32_t index = TTransitionEngine::ChooseIndex(list, random);
+  const int32_t index = TTransitionEngine::ChooseIndex(list, random, random_);
   const bool wholeScreen = project_.ScreenTransitionMode == 1;
   int32_t interval;
   if (wholeScreen) {

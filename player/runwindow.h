@@ -150,7 +150,7 @@ class TfRun : public QWidget {
   TRandom random_;
   QImage surface_;
   TCanvas canvas_{surface_};
-  TTransitionEngine engine_;
+  TTransitionEngine engine_{random_};
   TSlidePreparer prep_;
   QWidget* plBK = nullptr;
   QWidget* pbShow = nullptr;

@@ -43,7 +43,7 @@ TShow::TShow(TProjectInfo& project, TRWSetting& settings, const TRunSetup& setup
     if (FRunSecondsLeft == 0) FRunSecondsLeft = 60;
     MaxRuntime.start();
   }
-  project_.ReadSlides();
+  project_.ReadSlides(random_);
   firstSlide_ = setup.firstSlide;
   if (CoversScreens()) {
     // Full screen: every screen, the primary one first. All start at the same slide; in random

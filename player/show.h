@@ -105,7 +105,7 @@ class TShow : public QObject {
   TRWSetting& settings_;
   TShowSeams seams_;
   TRunSetup setup_;
-  TRandom random_;  // the music's random tracks
+  TRandom random_;  // the slide records' random defaults, the first slide of several screens, the music's random tracks
   TMusic music_;
   std::vector<std::unique_ptr<TfRun>> screens_;
   std::vector<QPointer<TfRun>> leaving_;  // the windows of screens that went, until deleted

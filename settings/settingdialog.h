@@ -88,7 +88,8 @@ class TfSetting : public QDialog {
   QTimer previewTimer_;
   QImage previewOld_, previewNew_, previewSurface_;
   TCanvas previewCanvas_{previewSurface_};
-  TTransitionEngine previewEngine_;
+  TRandom previewRandom_;  // the preview's effects draw from their own generator
+  TTransitionEngine previewEngine_{previewRandom_};
   int previewIndex_ = -2;
   int previewHold_ = 0;
 };

@@ -85,10 +85,10 @@ int CmdInfo(const QStringList& args, std::ostream& out, std::ostream& err) {
     return 2;
   }
   // The random defaults of the slide records are drawn as the player draws them.
-  if (a.seeded) RandSeed(a.seed);
-  else Randomize();
+  TRandom random(a.seed);
+  if (!a.seeded) random.Randomize();
   QString error;
-  auto project = OpenShow(a.positional[0], error);
+  auto project = OpenShow(a.positional[0], error, random);
   if (!project) {
     err << "showforge-tool: " << error.toStdString() << "\n";
     return 1;

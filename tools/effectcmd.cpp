@@ -67,8 +67,8 @@ int WriteGallery(const QString& dir, int32_t speed, uint32_t seed, std::ostream&
     // A dry run tells the number of ticks.
     QImage target = oldPicture.copy();
     TCanvas canvas(target);
-    RandSeed(seed);
-    TTransitionEngine engine;
+    TRandom random(seed);
+    TTransitionEngine engine(random);
     const int32_t interval = engine.Start(index, canvas, newPicture, oldPicture, 0, 0, speed);
     int ticks = 1;
     while (!engine.Step()) ++ticks;
@@ -76,7 +76,7 @@ int WriteGallery(const QString& dir, int32_t speed, uint32_t seed, std::ostream&
     const int delay = std::max(kMinDelayCs, (group * interval + 5) / 10);
 
     target = oldPicture.copy();
-    RandSeed(seed);
+    random.Seed(seed);
     engine.Start(index, canvas, newPicture, oldPicture, 0, 0, speed);
     canvas.TakeDirty();
     TGifWriter writer;
@@ -228,8 +228,8 @@ int CmdEffect(const QStringList& args, std::ostream& out, std::ostream& err) {
     err << "showforge-tool: cannot write " << output.toStdString() << "\n";
     return 1;
   }
-  RandSeed(seed);
-  TTransitionEngine engine;
+  TRandom random(seed);
+  TTransitionEngine engine(random);
   const int32_t interval = engine.Start(index, canvas, newPicture, oldPicture, 0, 0, speed);
   const int delay = std::max(2, interval / 10);
   if (gif) writer.AddFrame(target, QRect(), 50);

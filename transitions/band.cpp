@@ -3,14 +3,13 @@
 #include <algorithm>
 
 #include "platform/convert.h"
-#include "platform/random.h"
 #include "transitions/effects.h"
 
 namespace sf::effects {
 namespace {
 
 constexpr int32_t kLag = 50;  // the random lag is Random(50): 0 to 49
-int32_t Lag() { return Random(kLag); }
+int32_t Lag(const TShowPictureVar& v) { return v.Random(kLag); }
 
 void Start(TShowPictureVar& v, int32_t pos) {
   v.TakePicture();
@@ -113,7 +112,7 @@ void InitBandRightSmall(TShowPictureVar& v, int32_t) { Start(v, 0); }
 bool StepBandRightSmall(TShowPictureVar& v, int32_t) {
   if (!Growing(v, v.W)) return true;
   BeginTick(v);
-  for (int32_t y = 0; y < v.H; ++y) RowBand(v, 0, y, v.pos + Lag(), y + 1);
+  for (int32_t y = 0; y < v.H; ++y) RowBand(v, 0, y, v.pos + Lag(v), y + 1);
   EndTick(v);
   v.pos += v.S;
   return false;
@@ -123,7 +122,7 @@ void InitBandLeftSmall(TShowPictureVar& v, int32_t) { Start(v, 0), v.pos = v.W; 
 bool StepBandLeftSmall(TShowPictureVar& v, int32_t) {
   if (!Shrinking(v)) return true;
   BeginTick(v);
-  for (int32_t y = 0; y < v.H; ++y) RowBand(v, v.pos - Lag(), y, v.W, y + 1);
+  for (int32_t y = 0; y < v.H; ++y) RowBand(v, v.pos - Lag(v), y, v.W, y + 1);
   EndTick(v);
   v.pos -= v.S;
   return false;
@@ -133,7 +132,7 @@ void InitBandDownSmall(TShowPictureVar& v, int32_t) { Start(v, 0); }
 bool StepBandDownSmall(TShowPictureVar& v, int32_t) {
   if (!Growing(v, v.H)) return true;
   BeginTick(v);
-  for (int32_t x = 0; x < v.W; ++x) ColumnBand(v, x, 0, x + 1, std::min(v.pos + Lag(), v.H));
+  for (int32_t x = 0; x < v.W; ++x) ColumnBand(v, x, 0, x + 1, std::min(v.pos + Lag(v), v.H));
   EndTick(v);
   v.pos += v.S;
   return false;
@@ -143,7 +142,7 @@ void InitBandUpSmall(TShowPictureVar& v, int32_t) { Start(v, 0), v.pos = v.H; }
 bool StepBandUpSmall(TShowPictureVar& v, int32_t) {
   if (!Shrinking(v)) return true;
   BeginTick(v);
-  for (int32_t x = 0; x < v.W; ++x) ColumnBand(v, x, std::max(v.pos - Lag(), 0), x + 1, v.H);
+  for (int32_t x = 0; x < v.W; ++x) ColumnBand(v, x, std::max(v.pos - Lag(v), 0), x + 1, v.H);
   EndTick(v);
   v.pos -= v.S;
   return false;
@@ -158,7 +157,7 @@ bool StepBandRightLarge(TShowPictureVar& v, int32_t) {
   BeginTick(v);
   for (int32_t k = 0; k < v.n; ++k) {
     const int32_t top = std::min(5 * k, v.H), bottom = std::min(top + 5, v.H);
-    RowBand(v, 0, top, v.pos + Lag(), bottom);
+    RowBand(v, 0, top, v.pos + Lag(v), bottom);
   }
   EndTick(v);
   v.pos += v.S;
@@ -175,7 +174,7 @@ bool StepBandLeftLarge(TShowPictureVar& v, int32_t) {
   BeginTick(v);
   for (int32_t k = 0; k < v.n; ++k) {
     const int32_t top = std::min(5 * k, v.H), bottom = std::min(top + 5, v.H);
-    RowBand(v, v.pos - Lag(), top, v.W, bottom);
+    RowBand(v, v.pos - Lag(v), top, v.W, bottom);
   }
   EndTick(v);
   v.pos -= v.S;
@@ -189,7 +188,7 @@ void InitBandDownLarge(TShowPictureVar& v, int32_t) {
 bool StepBandDownLarge(TShowPictureVar& v, int32_t) {
   if (!Growing(v, v.H)) return true;
   BeginTick(v);
-  for (int32_t k = 0; k < v.n; ++k) ColumnBand(v, 5 * k, 0, 5 * k + 5, std::min(v.pos + Lag(), v.H));
+  for (int32_t k = 0; k < v.n; ++k) ColumnBand(v, 5 * k, 0, 5 * k + 5, std::min(v.pos + Lag(v), v.H));
   EndTick(v);
   v.pos += v.S;
   return false;
@@ -203,7 +202,7 @@ void InitBandUpLarge(TShowPictureVar& v, int32_t) {
 bool StepBandUpLarge(TShowPictureVar& v, int32_t) {
   if (!Shrinking(v)) return true;
   BeginTick(v);
-  for (int32_t k = 0; k < v.n; ++k) ColumnBand(v, 5 * k, std::max(v.pos - Lag(), 0), 5 * k + 5, v.H);
+  for (int32_t k = 0; k < v.n; ++k) ColumnBand(v, 5 * k, std::max(v.pos - Lag(v), 0), 5 * k + 5, v.H);
   EndTick(v);
   v.pos -= v.S;
   return false;
@@ -220,14 +219,14 @@ void CornerTick(TShowPictureVar& v, int32_t a, bool left, bool top) {
   for (int32_t k = 0; k <= e / a; ++k) {
     const int32_t t = top ? std::min(a * k, v.H) : std::max(v.H - a * (k + 1), 0);
     const int32_t b = top ? std::min(a * (k + 1), v.H) : std::max(v.H - a * k, 0);
-    const int32_t r = Lag();
+    const int32_t r = Lag(v);
     if (left) RowBand(v, 0, t, std::min(v.pos + r, v.W), b);
     else RowBand(v, std::max(v.pos - r, 0), t, v.W, b);
   }
   const int32_t j = (left ? v.pos : v.W - v.pos) / a;
   for (int32_t k = 0; k <= j; ++k) {
     const int32_t l = left ? a * k : v.pos + a * k, rr = left ? a * (k + 1) : v.pos + a * (k + 1);
-    const int32_t r = Lag();
+    const int32_t r = Lag(v);
     if (top) ColumnBand(v, l, 0, rr, std::min(e + r, v.H));
     else ColumnBand(v, l, std::max(v.H - e - r, 0), rr, v.H);
   }
@@ -284,12 +283,12 @@ template <typename Band>
 void CentreBands(TShowPictureVar& v, int32_t a, Band&& band) {
   const int32_t e = v.Nearest(v.pos);
   for (int32_t y = std::max(v.cy - e, 0); y < std::min(v.cy + e, v.H); y += a) {
-    const int32_t r1 = Lag(), r2 = Lag();
+    const int32_t r1 = Lag(v), r2 = Lag(v);
     const int32_t t = std::min(y, v.H);
     band(true, ltrb(std::max(v.cx - v.pos - r1, 0), t, std::min(v.cx + v.pos + r2, v.W), std::min(t + a, v.H)));
   }
   for (int32_t x = std::max(v.cx - v.pos, 0); x < std::min(v.cx + v.pos, v.W); x += a) {
-    const int32_t r1 = Lag(), r2 = Lag();
+    const int32_t r1 = Lag(v), r2 = Lag(v);
     const int32_t l = std::min(x, v.W);
     band(false, ltrb(l, std::max(v.cy - e - r1, 0), std::min(l + a, v.W), std::min(v.cy + e + r2, v.H)));
   }

@@ -19,7 +19,7 @@ void FillLines(TShowPictureVar& v, int32_t n) {
 
 // Takes a random entry of the work list; the list is freed once it is empty.
 int32_t TakeLine(TShowPictureVar& v, bool& last) {
-  const int32_t index = Random(int32_t(v.work.size()));
+  const int32_t index = v.Random(int32_t(v.work.size()));
   const int32_t line = v.work[size_t(index)];
   v.work.erase(v.work.begin() + index);
   last = v.work.empty();
@@ -57,9 +57,9 @@ void InitRandomCrossLines(TShowPictureVar& v, int32_t) {
   FillLines(v, v.W);
 }
 bool StepRandomCrossLines(TShowPictureVar& v, int32_t) {
-  const int32_t index = Random(int32_t(v.work.size()));
+  const int32_t index = v.Random(int32_t(v.work.size()));
   const int32_t a = v.work[size_t(index)];
-  const int32_t b = Random(v.H);
+  const int32_t b = v.Random(v.H);
   v.Copy(ltrb(a, 0, a + 1, v.H));
   v.Copy(ltrb(0, b, v.W, b + 1));
   v.work.erase(v.work.begin() + index);
@@ -135,9 +135,9 @@ uint8_t TSprinkler::NextKey(int plane) {
   return keys_[plane];
 }
 
-TSprinkler::TMarks TSprinkler::Walk(int32_t pos, int32_t sub) {
+TSprinkler::TMarks TSprinkler::Walk(TRandom& random, int32_t pos, int32_t sub) {
   if (planes_[0].size() < stride_ * size_t(std::max(h_, 0))) return {nullptr, stride_, 0};
-  TJob now{pos, sub, CurrentRandSeed()};
+  TJob now{pos, sub, random.CurrentSeed()};
   bool walked = false;
   if (helper_.joinable()) {
     std::unique_lock lock(mutex_);
@@ -149,7 +149,7 @@ TSprinkler::TMarks TSprinkler::Walk(int32_t pos, int32_t sub) {
     now.key = NextKey(now.plane);
     Run(now, draws_[0]);
   }
-  RandSeed(now.seedAfter);
+  random.Seed(now.seedAfter);
   // The next drawing tick: the next row start, or after the tick that draws nothing the next
   // column start; none after the last pass.
   const int32_t nextPos = sub < 5 ? pos : pos + 1, nextSub = sub < 5 ? sub + 1 : 0;
@@ -224,12 +224,12 @@ bool StepIncreaseShow(TShowPictureVar& v, int32_t) {
     return false;
   }
   if (!v.sprinkle) v.sprinkle = std::make_unique<TSprinkler>(v.W, v.H);
-  const TSprinkler::TMarks marks = v.sprinkle->Walk(v.pos, v.pass);
+  const TSprinkler::TMarks marks = v.sprinkle->Walk(*v.random, v.pos, v.pass);
   if (marks.plane != nullptr) {
     v.target->CopyMarked(*v.New, v.X, v.Y, marks.plane, qsizetype(marks.stride), marks.key);
   } else {
     // No memory for a plane: the same pixels, one at a time.
-    TSprinkler::WalkPlain(ProcessRandom(), v.W, v.H, v.pos, v.pass, [&](int32_t x, int32_t y) { v.Copy(ltrb(x, y, x + 1, y + 1)); });
+    TSprinkler::WalkPlain(*v.random, v.W, v.H, v.pos, v.pass, [&](int32_t x, int32_t y) { v.Copy(ltrb(x, y, x + 1, y + 1)); });
   }
   ++v.pass;
   return false;

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-#include "platform/random.h"
-
 namespace sf {
 
-int32_t TTransitionEngine::ChooseIndex(TQrxArray& list, bool random) {
+int32_t TTransitionEngine::ChooseIndex(TQrxArray& list, bool random, TRandom& generator) {
   if (list.Count() == 0) return kNoEffect;
-  return random ? list.PickAt(Random(list.Count())) : list.Pick();
+  return random ? list.PickAt(generator.Random(list.Count())) : list.Pick();
 }
 
 int32_t TTransitionEngine::WholeScreenIndex(int32_t index, bool wholeScreen) {
@@ -53,8 +51,8 @@ int32_t TTransitionEngine::Start(int32_t index, TCanvas& target, const QImage& n
     case pCentreRightTop: V.cx = V.W, V.cy = 0; break;
     case pCentreMiddle: V.cx = V.W / 2, V.cy = V.H / 2; break;
     case pCentreRandom:
-      V.cy = Random(V.H);
-      V.cx = Random(V.W);
+      V.cy = V.Random(V.H);
+      V.cx = V.Random(V.W);
       break;
     case pNone: break;
   }

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <cstdint>
 
+#include "platform/random.h"
 #include "transitions/qrxarray.h"
 #include "transitions/state.h"
 #include "transitions/table.h"
@@ -13,9 +14,13 @@ namespace sf {
 
 class TTransitionEngine {
  public:
-  // The index for a slide: with the random flag the item at a random position of the list
-  // (which moves the list's cursor there), else the list's next item in turn; -1 when empty.
-  static int32_t ChooseIndex(TQrxArray& list, bool random);
+  // The effects draw from `random`, which must outlive the engine.
+  explicit TTransitionEngine(TRandom& random) { V.random = &random; }
+
+  // The index for a slide: with the random flag the item at a random position of the list drawn
+  // from `generator` (which moves the list's cursor there), else the list's next item in turn;
+  // -1 when empty.
+  static int32_t ChooseIndex(TQrxArray& list, bool random, TRandom& generator);
   // In whole-screen mode the nine "Stretch" effects (120 to 128) are replaced by the index + 10.
   static int32_t WholeScreenIndex(int32_t index, bool wholeScreen);
   // The tick interval of an index in milliseconds (10 for no effect).

@@ -5,7 +5,6 @@
 #include <numeric>
 #include <utility>
 
-#include "platform/random.h"
 #include "platform/regions.h"
 #include "transitions/effects.h"
 
@@ -182,7 +181,7 @@ void InitMosaic(TShowPictureVar& v, int32_t) {
   std::iota(v.work.begin(), v.work.end(), 0);
 }
 bool StepMosaic(TShowPictureVar& v, int32_t) {
-  const int32_t index = Random(int32_t(v.work.size()));
+  const int32_t index = v.Random(int32_t(v.work.size()));
   const int32_t cell = v.work[size_t(index)], x = cell / 20 * v.cellW, y = cell % 20 * v.cellH;
   v.Copy(ltrb(x, y, x + v.cellW, y + v.cellH));
   v.work.erase(v.work.begin() + index);

@@ -29,15 +29,15 @@ class TSprinkler {
   TSprinkler(const TSprinkler&) = delete;
   TSprinkler& operator=(const TSprinkler&) = delete;
 
-  // The pixels of the tick at pos and sub, drawn from the generator, which is left after the
-  // last draw: in the returned plane (stride bytes a row) they hold key, no other byte does. No
-  // plane (and no draw) where the memory for one was not there.
+  // The pixels of the tick at pos and sub, drawn from `random`, which is left after the last
+  // draw: in the returned plane (stride bytes a row) they hold key, no other byte does. No plane
+  // (and no draw) where the memory for one was not there.
   struct TMarks {
     const uint8_t* plane;
     size_t stride;
     uint8_t key;
   };
-  TMarks Walk(int32_t pos, int32_t sub);
+  TMarks Walk(TRandom& random, int32_t pos, int32_t sub);
 
   // The tick at pos and sub on a w x h picture as it is written: column bands from pos, rows
   // from sub, each pixel's column offset drawn before the row advance, the band's advance after

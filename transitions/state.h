@@ -13,6 +13,7 @@
 #include "platform/canvas.h"
 #include "platform/color.h"
 #include "platform/convert.h"
+#include "platform/random.h"
 #include "transitions/sprinkle.h"
 
 namespace sf {
@@ -42,6 +43,10 @@ struct TShowPictureVar {
   std::vector<int32_t> work;   // pending rows, columns or cells
   std::vector<int32_t> pendingTop[2], pendingBottom[2];  // column ranges gathered in a tick
   std::unique_ptr<effects::TSprinkler> sprinkle;  // Increase show's walks
+  TRandom* random = nullptr;  // the engine's generator, which every draw of an effect comes from
+
+  // A uniform integer in 0 to n - 1 from the engine's generator.
+  int32_t Random(int32_t n) const { return random->Random(n); }
 
   // place(r): r shifted by (X, Y).
   QRect Place(const QRect& r) const { return r.translated(X, Y); }

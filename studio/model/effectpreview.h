@@ -36,7 +36,8 @@ class TEffectPreview {
   QSize size_;
   QImage from_, to_, screen_;
   std::unique_ptr<TCanvas> canvas_;
-  TTransitionEngine engine_;
+  TRandom random_;  // what the effects draw from
+  TTransitionEngine engine_{random_};
   int ticks_ = 0;
 };
 

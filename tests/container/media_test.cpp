@@ -41,7 +41,8 @@ Show Open(const ProjectBuilder& b, const std::string& name = "show.scr") {
   s.path = WriteFile(name, b.Build());
   s.project = std::make_unique<TProjectInfo>(QString::fromStdString(s.path));
   s.project->ReadHeader();
-  s.project->ReadSlides();
+  TRandom random;
+  s.project->ReadSlides(random);
   EXPECT_TRUE(s.project->LoadError().isEmpty()) << s.project->LoadError().toStdString();
   return s;
 }
@@ -175,7 +176,8 @@ TEST(Media, ExternalMediaAreFoundBesideTheProgram) {
   { std::ofstream(dir + "/clip.avi", std::ios::binary) << "RIFF"; }
   TProjectInfo project(QString::fromStdString(show));
   project.ReadHeader();
-  project.ReadSlides();
+  TRandom random;
+  project.ReadSlides(random);
   Messages messages;
   QByteArray stream;
   int32_t code = 0;

@@ -129,7 +129,8 @@ TEST(OffsetTable, AbsentProjectKeepsDefaultsInTheObject) {
   b.extraTable = "1999\x80";  // an offset outside the media area
   sf::TProjectInfo project(QString::fromStdString(WriteFile("absent.scr", b.Build())));
   project.ReadHeader();
-  project.ReadSlides();
+  sf::TRandom random;
+  project.ReadSlides(random);
   EXPECT_FALSE(project.LoadError().isEmpty());
   EXPECT_EQ(project.DisplaySeconds, 5);
   EXPECT_EQ(project.ProjectName, "");
@@ -142,7 +143,8 @@ TEST(OffsetTable, MissingFileIsNoProjectAtAll) {
   sf::TProjectInfo project("/nonexistent/show.scr");
   EXPECT_FALSE(project.FileOpened());
   project.ReadHeader();
-  project.ReadSlides();
+  sf::TRandom random;
+  project.ReadSlides(random);
   EXPECT_EQ(project.Version, "1.0");
   EXPECT_TRUE(project.Slides.empty());
   auto r = RunInfo("/nonexistent/show.scr");

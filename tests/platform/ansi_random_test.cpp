@@ -34,22 +34,22 @@ TEST(Ansi, CharactersOutsideTheCodePageBecomeQuestionMarks) {
 }
 
 TEST(Random, SameSeedSameSequenceAndAlwaysInRange) {
-  RandSeed(1234);
+  TRandom random(1234);
   std::vector<int> a;
-  for (int i = 0; i < 100; ++i) a.push_back(Random(13));
-  RandSeed(1234);
-  for (int i = 0; i < 100; ++i) EXPECT_EQ(Random(13), a[size_t(i)]);
+  for (int i = 0; i < 100; ++i) a.push_back(random.Random(13));
+  random.Seed(1234);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(random.Random(13), a[size_t(i)]);
   std::set<int> seen;
   for (int i = 0; i < 2000; ++i) {
-    int v = Random(13);
+    int v = random.Random(13);
     ASSERT_GE(v, 0);
     ASSERT_LT(v, 13);
     seen.insert(v);
   }
   EXPECT_EQ(seen.size(), 13u);  // every value turns up
-  EXPECT_EQ(Random(0), 0);
-  EXPECT_EQ(Random(-5), 0);
-  EXPECT_EQ(Random(1), 0);
+  EXPECT_EQ(random.Random(0), 0);
+  EXPECT_EQ(random.Random(-5), 0);
+  EXPECT_EQ(random.Random(1), 0);
 }
 
 TEST(TempDir, IsPrivateAndStable) {
@@ -70,10 +70,10 @@ TEST(Random, BytesAreWhatRandomDraws) {
     for (const size_t n : {size_t(0), size_t(1), size_t(31), size_t(32), size_t(33), size_t(63), size_t(64),
                            size_t(65), size_t(100003)})
       for (const uint32_t start : {987654321u, 0u, 0xffffffffu}) {
-        RandSeed(start);
+        TRandom random(start);
         std::vector<uint8_t> plain(n);
-        for (uint8_t& b : plain) b = uint8_t(Random(int32_t(range)));
-        const uint32_t after = CurrentRandSeed();
+        for (uint8_t& b : plain) b = uint8_t(random.Random(int32_t(range)));
+        const uint32_t after = random.CurrentSeed();
         for (const TVectorUnit unit : {TVectorUnit::None, TVectorUnit::Avx2, TVectorUnit::Avx512}) {
           std::vector<uint8_t> bytes(n + 1, 0xee);
           EXPECT_EQ(RandomBytesWith(unit, start, bytes.data(), n, range), after) << range << " " << n;
@@ -87,9 +87,9 @@ TEST(Random, BytesAreWhatRandomDraws) {
         EXPECT_EQ(SeedAfter(start, n), after);
       }
   EXPECT_EQ(SeedAfter(5, 0), 5u);
-  RandSeed(5);
-  for (int i = 0; i < 1000000; ++i) Random(2);
-  EXPECT_EQ(SeedAfter(5, 1000000), CurrentRandSeed());
+  TRandom random(5);
+  for (int i = 0; i < 1000000; ++i) random.Random(2);
+  EXPECT_EQ(SeedAfter(5, 1000000), random.CurrentSeed());
 }
 
 TEST(Scratch, ZeroedWritableAndMovedNotFreedTwice) {

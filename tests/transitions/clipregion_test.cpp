@@ -66,8 +66,8 @@ TEST(ClipFamily, RadialSweepPhasesAboutEachCentre) {
 
   // "Circle(Random)": the engine draws the centre, Random(H) first.
   Transition random(Index("Circle(Random)"), W, H, 10, 9);
-  RandSeed(9);
-  const int cy = Random(H), cx = Random(W);
+  TRandom drawn(9);
+  const int cy = drawn.Random(H), cx = drawn.Random(W);
   EXPECT_EQ(random.engine.V.points[0], QPoint(cx, cy));
 }
 

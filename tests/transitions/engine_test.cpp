@@ -8,15 +8,16 @@
 using namespace sf;
 
 TEST(TransitionList, FillAndPick) {
+  TRandom random;
   TQrxArray list;
   list.Fill("5;");
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(TTransitionEngine::ChooseIndex(list, true), 5);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(TTransitionEngine::ChooseIndex(list, true, random), 5);
   list.Fill("5;7");  // text after the last ";" is ignored
   EXPECT_EQ(list.Count(), 1);
-  EXPECT_EQ(TTransitionEngine::ChooseIndex(list, true), 5);
+  EXPECT_EQ(TTransitionEngine::ChooseIndex(list, true, random), 5);
   list.Fill("1;2;3;");
   std::vector<int> seq;
-  for (int i = 0; i < 7; ++i) seq.push_back(TTransitionEngine::ChooseIndex(list, false));
+  for (int i = 0; i < 7; ++i) seq.push_back(TTransitionEngine::ChooseIndex(list, false, random));
   EXPECT_EQ(seq, (std::vector<int>{1, 2, 3, 1, 2, 3, 1}));
   list.Fill(" 4 ; ;x;12a; -1;160;");  // blanks trimmed, empty and non-numbers skipped
   EXPECT_EQ(list.Count(), 3);
@@ -27,8 +28,8 @@ TEST(TransitionList, FillAndPick) {
   list.Fill(" 4 ; ;x;12a; -1;160;");
   EXPECT_EQ(list.Items(), (std::vector<int32_t>{4, -1, 160}));
   list.Fill("");
-  EXPECT_EQ(TTransitionEngine::ChooseIndex(list, true), -1);
-  EXPECT_EQ(TTransitionEngine::ChooseIndex(list, false), -1);
+  EXPECT_EQ(TTransitionEngine::ChooseIndex(list, true, random), -1);
+  EXPECT_EQ(TTransitionEngine::ChooseIndex(list, false, random), -1);
 }
 
 TEST(TransitionList, RandomPickMovesTheCursor) {
@@ -41,8 +42,8 @@ TEST(TransitionList, RandomPickMovesTheCursor) {
   EXPECT_EQ(list.Pick(), 10);
   EXPECT_EQ(list.PickAt(9), -1);
   std::set<int> seen;
-  RandSeed(3);
-  for (int i = 0; i < 200; ++i) seen.insert(TTransitionEngine::ChooseIndex(list, true));
+  TRandom random(3);
+  for (int i = 0; i < 200; ++i) seen.insert(TTransitionEngine::ChooseIndex(list, true, random));
   EXPECT_EQ(seen, (std::set<int>{10, 20, 30, 40}));
 }
 
@@ -78,7 +79,8 @@ TEST(EffectTable, NamesIntervalsAndWholeScreenReplacement) {
 namespace {
 struct Pictures {
   QImage newPic{40, 30, QImage::Format_RGB32}, old{40, 30, QImage::Format_RGB32}, target;
-  TTransitionEngine engine;
+  TRandom random;
+  TTransitionEngine engine{random};
   Pictures() {
     newPic.fill(Qt::red);
     old.fill(Qt::blue);

@@ -199,8 +199,8 @@ TEST(AllEffects, APictureAwayFromTheOriginLeavesTheRestOfTheTarget) {
     if (!EffectInfo(i)->Built()) continue;
     QImage newPic = Picture(30, 20, true), old = Picture(80, 60, false), target = old.copy();
     TCanvas canvas(target);
-    RandSeed(1);
-    TTransitionEngine engine;
+    TRandom random(1);
+    TTransitionEngine engine(random);
     engine.Start(i, canvas, newPic, old, 25, 17, 9);
     for (int n = 0; n < 5000 && !engine.Step(); ++n) {
     }

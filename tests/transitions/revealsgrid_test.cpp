@@ -61,25 +61,23 @@ TEST(DitherFamily, LinesAndPixels) {
   // band; at sizes that end bands and rows anywhere, and after the generator was used before.
   for (const QSize size : {QSize(90, 60), QSize(7, 301), QSize(333, 5), QSize(701, 401)}) {
     Transition walked(Index("Increase show"), size.width(), size.height(), 25, 77);
-    sf::Random(3);  // the effect draws from wherever the generator stands
+    walked.random.Random(3);  // the effect draws from wherever the generator stands
     QImage expected = walked.target.copy();
-    uint32_t seed = sf::CurrentRandSeed();
+    uint32_t seed = walked.random.CurrentSeed();
     for (int pos = 0; pos <= 5; ++pos) {
       for (int sub = 0; sub <= 6; ++sub) {
-        const uint32_t before = seed;
         if (sub <= 5) {
-          sf::RandSeed(seed);
-          for (int x = pos; x < size.width(); x += sf::Random(6))
-            for (int y = sub; y < size.height(); y += sf::Random(6)) {
-              const int o = x + sf::Random(6);
+          sf::TRandom written(seed);
+          for (int x = pos; x < size.width(); x += written.Random(6))
+            for (int y = sub; y < size.height(); y += written.Random(6)) {
+              const int o = x + written.Random(6);
               if (o < size.width()) expected.setPixel(o, y, walked.newPic.pixel(o, y));
             }
-          seed = sf::CurrentRandSeed();
+          seed = written.CurrentSeed();
         }
-        sf::RandSeed(before);
         ASSERT_FALSE(walked.Tick());
         ASSERT_EQ(walked.target, expected) << size.width() << "x" << size.height() << " pos " << pos << " sub " << sub;
-        ASSERT_EQ(sf::CurrentRandSeed(), seed) << "the effect left the generator elsewhere";
+        ASSERT_EQ(walked.random.CurrentSeed(), seed) << "the effect left the generator elsewhere";
       }
     }
   }
@@ -98,16 +96,16 @@ TEST(DitherFamily, SprinkleWalksAheadOnlyFromWhereTheGeneratorStands) {
       if (!threads) {
         EXPECT_FALSE(sprinkler.WalksAhead());
       }
-      RandSeed(4242);
+      TRandom random(4242);
       for (int n = 0; n < 20 * 36; ++n) {
         const int pos = n / 6 % 6, sub = n % 6;
-        if (n % 5 == 4) Random(9);
-        const uint32_t from = CurrentRandSeed();
+        if (n % 5 == 4) random.Random(9);
+        const uint32_t from = random.CurrentSeed();
         std::vector<bool> want(size_t(w * h));
         TRandom plain(from);
         effects::TSprinkler::WalkPlain(plain, w, h, pos, sub, [&](int x, int y) { want[size_t(y * w + x)] = true; });
-        const effects::TSprinkler::TMarks marks = sprinkler.Walk(pos, sub);
-        ASSERT_EQ(CurrentRandSeed(), plain.CurrentSeed()) << n;
+        const effects::TSprinkler::TMarks marks = sprinkler.Walk(random, pos, sub);
+        ASSERT_EQ(random.CurrentSeed(), plain.CurrentSeed()) << n;
         for (int y = 0; y < h; ++y)
           for (int x = 0; x < w; ++x)
             ASSERT_EQ(marks.plane[size_t(y) * marks.stride + size_t(x)] == marks.key, want[size_t(y * w + x)])

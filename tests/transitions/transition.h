@@ -24,11 +24,11 @@ inline QImage Picture(int w, int h, bool isNew) {
 struct Transition {
   QImage newPic, old, target;
   sf::TCanvas canvas{target};
-  sf::TTransitionEngine engine;
+  sf::TRandom random;  // the engine's generator
+  sf::TTransitionEngine engine{random};
   std::vector<QRect> dirty;  // what each tick drew
   Transition(int32_t index, int w, int h, int speed, uint32_t seed = 1)
-      : newPic(Picture(w, h, true)), old(Picture(w, h, false)), target(old.copy()) {
-    sf::RandSeed(seed);
+      : newPic(Picture(w, h, true)), old(Picture(w, h, false)), target(old.copy()), random(seed) {
     engine.Start(index, canvas, newPic, old, 0, 0, speed);
   }
   bool Tick() {
