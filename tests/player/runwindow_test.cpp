@@ -386,3 +386,34 @@ TEST(RunWindow, RandomPositionDrawsItsNumbersEvenWithoutRoom) {
   EXPECT_TRUE(QRect(0, 0, 50, 50).contains(small));
   EXPECT_EQ(afterBig, afterSmall);
 }
+
+TEST(RunWindow, WindowsSideBySideDrawOnlyFromTheirOwnGenerators) {
+  // Two windows over one show of random order, random effects, random positions and random
+  // backgrounds, their generators seeded alike and their ticks taken in turn: each shows, tick
+  // for tick, what the other shows, as a window alone would.
+  TBuiltShow shows[2];
+  for (TBuiltShow& show : shows) {
+    show.header = H("RandomOrder", "1") + H("RandomPosition", "1");
+    for (QRgb c : {qRgb(200, 0, 0), qRgb(0, 200, 0), qRgb(0, 0, 200)})
+      show.AddPicture(Bmp(Solid(40, 30, c)), S("BackgroundKinds", "0;2;") + S("RandomBackgroundColor", "1") +
+                                                 S("ShowCaption", "0") + S("ShowText", "0") +
+                                                 S("EffectList", "14;37;47;58;99;") + S("RandomEffect", "1"));
+    show.seed = 31;
+  }
+  TfRun& a = shows[0].Start({160, 120});
+  TfRun& b = shows[1].Start({160, 120});
+  a.FormShow();
+  b.FormShow();
+  for (int slide = 0; slide < 6; ++slide) {
+    ASSERT_EQ(a.FCurrent, b.FCurrent) << slide;
+    ASSERT_EQ(a.FEffect, b.FEffect) << slide;
+    for (int tick = 0; tick < 100000 && (a.ShowTimer.isActive() || b.ShowTimer.isActive()); ++tick) {
+      ASSERT_EQ(a.ShowTimer.isActive(), b.ShowTimer.isActive()) << slide << " tick " << tick;
+      a.ShowTimerTimer();
+      b.ShowTimerTimer();
+      ASSERT_EQ(a.Surface(), b.Surface()) << slide << " tick " << tick;
+    }
+    a.SelectTimerTimer();
+    b.SelectTimerTimer();
+  }
+}
