@@ -27,8 +27,6 @@
 
 namespace sf {
 
-const char kInstanceMutexName[] = "qel_showforge";
-
 int RunProgram(int argc, char** argv) {
   const auto started = std::chrono::steady_clock::now();
 #ifdef __GLIBC__
@@ -38,9 +36,21 @@ int RunProgram(int argc, char** argv) {
   // megabytes. Two arenas keep the threads' kept memory to what two of them need.
   mallopt(M_ARENA_MAX, 2);
 #endif
-  // A second copy ends at once, silently: this also keeps a settings dialog and a show from
-  // running side by side.
-  TNamedMutex mutex(kInstanceMutexName);
+  // The command line as the program received it, before Qt takes its own options out of it, and
+  // the mode it asks for: the single-copy lock depends on it, and is taken before anything slow.
+  QStringList params;
+  for (int i = 1; i < argc; ++i) params << QString::fromLocal8Bit(argv[i]);
+  const TShowChoice show = TakeShowChoice(params);
+  // The file whose show plays: the program's own, or the one --show names, which is only read.
+  QString programPath = show.showFile.isEmpty() ? ProgramFilePath() : show.showFile;
+  // A show named on the command line plays unless told otherwise, whatever its file is called.
+  const QString xscreensaverWindow = qEnvironmentVariable("XSCREENSAVER_WINDOW");
+  TModeChoice choice = ChooseMode(params, show.showFile.isEmpty() ? programPath : QString(), xscreensaverWindow);
+
+  // A second copy ends at once, silently: a second full-screen show, a settings dialog beside a
+  // show or a show beside a dialog, or a second show in the same host window. Shows in different
+  // host windows (a saver's window on each monitor) run side by side.
+  TNamedMutex mutex(InstanceLockName(choice, qEnvironmentVariable("DISPLAY")));
   if (mutex.AlreadyExists()) return 0;
 
   // The font configuration (some forty files of it, 6 ms here) is read on another core while
@@ -53,20 +63,18 @@ int RunProgram(int argc, char** argv) {
     ~TJoined() { join(); }
   } fontConfiguration([] { FcInit(); });
 
-  // The command line as the program received it, before Qt takes its own options out of it.
-  QStringList params;
-  for (int i = 1; i < argc; ++i) params << QString::fromLocal8Bit(argv[i]);
-
   QApplication app(argc, argv);
   std::setlocale(LC_NUMERIC, "C");  // the media player refuses any other numeric locale
   ExitLoopOnTermination();  // in every mode and state, from here on
-  const TShowChoice show = TakeShowChoice(params);
   if (!show.error.isEmpty()) {
     ShowMessage(show.error);
     return 1;
   }
-  // The file whose show plays: the program's own, or the one --show names, which is only read.
-  const QString programPath = show.showFile.isEmpty() ? QCoreApplication::applicationFilePath() : show.showFile;
+  if (programPath.isEmpty()) {
+    // No /proc to ask: Qt finds the program's file its own way.
+    programPath = QCoreApplication::applicationFilePath();
+    if (show.showFile.isEmpty()) choice = ChooseMode(params, programPath, xscreensaverWindow);
+  }
 
   // The project on the program's own file, then the user's settings for it. The project and
   // then the settings are freed after whatever window ran, in that order.
@@ -98,9 +106,6 @@ int RunProgram(int argc, char** argv) {
     return 1;
   }
 
-  // A show named on the command line plays unless told otherwise, whatever its file is called.
-  const TModeChoice choice = ChooseMode(params, show.showFile.isEmpty() ? programPath : QString(),
-                                        qEnvironmentVariable("XSCREENSAVER_WINDOW"));
   int code = 0;
   switch (choice.mode) {
     case TRunMode::Configure:

@@ -1,9 +1,27 @@
 #include "app/modes.h"
 
+#include <QFileInfo>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/entry.h"
+#include "platform/instancelock.h"
+
 namespace sf {
+
+const char kInstanceMutexName[] = "qel_showforge";
+
+QString InstanceLockName(const TModeChoice& choice, const QString& display) {
+  if (choice.mode != TRunMode::Preview || choice.hostIsRoot || choice.hostWindow == 0) return kInstanceMutexName;
+  // Window ids are those of one X server: ":1" and ":1.0" name the same one, ":1" and ":2" not.
+  QString server = display;
+  const qsizetype colon = server.lastIndexOf(':');
+  const qsizetype dot = server.indexOf('.', colon + 1);
+  if (colon >= 0 && dot > colon) server.truncate(dot);
+  return QString(kInstanceMutexName) + ".window." + LockNamePart(server) + "." + QString::number(choice.hostWindow, 16);
+}
+
+QString ProgramFilePath() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath(); }
 
 uint32_t ParseWindowId(const QString& text) {
   const QString t = text.trimmed();

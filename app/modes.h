@@ -63,6 +63,17 @@ bool ScreenSizedHost(QSize host, const QList<QSize>& screens);
 // (the value of PATH).
 bool SessionBusUnreachable(const QByteArray& address, const QByteArray& runtimeDir, const QByteArray& path);
 
+// The name of the single-copy lock for a mode: the one lock kInstanceMutexName for the full
+// screen, the settings dialog and a command line that is not understood, so that none of them
+// runs beside another; for a show in a host window a lock of that window on that X display
+// (`display` is the value of DISPLAY), so that saver processes in the windows of different
+// monitors run side by side while a second one in the same window ends.
+QString InstanceLockName(const TModeChoice& choice, const QString& display);
+
+// The program's own file, as the kernel names it (symbolic links resolved); empty where /proc
+// cannot tell. Cheap enough to be asked before the application object exists.
+QString ProgramFilePath();
+
 // A window id: decimal, or hexadecimal after 0x; 0 when it is not one.
 uint32_t ParseWindowId(const QString& text);
 

@@ -1,5 +1,7 @@
 #include "player/music.h"
 
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 
@@ -17,8 +19,46 @@ TMusic::TMusic(TProjectInfo& project, TMediaFetch& media, TRWSetting& settings, 
       media_(media),
       settings_(settings),
       random_(random),
-      host_(std::move(host)) {
+      host_(std::move(host)),
+      musicLock_(MusicLockName(project.ProjectName, project.ProgramPath())) {
   MusicPlayTimer.setInterval(1000);
+}
+
+QString TMusic::MusicLockName(const QString& projectName, const QString& showFile) {
+  // The file by its canonical path, so that a link to the show or a relative path names the
+  // same one; the project name stays readable in the lock's name.
+  const QFileInfo file(showFile);
+  const QString path = file.canonicalFilePath().isEmpty() ? file.absoluteFilePath() : file.canonicalFilePath();
+  const QByteArray key = projectName.toUtf8() + '\0' + path.toUtf8();
+  return "qel_showforge.music." + LockNamePart(projectName) + "." +
+         QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+bool TMusic::TakeMusic(bool retry) {
+  if (lock_ == TLock::Ours || (lock_ == TLock::Others && !retry)) return lock_ == TLock::Ours;
+  const TLock before = lock_;
+  switch (musicLock_.TryTake()) {
+    case TLockFile::TTake::Busy:
+      if (before == TLock::Unasked) Trace("music", "another process plays the music");
+      lock_ = TLock::Others;
+      return false;
+    case TLockFile::TTake::Failed:
+      // Without a lock the music plays as it would in a process of its own.
+      Trace("music", "no music lock can be had: the music plays here");
+      break;
+    case TLockFile::TTake::Taken:
+      if (before == TLock::Others) {
+        bool ok = false;
+        const int32_t last = musicLock_.Note().trimmed().toInt(&ok);
+        FTrack = ok && last >= 0 && last < int32_t(project_.MusicFiles.size()) ? last : -1;
+        Trace("music", "taken over after track %d", FTrack);
+      } else {
+        Trace("music", "the music plays here");
+      }
+      break;
+  }
+  lock_ = TLock::Ours;
+  return true;
 }
 
 // Opens track `index` on the music player; false when its path comes back empty or the player
@@ -42,6 +82,7 @@ bool TMusic::MusicOpenAt(int32_t index) {
   if (!path.isEmpty() && !Closing()) {
     mpmusic.FileName = path;
     Trace("music", "open %d", index);
+    musicLock_.SetNote(QByteArray::number(index));
     opened = mpmusic.Open();
     if (!opened)
       std::fprintf(stderr, "showforge: music track %d (%s) is passed over: %s\n", index,
@@ -59,9 +100,17 @@ bool TMusic::MusicOpenAt(int32_t index) {
 }
 
 void TMusic::OpenTrack(bool play) {
-  if (musicWaits_) return;  // the media library is still being opened: the music catches up then
   if (FPlaylistDone && !project_.LoopMusic) return;
   if (!settings_.MusicEnabled || project_.MusicFiles.isEmpty() || musicDead_ || musicOpening_) return;
+  // The first process of the show that wants music takes it, also while its media library is
+  // still being opened.
+  const bool ours = TakeMusic(false);
+  if (musicWaits_) return;  // the media library is still being opened: the music catches up then
+  if (!ours) {
+    // Another process plays the music: the timer asks again at each tick.
+    if (!Closing() && !MusicPlayTimer.isActive()) MusicPlayTimer.start();
+    return;
+  }
   const int32_t count = int32_t(project_.MusicFiles.size());
   FTrack = project_.RandomMusic ? random_.Random(count) : 0;
   if (MusicOpenAt(FTrack)) {
@@ -107,6 +156,9 @@ void TMusic::ResumeMusic() {
 
 void TMusic::MusicPlayTimerTimer() {
   if (musicOpening_) return;
+  // While another process plays the music this one waits for it to end, and then goes on from
+  // the track after the one it played.
+  if (!TakeMusic(settings_.MusicEnabled)) return;
   // A track that could not be opened is passed over at once; one that plays (or stands paused)
   // is left alone until it has reached its end, and then for the project's pause.
   if (FMusicLoaded) {

@@ -1,6 +1,12 @@
 // Background music: the project's playlist through the show's music player. Music plays while
 // picture slides that ask for it are on screen; a once-a-second timer notices the end of a track,
 // waits the project's pause and opens the next one. One per show, whatever the number of screens.
+//
+// Of the processes that play the same show at the same time (one a saver window, one a screen),
+// one plays the music: the first to want it takes the show's music lock and keeps it for its
+// life; the others open no track and ask for the lock at each tick of their music timer, so that
+// when the one that plays ends, another takes the music over with the track after the last one
+// it played (left as a note in the lock file).
 #pragma once
 
 #include <functional>
@@ -8,6 +14,7 @@
 
 #include "container/mediafile.h"
 #include "platform/clock.h"
+#include "platform/instancelock.h"
 #include "platform/mediaplayer.h"
 
 namespace sf {
@@ -42,6 +49,12 @@ class TMusic {
   void CatchUp(bool play);
   // The show ends: the timer stops, and so does a track that plays.
   void End();
+  // Whether this process plays the show's music (it holds the music lock, or no lock can be had
+  // here); false while another process plays it.
+  bool MusicIsOurs() const { return lock_ == TLock::Ours; }
+  // The name of the music lock of a show: its project name and the file it is read from, so
+  // that every saver process of one show file agrees and different shows never do.
+  static QString MusicLockName(const QString& projectName, const QString& showFile);
 
   TMediaPlayer mpmusic{TMediaPlayer::TUse::Sound};
   TTimer MusicPlayTimer;
@@ -53,6 +66,10 @@ class TMusic {
  private:
   bool MusicOpenAt(int32_t index);
   bool Closing() const { return host_.closing(); }
+  // Asks for the music lock: once at the first request, and again when `retry` while another
+  // process has it. Taking it over from another, the track the last holder played becomes the
+  // current one, so that the track the timer opens next is the one after it.
+  bool TakeMusic(bool retry);
 
   TProjectInfo& project_;
   TMediaFetch& media_;
@@ -66,6 +83,8 @@ class TMusic {
   bool musicDead_ = false;
   bool musicOpening_ = false;  // a track's file is being fetched (its message may be up)
   bool musicWaits_ = false;
+  enum class TLock { Unasked, Ours, Others } lock_ = TLock::Unasked;
+  TLockFile musicLock_;
 };
 
 }  // namespace sf
