@@ -8,7 +8,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "app/entry.h"
 #include "app/modes.h"
+#include <QCoreApplication>
 
 using namespace sf;
 
@@ -177,4 +179,37 @@ TEST(Modes, AShowFromAnotherFileAndItsFirstSlide) {
   QStringList params{"--show", "/x/show.scr", "/c"};
   ASSERT_TRUE(TakeShowChoice(params).error.isEmpty());
   EXPECT_EQ(Choose(params).mode, TRunMode::Configure);
+}
+
+TEST(Modes, TheSingleCopyLockIsOneForTheScreenAndTheDialogAndOneAHostWindow) {
+  const QString one = kInstanceMutexName;
+  const auto lock = [](QStringList params, QString env = {}, QString display = ":5") {
+    return InstanceLockName(Choose(params, "/usr/bin/showforge", env), display);
+  };
+  // The full screen (also -root without a saver window), the dialog and a mistake share one.
+  for (const QStringList& p : {QStringList{}, QStringList{"/s"}, QStringList{"/c"}, QStringList{"-root"},
+                               QStringList{"/a"}, QStringList{"/p"}, QStringList{"-window-id", "0"}})
+    EXPECT_EQ(lock(p), one) << p.join(' ').toStdString();
+  EXPECT_EQ(InstanceLockName(Choose({}, "/x/Sunset.scr"), ":5"), one);
+  // XScreenSaver's ways of naming one window give one lock, and it is not the full screen's.
+  const QString window = lock({"-root"}, "0x400001");
+  EXPECT_NE(window, one);
+  EXPECT_EQ(lock({}, "4194305"), window);
+  EXPECT_EQ(lock({"-window-id", "0x400001"}), window);
+  EXPECT_EQ(lock({"/p", "4194305"}), window);
+  EXPECT_EQ(lock({"/p:0x400001"}, "", ":5.0"), window);  // another screen of the same server
+  // Another window, or the same id on another server, is another lock.
+  EXPECT_NE(lock({"-root"}, "0x400002"), window);
+  EXPECT_NE(lock({"-root"}, "0x400001", ":6"), window);
+  EXPECT_NE(lock({"-root"}, "0x400001", ":50"), window);
+  EXPECT_NE(lock({"-root"}, "0x400001", "host:5"), window);
+  // Whatever DISPLAY holds, the name stays one file name in the lock folder.
+  for (const QString& display : {QString("/tmp/../x:1"), QString(), QString("a.b:c.d")})
+    EXPECT_FALSE(lock({"-root"}, "0x400001", display).contains('/')) << display.toStdString();
+}
+
+TEST(Modes, TheProgramFileIsTheOneQtNames) {
+  // The mode is chosen before the application object exists, from the same path Qt gives after.
+  EXPECT_FALSE(ProgramFilePath().isEmpty());
+  EXPECT_EQ(ProgramFilePath(), QCoreApplication::applicationFilePath());
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <unistd.h>
 
 #include "container/projectinfo.h"
 #include "platform/messagebox.h"
@@ -18,6 +19,7 @@
 #include "player/flashform.h"
 #include "player/messages.h"
 #include "player/runwindow.h"
+#include "player/show.h"
 #include "settings/rwsetting.h"
 #include "tests/common/fieldutil.h"
 #include "tests/common/testutil.h"
@@ -376,4 +378,77 @@ TEST(Music, TheShowsEndStopsIt) {
   EXPECT_EQ(c.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Stopped);
   EXPECT_FALSE(c.Show().FRunning);
   EXPECT_TRUE(c.Closing());
+}
+
+// Two processes of one show file (here two shows over one file in one process: the music lock
+// is a lock of an open file, which excludes the second show as it would a second process).
+TEST(Music, OneShowOfAFilePlaysTheMusicAndAnotherTakesItOverAfterItsLastTrack) {
+  TMusicShow first;
+  first.tracks = {Tone(400, 440), Tone(400, 550), Tone(400, 660)};
+  TfRun& run = first.Start();
+  run.FormShow();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(run.Show().Music().MusicIsOurs());
+  ASSERT_EQ(run.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+
+  TProjectInfo project(first.project->ProgramPath());
+  project.ReadHeader();
+  TRWSetting settings(project.ProjectName);
+  TRunSetup setup;
+  setup.showArea = {64, 48};
+  setup.onScreen = false;
+  TShowSeams seams;
+  seams.seed = 1;
+  auto second = std::make_unique<TShow>(project, settings, setup, seams);
+  TMusic& music = second->Music();
+  second->Screen().FormShow();
+  QCoreApplication::processEvents();
+  SendMessage(second.get(), WM_MUSIC_START);
+  SendMessage(second.get(), WM_MUSIC_RESUME);
+  music.MusicPlayTimerTimer();
+  EXPECT_FALSE(music.MusicIsOurs());
+  EXPECT_FALSE(music.mpmusic.Started());  // no call on its player at all
+  EXPECT_FALSE(music.FMusicLoaded);
+  EXPECT_TRUE(music.MusicPlayTimer.isActive()) << "nothing would ask for the music again";
+
+  // Another show file of the same project name is another show: it plays its own music.
+  TMusicShow other;
+  other.tracks = {Tone(400, 440)};
+  TfRun& o = other.Start();
+  o.FormShow();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(o.Show().Music().MusicIsOurs());
+  EXPECT_EQ(o.Show().Music().mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+
+  EXPECT_EQ(first.Next(), 1);
+  music.MusicPlayTimerTimer();
+  EXPECT_FALSE(music.mpmusic.Started());
+  // The first show ends during its second track: the second takes the music over at its next
+  // tick, with the track after it.
+  first.show.reset();
+  music.MusicPlayTimerTimer();
+  EXPECT_TRUE(music.MusicIsOurs());
+  EXPECT_EQ(music.FTrack, 2);
+  EXPECT_EQ(music.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+  EXPECT_TRUE(music.MusicPlayTimer.isActive());
+  // And it goes on with the playlist as its own.
+  ASSERT_TRUE(WaitFor([&] { return music.mpmusic.Ended(); }));
+  music.MusicPlayTimerTimer();
+  EXPECT_EQ(music.FTrack, 0);
+  EXPECT_EQ(music.mpmusic.Mode(), TMediaPlayer::TMode::Playing);
+}
+
+TEST(Music, TheMusicLockNamesTheShowFileAndItsProject) {
+  const QString file = QString::fromStdString(sftest::WriteFile("lock.scr", "x"));
+  const QString link = file + ".link";
+  ASSERT_EQ(symlink(file.toLocal8Bit().constData(), link.toLocal8Bit().constData()), 0);
+  const QString name = TMusic::MusicLockName("Summer", file);
+  EXPECT_EQ(TMusic::MusicLockName("Summer", link), name);  // one file, however it is reached
+  EXPECT_NE(TMusic::MusicLockName("Summer", file + "2"), name);
+  EXPECT_NE(TMusic::MusicLockName("Winter", file), name);
+  EXPECT_NE(TMusic::MusicLockName("Summer\nx", file), TMusic::MusicLockName("Summer_x", file));
+  // Any project name gives one file name of a length the file system takes.
+  const QString odd = TMusic::MusicLockName("../" + QString(400, QChar(0x00E9)) + "/x", file);
+  EXPECT_FALSE(odd.contains('/'));
+  EXPECT_LT(odd.toUtf8().size(), 120);
 }
