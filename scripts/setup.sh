@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libmpv-dev zlib1g-dev libdeflate-dev liblzma-dev libjpeg62-turbo-dev libtiff-dev
   libxcb1-dev libfontconfig-dev libpng-dev libgif-dev libstb-dev
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick ffmpeg fonts-dejavu-core
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xauth xdotool x11-utils imagemagick ffmpeg fonts-dejavu-core
   clang libclang-rt-14-dev lld dpkg-dev groff-base desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
-# What the desktop tests share: a private working folder and environment, an Xvfb screen of its
-# own, and waiting on the program's process.
+# What the desktop tests share: a private working folder and environment, an X screen of its own
+# (an Xvfb screen, or with E2E_MONITORS set two monitors side by side on Xorg's dummy driver),
+# and waiting on the program's process.
 # usage: . lib.sh
-for cmd in Xvfb xdpyinfo xdotool xprop import convert; do
+for cmd in xdpyinfo xdotool xprop import convert $([ -n "${E2E_MONITORS:-}" ] && echo xrandr || echo Xvfb); do
   command -v "$cmd" >/dev/null || { echo "SKIP: $cmd is not installed"; exit 77; }
 done
 work=$(mktemp -d)
@@ -70,20 +71,99 @@ waitshow() {  # program file name
 # tells where a window drew. A test that needs a larger screen sets E2E_SCREEN
 # (WIDTHxHEIGHTxDEPTH) before it sources this.
 xvfb=""
-Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-640x480x24}" -br -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-pids+=($xvfb)
-for _ in $(seq 300); do
-  grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null && break
-  alive "$xvfb" || fail "Xvfb ended before it chose a display"
-  sleep 0.1
-done
-grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null || fail "Xvfb chose no display in 30 seconds"
-export DISPLAY=":$(cat "$work/display")"
-# The test begins once the screen answers a client.
-for _ in $(seq 300); do
-  xdpyinfo >/dev/null 2>&1 && break
-  alive "$xvfb" || fail "Xvfb ended before its screen $DISPLAY answered"
-  sleep 0.1
-done
-xdpyinfo >/dev/null 2>"$work/xdpyinfo.err" || fail "the screen $DISPLAY does not answer: $(cat "$work/xdpyinfo.err")"
+# Waits for the server $xvfb to write its display number to $work/display and answer a client.
+await_display() {  # the server's name, for the messages
+  for _ in $(seq 300); do
+    grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null && break
+    alive "$xvfb" || return 1
+    sleep 0.1
+  done
+  grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null || fail "$1 chose no display in 30 seconds"
+  export DISPLAY=":$(cat "$work/display")"
+  # The test begins once the screen answers a client.
+  for _ in $(seq 300); do
+    xdpyinfo >/dev/null 2>&1 && break
+    alive "$xvfb" || fail "$1 ended before its screen $DISPLAY answered"
+    sleep 0.1
+  done
+  xdpyinfo >/dev/null 2>"$work/xdpyinfo.err" || fail "the screen $DISPLAY does not answer: $(cat "$work/xdpyinfo.err")"
+}
+
+# Two monitors side by side, LEFT at (0, 0) and RIGHT beside it, both at the top (WIDTHxHEIGHT,
+# each a mode of the dummy driver's list: 640x480 to 1920x1080), on an Xorg server with the dummy
+# video driver: the server has outputs DUMMY0 to DUMMY15, and RandR puts a monitor on each one
+# that is on, which Qt takes for a screen and the pointer can reach (a monitor made by splitting
+# one output with --setmonitor is a screen to Qt too, but the pointer never leaves the first).
+# The server touches no console (-sharevts -novtswitch, no input devices) and reads no
+# configuration but its own. Xorg runs as root, or for the user of a console; where it cannot
+# start, the test says why and is skipped.
+start_monitors() {  # LEFT RIGHT
+  local left=$1 right=$2 driver
+  command -v Xorg >/dev/null || { echo "SKIP: Xorg is not installed (xserver-xorg-core)"; exit 77; }
+  driver=""
+  for f in /usr/lib/xorg/modules/drivers/dummy_drv.so /usr/lib/*/xorg/modules/drivers/dummy_drv.so; do
+    [ -f "$f" ] && driver=$f
+  done
+  [ -n "$driver" ] || { echo "SKIP: Xorg's dummy video driver is not installed (xserver-xorg-video-dummy)"; exit 77; }
+  mkdir -p "$work/xorg.d"
+  # Room for two 1920x1080 monitors side by side; the video memory is in kilobytes.
+  cat >"$work/xorg.conf" <<'CONF'
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "AutoEnableDevices" "false"
+  Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 3840 1080
+  EndSubSection
+EndSection
+CONF
+  Xorg -displayfd 3 -config "$work/xorg.conf" -configdir "$work/xorg.d" -logfile "$work/xorg.log" \
+    -sharevts -novtswitch -br -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  if ! await_display Xorg; then
+    echo "SKIP: Xorg with the dummy driver cannot start here (it runs as root or for a console's user):"
+    grep -E '\(EE\)|Fatal|denied|Only console' "$work/xvfb.log" "$work/xorg.log" 2>/dev/null | head -5
+    exit 77
+  fi
+  set_monitors "$left" "$right"
+}
+
+# Lays the two monitors of start_monitors out anew.
+set_monitors() {  # LEFT RIGHT
+  local lw=${1%x*} lh=${1#*x} rw=${2%x*} rh=${2#*x} out
+  { xrandr --output DUMMY1 --off &&
+    xrandr --fb "$(( lw > 640 ? lw : 640 ))x$(( lh > 480 ? lh : 480 ))" --output DUMMY0 --mode "$1" --pos 0x0 &&
+    { xrandr --addmode DUMMY1 "$2" 2>/dev/null || true; } &&
+    xrandr --fb "$((lw + rw))x$(( lh > rh ? lh : rh ))" --output DUMMY1 --mode "$2" --pos "${lw}x0"; } \
+    >"$work/xrandr.log" 2>&1 || fail "the monitors $1 and $2 cannot be set: $(cat "$work/xrandr.log")"
+  out=$(xrandr --listmonitors)
+  [[ $out == *"Monitors: 2"* && $out == *" ${lw}/"*"x${lh}/"*"+0+0 "* && $out == *" ${rw}/"*"x${rh}/"*"+${lw}+0 "* ]] ||
+    fail "RandR does not report the monitors $1 and $2: $out"
+}
+
+if [ -n "${E2E_MONITORS:-}" ]; then
+  start_monitors $E2E_MONITORS
+else
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-640x480x24}" -br -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  await_display Xvfb || fail "Xvfb ended before it chose a display"
+fi
