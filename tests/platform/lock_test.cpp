@@ -6,6 +6,35 @@
 
 using namespace sf;
 
+namespace {
+// A child process that takes a lock with `take` (true when it got it; the lock object is left
+// alive), tells so, and waits to be killed; its pid, or -1 when it did not get the lock.
+template <typename Take>
+pid_t HolderProcess(Take take) {
+  int ready[2];
+  if (pipe(ready) != 0) return -1;
+  const pid_t child = fork();
+  if (child == 0) {
+    char c = take() ? 'k' : 'x';
+    (void)!write(ready[1], &c, 1);
+    pause();  // killed by the test, never ends by itself
+    _exit(0);
+  }
+  char c = 0;
+  const bool told = read(ready[0], &c, 1) == 1;
+  close(ready[0]);
+  close(ready[1]);
+  if (told && c == 'k') return child;
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  return -1;
+}
+void Kill(pid_t child) {
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+}
+}  // namespace
+
 TEST(NamedMutex, SecondHolderSeesItExistsUntilTheFirstIsGone) {
   {
     TNamedMutex first("sf_lock_test");
@@ -20,22 +49,10 @@ TEST(NamedMutex, SecondHolderSeesItExistsUntilTheFirstIsGone) {
 }
 
 TEST(NamedMutex, ADeadHolderReleasesTheLock) {
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t child = fork();
-  if (child == 0) {
-    TNamedMutex held("sf_lock_crash");
-    char c = held.AlreadyExists() ? 'x' : 'k';
-    (void)!write(ready[1], &c, 1);
-    pause();  // killed below, never ends by itself
-    _exit(0);
-  }
-  char c = 0;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  EXPECT_EQ(c, 'k');
+  const pid_t child = HolderProcess([] { return !(new TNamedMutex("sf_lock_crash"))->AlreadyExists(); });
+  ASSERT_GT(child, 0);
   EXPECT_TRUE(TNamedMutex("sf_lock_crash").AlreadyExists());
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
+  Kill(child);
   EXPECT_FALSE(TNamedMutex("sf_lock_crash").AlreadyExists());
 }
 
@@ -76,23 +93,11 @@ TEST(LockFile, TheNoteOfTheLastHolderReachesTheNext) {
 }
 
 TEST(LockFile, ADeadHolderReleasesItAndALinkIsNeverFollowed) {
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t child = fork();
-  if (child == 0) {
-    TLockFile held("sf_lockfile_crash");
-    char c = held.TryTake() == TLockFile::TTake::Taken ? 'k' : 'x';
-    (void)!write(ready[1], &c, 1);
-    pause();  // killed below, never ends by itself
-    _exit(0);
-  }
-  char c = 0;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  EXPECT_EQ(c, 'k');
+  const pid_t child = HolderProcess([] { return (new TLockFile("sf_lockfile_crash"))->TryTake() == TLockFile::TTake::Taken; });
+  ASSERT_GT(child, 0);
   TLockFile waiting("sf_lockfile_crash");
   EXPECT_EQ(waiting.TryTake(), TLockFile::TTake::Busy);
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
+  Kill(child);
   EXPECT_EQ(waiting.TryTake(), TLockFile::TTake::Taken);
 
   // A lock file that is a link (planted to make the program write elsewhere) is refused.
