@@ -95,8 +95,9 @@ await_display() {  # the server's name, for the messages
 # that is on, which Qt takes for a screen and the pointer can reach (a monitor made by splitting
 # one output with --setmonitor is a screen to Qt too, but the pointer never leaves the first).
 # The server touches no console (-sharevts -novtswitch, no input devices) and reads no
-# configuration but its own. Xorg runs as root, or for the user of a console; where it cannot
-# start, the test says why and is skipped.
+# configuration but its own; it needs no root rights where Xorg is started without Debian's
+# wrapper (xserver-xorg-legacy), which lets only root or a console's user start it. Where it
+# cannot start, the test says why and is skipped.
 start_monitors() {  # LEFT RIGHT
   local left=$1 right=$2 driver
   command -v Xorg >/dev/null || { echo "SKIP: Xorg is not installed (xserver-xorg-core)"; exit 77; }
@@ -139,8 +140,8 @@ CONF
   xvfb=$!
   pids+=($xvfb)
   if ! await_display Xorg; then
-    echo "SKIP: Xorg with the dummy driver cannot start here (it runs as root or for a console's user):"
-    grep -E '\(EE\)|Fatal|denied|Only console' "$work/xvfb.log" "$work/xorg.log" 2>/dev/null | head -5
+    echo "SKIP: Xorg with the dummy driver cannot start here:"
+    { grep -hE '\(EE\)|Fatal|denied|Only console' "$work/xvfb.log" "$work/xorg.log" 2>/dev/null || true; } | head -5
     exit 77
   fi
   set_monitors "$left" "$right"
