@@ -180,7 +180,8 @@ void TfRun::TakeDesktopSnapshot() {
   if (dir.isEmpty() || screen == nullptr) return;
   const QImage desktop = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
   // The file is the primary screen's; the other screens hold theirs only.
-  if (!desktop.isNull() && screen == QGuiApplication::primaryScreen()) desktop.save(dir + kDesktopSnapshotName, "BMP");
+  if (!desktop.isNull() && screen == QGuiApplication::primaryScreen())
+    wroteSnapshot_ = desktop.save(dir + kDesktopSnapshotName, "BMP");
   prep_.SetDesktop(desktop);  // held, rather than read back from its file
 }
 
@@ -547,8 +548,7 @@ TfRun::~TfRun() {
   FSlideEffects.clear();
   FSlides.clear();
   FBackgrounds.clear();
-  const QString dir = PrivateTempDir();
-  if (!dir.isEmpty() && QFile::exists(dir + kDesktopSnapshotName)) QFile::remove(dir + kDesktopSnapshotName);
+  if (wroteSnapshot_) QFile::remove(PrivateTempDir() + kDesktopSnapshotName);
 }
 
 }  // namespace sf

@@ -158,6 +158,7 @@ class TfRun : public QWidget {
   std::unique_ptr<TfFlashform> flash_;
   std::unique_ptr<TX11HostWatch> host_;
   bool cursorHidden_ = false;
+  bool wroteSnapshot_ = false;  // the desktop snapshot's file is this window's (the primary screen's)
   // Slides whose external picture was found missing and whose close the password refused:
   // passed over for the rest of the run.
   std::vector<bool> missing_;
