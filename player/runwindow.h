@@ -68,6 +68,8 @@ class TfRun : public QWidget {
   bool MenuModeOn() const;
   // Whether this is the window of `screen` (null: the primary screen's, or a host's).
   bool Covers(const QScreen* screen) const { return setup_.screen == screen; }
+  // The screen went and the window stays (the show's last): it names no screen from now on.
+  void ScreenGone() { setup_.screen = nullptr; }
   // The slide on the screen is a picture that asks for music.
   bool SlideAsksForMusic() const;
 

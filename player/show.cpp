@@ -90,9 +90,13 @@ void TShow::AddScreen(QScreen* screen) {
 
 void TShow::RemoveScreen(QScreen* screen) {
   const auto it = std::find_if(screens_.begin(), screens_.end(), [&](const auto& s) { return s->Covers(screen); });
+  if (it == screens_.end()) return;
   // The last window stays: Qt stands a placeholder screen in for the one that went, and the show
-  // goes on there until a screen comes back.
-  if (it == screens_.end() || screens_.size() == 1) return;
+  // goes on there until a screen comes back. It no longer names the screen that went.
+  if (screens_.size() == 1) {
+    (*it)->ScreenGone();
+    return;
+  }
   // The window may be inside one of its own handlers (a dialog's loop runs under it): it is
   // stopped now and deleted once the loop is back.
   TfRun* gone = it->release();

@@ -134,10 +134,11 @@ TEST(Screens, AScreenThatGoesTakesOnlyItsWindowAndOneThatComesGetsOne) {
   EXPECT_TRUE(back.isVisible());
   EXPECT_GE(back.FCurrent, 0);  // its first slide is up
 
-  // The last screen stays, whatever goes.
+  // The last screen stays, whatever goes, and no longer names the screen that went.
   emit qApp->screenRemoved(second);
   emit qApp->screenRemoved(QGuiApplication::screens().at(0));
   EXPECT_EQ(show.show->ScreenCount(), 1u);
+  EXPECT_FALSE(show.show->ScreenAt(0).Covers(QGuiApplication::screens().at(0)));
   show.show->EndShow();
 }
 
