@@ -15,7 +15,11 @@ work=$(mktemp -d)
 mkdir -p "$work/rt" "$work/reg" "$work/media" && chmod 700 "$work/rt"
 display=""
 for d in $(seq 91 140); do [ -e "/tmp/.X$d-lock" ] || { display=$d; break; }; done
-Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+# -noreset: a desktop's X server runs on between shows, as the window manager and the saver daemon
+# stay connected. By default Xvfb resets when its last client leaves (its extensions set up again,
+# the software GL driver loaded again, the keymap compiled again: 60 to 200 ms here), so each run
+# would begin while the server still reset from the one before and wait on it.
+Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 export DISPLAY=":$display" XDG_RUNTIME_DIR=$work/rt SHOWFORGE_REGISTRY_DIR=$work/reg SHOWFORGE_TRACE=1 SHOWFORGE_AUDIO=null

@@ -10,7 +10,7 @@ work=$(mktemp -d)
 mkdir -p "$work/rt" "$work/reg" "$work/media" && chmod 700 "$work/rt"
 display=""
 for d in $(seq 91 140); do [ -e "/tmp/.X$d-lock" ] || { display=$d; break; }; done
-Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &  # runs on between shows, as a desktop's does
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 export DISPLAY=":$display" XDG_RUNTIME_DIR=$work/rt SHOWFORGE_REGISTRY_DIR=$work/reg SHOWFORGE_TRACE=video SHOWFORGE_AUDIO=null
