@@ -382,6 +382,17 @@ class TFieldBuilder {
   std::vector<TParagraph>& Paragraphs() { return paragraphs_; }
   const TFormat& Format(int i) const { return formats_[size_t(i)]; }
 
+  // A single-line field: its paragraphs run on as one line in the first one's alignment, their
+  // breaks (newlines, <br>, <p>) dropped as a single-line field drops the newlines pasted into it.
+  void OneLine() {
+    TParagraph& line = paragraphs_.front();
+    std::erase_if(line.items, [](const TItem& item) { return item.lineBreak; });
+    for (size_t i = 1; i < paragraphs_.size(); ++i)
+      for (const TItem& item : paragraphs_[i].items)
+        if (!item.lineBreak) line.items.push_back(item);
+    paragraphs_.resize(1);
+  }
+
  private:
   static QChar Entity(const QString& name) {
     if (name == "lt") return '<';
@@ -610,8 +621,10 @@ TCharacter ReadEditText(TReader& r, int version, const TSwfMovie& movie, int32_t
   TText& t = c.text;
   t.bounds = r.Rect();
   const uint8_t flags1 = r.U8(), flags2 = r.U8();
-  const bool hasText = flags1 & 0x80, wordWrap = flags1 & 0x40, password = flags1 & 0x10, hasColour = flags1 & 0x04,
+  const bool hasText = flags1 & 0x80, multiline = flags1 & 0x20, password = flags1 & 0x10, hasColour = flags1 & 0x04,
              hasMaxLength = flags1 & 0x02, hasFont = flags1 & 0x01;
+  // A single-line field never wraps, whatever its word-wrap flag says.
+  const bool wordWrap = multiline && (flags1 & 0x40);
   const bool hasFontClass = flags2 & 0x80, autoSize = flags2 & 0x40, hasLayout = flags2 & 0x20, border = flags2 & 0x08,
              html = flags2 & 0x02, useOutlines = flags2 & 0x01;
   const TFont* font = nullptr;
@@ -642,6 +655,7 @@ TCharacter ReadEditText(TReader& r, int version, const TSwfMovie& movie, int32_t
   TFieldBuilder builder(movie, frame, useOutlines, font, device, base, align);
   if (html) builder.Html(text);
   else builder.Plain(password ? QString(text.size(), '*') : text);
+  if (!multiline) builder.OneLine();
 
   // Lines: a field breaks them at its width when it wraps its words (at the last space, or
   // within a word longer than the line), and always where the text breaks them.

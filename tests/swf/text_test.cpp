@@ -183,6 +183,24 @@ TEST(SwfText, EditTextWrapsWordsAndIndents) {
   EXPECT_EQ(Runs(cut, 25, kBlack),
             (std::vector<std::pair<int, int>>{{16, 41}, {46, 71}, {91, 116}, {121, 146}, {166, 170}}));
   EXPECT_TRUE(Runs(cut, 80, kBlack).empty());
+
+  // A single-line field draws one line though it wraps its words: cut at its side the same way.
+  e.wordWrap = true, e.multiline = false;
+  const QImage single = Draw(200, 200, BoxFont(1) + sftest::DefineEditText(2, e) + sftest::Place(1, 2, 0, 0));
+  EXPECT_EQ(Runs(single, 25, kBlack), Runs(cut, 25, kBlack));
+  EXPECT_TRUE(Runs(single, 80, kBlack).empty());
+  // Its breaks, newlines, <br> and paragraphs alike, are dropped: the text runs on in the first
+  // paragraph's alignment (the indent, the first line's, stays).
+  e.html = true;
+  e.text = "<p align=\"left\">a<br>b\nc</p><p align=\"right\">de</p>";
+  const QImage joined = Draw(200, 200, BoxFont(1) + sftest::DefineEditText(2, e) + sftest::Place(1, 2, 0, 0));
+  EXPECT_EQ(Runs(joined, 25, kBlack), (std::vector<std::pair<int, int>>{{16, 41}, {46, 71}, {76, 101}, {106, 131}, {136, 161}}));
+  EXPECT_TRUE(Runs(joined, 80, kBlack).empty());
+  // The same text in a multiline field keeps its lines.
+  e.multiline = true;
+  const QImage lines = Draw(200, 200, BoxFont(1) + sftest::DefineEditText(2, e) + sftest::Place(1, 2, 0, 0));
+  EXPECT_EQ(Runs(lines, 25, kBlack), (std::vector<std::pair<int, int>>{{16, 41}}));
+  EXPECT_EQ(Runs(lines, 80, kBlack), (std::vector<std::pair<int, int>>{{6, 31}}));
 }
 
 TEST(SwfText, DeviceFontFieldInItsColourAndBox) {
