@@ -33,8 +33,9 @@ struct TDisplayObject {
   std::shared_ptr<const TSwfShape> morph;     // a morph shape at its ratio
   std::unique_ptr<TButtonInstance> button;    // a button's state and the objects it shows
 
-  // Whether the object is drawn into a layer of its own and composited.
-  bool Layered() const { return blendMode > kBlendNormal || (filters && !filters->empty()); }
+  // Whether the object is drawn into a layer of its own and composited: a cached bitmap is one
+  // too.
+  bool Layered() const { return cacheAsBitmap || blendMode > kBlendNormal || (filters && !filters->empty()); }
 };
 
 // What every timeline of a playing movie shares: one budget for all its objects, so that a

@@ -324,7 +324,16 @@ struct TRenderer {
 
   void Object(const TDisplayObject& o, const QTransform& toDevice, const TColorTransform& cx, int nesting) {
     if (!o.visible) return;
-    if (!plane && o.Layered()) return Layered(o, toDevice, cx, nesting);
+    if (!plane && o.Layered()) {
+      if (!o.cacheAsBitmap) return Layered(o, toDevice, cx, nesting);
+      // A cached object is a bitmap placed on whole pixels: its origin is snapped to the nearest
+      // device pixel (at a stage shown at its own size, the stage's), so that an object at a
+      // fraction of a pixel is drawn as sharp as at a whole one rather than smeared over two.
+      QTransform snapped = toDevice;
+      snapped.setMatrix(toDevice.m11(), toDevice.m12(), toDevice.m13(), toDevice.m21(), toDevice.m22(), toDevice.m23(),
+                        std::round(toDevice.dx()), std::round(toDevice.dy()), toDevice.m33());
+      return Layered(o, snapped, cx, nesting);
+    }
     if (!plane && o.background.isValid()) {  // an opaque background: the object's box filled
       const QRectF box = Box(o, nesting);
       if (!box.isEmpty()) {

@@ -134,6 +134,37 @@ TEST(SwfBlend, AlphaAndEraseInsideALayer) {
   }
 }
 
+TEST(SwfBlend, CachedBitmapStandsOnWholePixels) {
+  // A black box 10 pixels wide placed at x 20.5 (410 twips): drawn as it is, it covers half of
+  // columns 20 and 30; cached as a bitmap it lands on whole pixels, 10 black columns and no
+  // grey. The flag given as 0 changes nothing, and a cached box inside a sprite at a half pixel
+  // lands whole too.
+  auto greys = [](const QImage& frame) {
+    int n = 0;
+    for (int x = 0; x < frame.width(); ++x) n += At(frame, x, 25) != kWhite && At(frame, x, 25) != kBlack;
+    return n;
+  };
+  auto blacks = [](const QImage& frame) {
+    int n = 0;
+    for (int x = 0; x < frame.width(); ++x) n += At(frame, x, 25) == kBlack;
+    return n;
+  };
+  const std::string box = Box(1, 10, 10, kBlack);
+  const QImage plain = Draw(50, 40, box + sftest::Place3(1, 1, 410, 400, 0));
+  EXPECT_EQ(greys(plain), 2);
+  EXPECT_TRUE(Near(At(plain, 20, 25), Rgb(128, 128, 128), 2));
+  EXPECT_TRUE(Near(At(plain, 30, 25), Rgb(128, 128, 128), 2));
+  const QImage off = Draw(50, 40, box + sftest::Place3(1, 1, 410, 400, 0, "", 0));
+  EXPECT_EQ(greys(off), 2);
+  const QImage cached = Draw(50, 40, box + sftest::Place3(1, 1, 410, 400, 0, "", 1));
+  EXPECT_EQ(greys(cached), 0);
+  EXPECT_EQ(blacks(cached), 10);
+  const QImage nested = Draw(50, 40, box + sftest::Sprite(2, 1, sftest::Place3(1, 1, 200, 0, 0, "", 1) + sftest::ShowFrame()) +
+                                         sftest::Place3(1, 2, 210, 400, 0));
+  EXPECT_EQ(greys(nested), 0);
+  EXPECT_EQ(blacks(nested), 10);
+}
+
 TEST(SwfFilters, BlurSpreadsByItsWidthEachPass) {
   // A black box from x 40 to 60 blurred 8 pixels wide: the ramp at its left side runs over the
   // 8 pixels from 36 to 43, half way at the box's edge (pixels 39 and 40 make a whole); two

@@ -306,16 +306,18 @@ inline std::string FilterList(const std::vector<std::string>& filters) {
   return b.Data();
 }
 
-// PlaceObject3 of a new character at (tx, ty) twips, with a blend mode (0: none given) and a
-// filter list (empty: none given).
-inline std::string Place3(int depth, int id, int32_t tx, int32_t ty, int blendMode, const std::string& filterList = "") {
+// PlaceObject3 of a new character at (tx, ty) twips, with a blend mode (0: none given), a
+// filter list (empty: none given) and the cache flag (-1: none given).
+inline std::string Place3(int depth, int id, int32_t tx, int32_t ty, int blendMode, const std::string& filterList = "",
+                          int cacheAsBitmap = -1) {
   TBits b;
   b.U8(0x06);
-  b.U8((blendMode ? 0x02 : 0) | (filterList.empty() ? 0 : 0x01));
+  b.U8((blendMode ? 0x02 : 0) | (filterList.empty() ? 0 : 0x01) | (cacheAsBitmap >= 0 ? 0x04 : 0));
   b.U16(depth), b.U16(id);
   b.Translate(tx, ty);
   b.Bytes(filterList);
   if (blendMode) b.U8(blendMode);
+  if (cacheAsBitmap >= 0) b.U8(cacheAsBitmap);
   return Tag(70, b.Data());
 }
 
