@@ -131,22 +131,33 @@ bool Shadowing(const TFilter& f) { return f.kind != TFilter::Blur && f.kind != T
 
 }  // namespace
 
+namespace {
+
+// How far one filter spreads what it filters, in device pixels. A convolution spreads nothing (its
+// picture keeps its size), but reads as far as half its matrix: a layer cut by the frame leaves
+// room for that.
+QMargins Reach(const TFilter& f, double scale, bool reads) {
+  switch (f.kind) {
+    case TFilter::ColorMatrix: return {};
+    case TFilter::Convolution:
+      if (!reads || f.cols > kMaxMatrixSide || f.rows > kMaxMatrixSide) return {};
+      return QMargins(f.cols / 2, f.rows / 2, f.cols / 2, f.rows / 2);
+    default: {
+      const int x = BlurReach(BlurWidth(f.blurX, scale), Passes(f)), y = BlurReach(BlurWidth(f.blurY, scale), Passes(f));
+      const int d = Shadowing(f) ? int(std::ceil(std::min(std::abs(f.distance) * scale, 1e6))) + 1 : 0;
+      return QMargins(x + d, y + d, x + d, y + d);
+    }
+  }
+}
+
+}  // namespace
+
 QMargins FilterReach(const TFilterList& filters, double scale) {
   // Beyond this many pixels a layer does not grow: what a hostile list would spread further is cut.
   constexpr int kMaxReach = 256;
   QMargins reach;
   for (const TFilter& f : filters) {
-    switch (f.kind) {
-      case TFilter::ColorMatrix: break;
-      case TFilter::Convolution:
-        if (f.cols <= kMaxMatrixSide && f.rows <= kMaxMatrixSide) reach += QMargins(f.cols / 2, f.rows / 2, f.cols / 2, f.rows / 2);
-        break;
-      default: {
-        const int x = BlurReach(BlurWidth(f.blurX, scale), Passes(f)), y = BlurReach(BlurWidth(f.blurY, scale), Passes(f));
-        const int d = Shadowing(f) ? int(std::ceil(std::abs(f.distance) * scale)) + 1 : 0;
-        reach += QMargins(x + d, y + d, x + d, y + d);
-      }
-    }
+    reach += Reach(f, scale, true);
     reach = QMargins(std::min(reach.left(), kMaxReach), std::min(reach.top(), kMaxReach), std::min(reach.right(), kMaxReach),
                      std::min(reach.bottom(), kMaxReach));
   }
@@ -316,10 +327,18 @@ void Shadow(QImage& layer, const TFilter& f, double scale) {
         // shadow and not away from it, the highlight; the other way, the shadow.
         const float v = blurred.Sample(x + dx / 2, y + dy / 2) - blurred.Sample(x - dx / 2, y - dy / 2);
         float amount = std::clamp(v * strength, -255.0f, 255.0f);
-        if (inner) amount *= a / 255;
-        else if (outer) amount *= 1 - a / 255;
-        if (gradient) effect = table[size_t(std::clamp(int(std::lround(128 + amount / 2)), 0, 255))];
-        else effect = amount >= 0 ? Scaled(highlight, amount) : Scaled(colour, -amount);
+        if (gradient) {
+          // The gradient's middle (128) is the base, its ends the full shadow (0) and the full
+          // highlight (255); the base too lies only where the bevel's type puts it.
+          const float ratio = 128 + amount * (amount >= 0 ? 127.0f : 128.0f) / 255;
+          effect = table[size_t(std::clamp(int(std::lround(ratio)), 0, 255))];
+          if (inner) effect = Scaled(effect, a);
+          else if (outer) effect = Scaled(effect, 255 - a);
+        } else {
+          if (inner) amount *= a / 255;
+          else if (outer) amount *= 1 - a / 255;
+          effect = amount >= 0 ? Scaled(highlight, amount) : Scaled(colour, -amount);
+        }
       } else {
         float amount = blurred.Sample(x - dx, y - dy);
         if (f.inner) amount = 255 - amount;  // the shadow of what lies around the object, inside it
@@ -413,33 +432,32 @@ void ColourMatrix(QImage& layer, const TFilter& f) {
   }
 }
 
-void Convolve(QImage& layer, const TFilter& f) {
+// A convolution of the picture `image` (in the layer): each of its pixels the weighted sum of
+// the matrix's neighbourhood about it, divided and biased. Neighbours beyond the picture are its
+// nearest edge pixel when the filter clamps, else the filter's default colour; the pixels of the
+// layer outside the picture are left as they are.
+void Convolve(QImage& layer, const TFilter& f, const QRect& image) {
   if (f.cols <= 0 || f.rows <= 0 || f.cols > kMaxMatrixSide || f.rows > kMaxMatrixSide ||
-      f.matrix.size() < size_t(f.cols * f.rows))
+      f.matrix.size() < size_t(f.cols * f.rows) || image.isEmpty())
     return;
   const QImage source = layer.copy();
   const float divisor = f.divisor != 0 ? f.divisor : 1;
   float fallback[4];
   Straight(Premultiplied(f.defaultColour), fallback);
-  const int w = layer.width(), h = layer.height();
-  for (int y = 0; y < h; ++y) {
+  auto at = [&](int x, int y, float px[4]) {
+    Straight(reinterpret_cast<const uint32_t*>(source.constScanLine(y))[x], px);
+  };
+  for (int y = image.top(); y <= image.bottom(); ++y) {
     uint32_t* row = Row(layer, y);
-    for (int x = 0; x < w; ++x) {
+    for (int x = image.left(); x <= image.right(); ++x) {
       float sum[4] = {0, 0, 0, 0};
       for (int j = 0; j < f.rows; ++j)
         for (int i = 0; i < f.cols; ++i) {
-          int sx = x + i - f.cols / 2, sy = y + j - f.rows / 2;
+          const int sx = x + i - f.cols / 2, sy = y + j - f.rows / 2;
           float px[4];
-          if (sx < 0 || sy < 0 || sx >= w || sy >= h) {
-            if (!f.clamp) {
-              std::copy(fallback, fallback + 4, px);
-            } else {
-              sx = std::clamp(sx, 0, w - 1), sy = std::clamp(sy, 0, h - 1);
-              Straight(reinterpret_cast<const uint32_t*>(source.constScanLine(sy))[sx], px);
-            }
-          } else {
-            Straight(reinterpret_cast<const uint32_t*>(source.constScanLine(sy))[sx], px);
-          }
+          if (image.contains(sx, sy)) at(sx, sy, px);
+          else if (f.clamp) at(std::clamp(sx, image.left(), image.right()), std::clamp(sy, image.top(), image.bottom()), px);
+          else std::copy(fallback, fallback + 4, px);
           const float weight = f.matrix[size_t(j * f.cols + i)];
           for (int c = 0; c < 4; ++c) sum[c] += weight * px[c];
         }
@@ -447,7 +465,7 @@ void Convolve(QImage& layer, const TFilter& f) {
       for (int c = 0; c < 4; ++c) out[c] = sum[c] / divisor + f.bias;
       if (f.preserveAlpha) {
         float own[4];
-        Straight(reinterpret_cast<const uint32_t*>(source.constScanLine(y))[x], own);
+        at(x, y, own);
         out[3] = own[3];
       }
       row[x] = FromStraight(out);
@@ -457,14 +475,17 @@ void Convolve(QImage& layer, const TFilter& f) {
 
 }  // namespace
 
-void ApplyFilters(QImage& layer, const TFilterList& filters, double scale) {
+void ApplyFilters(QImage& layer, const TFilterList& filters, double scale, QRect image) {
+  // The picture grows by each filter that spreads it, as far as the layer.
+  image &= layer.rect();
   for (const TFilter& f : filters) {
     switch (f.kind) {
       case TFilter::Blur: BlurLayer(layer, f, scale); break;
       case TFilter::ColorMatrix: ColourMatrix(layer, f); break;
-      case TFilter::Convolution: Convolve(layer, f); break;
+      case TFilter::Convolution: Convolve(layer, f, image); break;
       default: Shadow(layer, f, scale); break;
     }
+    image = image.marginsAdded(Reach(f, scale, false)) & layer.rect();
   }
 }
 

@@ -18,8 +18,8 @@ QMargins FilterReach(const TFilterList& filters, double scale);
 int64_t FilterWork(const TFilterList& filters, double scale, int64_t pixels);
 
 // Applies the filters in turn to a layer (ARGB32 premultiplied) whose margins leave room for
-// their reach.
-void ApplyFilters(QImage& layer, const TFilterList& filters, double scale);
+// their reach; `image` is the object's own picture in the layer, whose edges a convolution sees.
+void ApplyFilters(QImage& layer, const TFilterList& filters, double scale, QRect image);
 
 // A layer's colours under a colour transform.
 void TransformLayer(QImage& layer, const TColorTransform& cx);

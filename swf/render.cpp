@@ -430,7 +430,8 @@ struct TRenderer {
     // Filter lengths are in pixels of the stage: 20 twips.
     const double filterScale = stageScale * 20;
     const QMargins reach = FilterReach(filters, filterScale);
-    const QRectF box = toDevice.mapRect(Box(o, nesting)).adjusted(-1, -1, 1, 1);  // a line's half pixel past its box
+    const QRectF own = toDevice.mapRect(Box(o, nesting));
+    const QRectF box = own.adjusted(-1, -1, 1, 1);  // a line's half pixel past its box
     const QRect near = area.marginsAdded(reach);
     const QRect rect = DeviceBox(box, QTransform(), near).marginsAdded(reach) & near;
     *tooLarge = qint64(rect.width()) * rect.height() > kMaxLayerPixels;
@@ -452,7 +453,8 @@ struct TRenderer {
     }
     --layers;
     const int64_t work = FilterWork(filters, filterScale, qint64(rect.width()) * rect.height());
-    if (filterWork && filterWork->fetch_add(work) + work <= kMaxFilterWork) ApplyFilters(layer, filters, filterScale);
+    if (filterWork && filterWork->fetch_add(work) + work <= kMaxFilterWork) ApplyFilters(layer, filters, filterScale, DeviceBox(own, QTransform::fromTranslate(-rect.left(), -rect.top()),
+                                                         QRect(QPoint(0, 0), rect.size())));
     TransformLayer(layer, cx);
     *where = rect;
     return layer;

@@ -1,6 +1,7 @@
-// Morph shapes at their ratios, blend modes on a known pair of colours, and filters measured:
-// a blur's spread, a drop shadow's distance and its blur, knockouts and inner shadows, and a
-// colour matrix; in movies written here from the published format.
+// Morph shapes at their ratios, blend modes on a known pair of colours, cached bitmaps on whole
+// pixels, and filters measured: a blur's spread, a drop shadow's distance and its blur, knockouts
+// and inner shadows, bevels and the gradient filters' colours, a convolution's sums and edges,
+// and a colour matrix; in movies written here from the published format.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -250,6 +251,136 @@ TEST(SwfFilters, GlowAndColourMatrix) {
   const QImage held =
       Draw(30, 30, Box(1, 20, 20, kRed) + sftest::Place3(1, 1, 0, 0, 0, sftest::FilterList({sftest::ColorMatrixFilter(wild)})));
   EXPECT_EQ(At(held, 10, 10), kRed);
+}
+
+TEST(SwfFilters, BevelLightsTheSideTheLightComesFrom) {
+  // A grey box at (20, 20) to (40, 40), bevelled at a quarter of a half turn (light from the top
+  // left) 4 pixels deep, unblurred: red highlight, blue shadow. The two samples 2.83 pixels apart
+  // along the angle straddle the edge: a pixel just inside the left side sees 59% of the edge's
+  // outside, 150 of 255; one just outside it sees the inside whole.
+  auto bevel = [](bool inner, bool knockout, bool onTop) {
+    return Draw(60, 60, Box(1, 20, 20, 0x808080) +
+                            sftest::Place3(1, 1, 400, 400, 0,
+                                           sftest::FilterList({sftest::BevelFilter(0xFF0000FF, 0xFFFF0000, 1, M_PI / 4, 4, 1,
+                                                                                   inner, knockout, onTop)})));
+  };
+  const uint32_t kGreyBox = 0x808080;
+  const QImage in = bevel(true, false, false);
+  // Inside: the highlight along the top and left, the shadow along the bottom and right, the
+  // middle untouched; outside nothing.
+  EXPECT_TRUE(Near(At(in, 21, 30), Rgb(128 + 105 * 127 / 255, 128 * 150 / 255, 128 * 150 / 255), 2));
+  EXPECT_TRUE(Near(At(in, 30, 21), At(in, 21, 30), 0));
+  EXPECT_TRUE(Near(At(in, 38, 30), Rgb(128 * 150 / 255, 128 * 150 / 255, 128 + 105 * 127 / 255), 2));
+  EXPECT_TRUE(Near(At(in, 30, 38), At(in, 38, 30), 0));
+  EXPECT_EQ(At(in, 30, 30), kGreyBox);
+  EXPECT_EQ(At(in, 19, 30), kWhite);
+  EXPECT_EQ(At(in, 40, 30), kWhite);
+  // Outside: the highlight beyond the top and left sides, the shadow beyond the others, the box
+  // as it was.
+  const QImage out = bevel(false, false, false);
+  EXPECT_EQ(At(out, 19, 30), kRed);
+  EXPECT_EQ(At(out, 40, 30), kBlue);
+  EXPECT_EQ(At(out, 17, 30), kWhite);
+  EXPECT_EQ(At(out, 21, 30), kGreyBox);
+  EXPECT_EQ(At(out, 38, 30), kGreyBox);
+  // Full: both; knocked out, the bevel without the box.
+  const QImage full = bevel(false, false, true);
+  EXPECT_EQ(At(full, 19, 30), kRed);
+  EXPECT_TRUE(Near(At(full, 21, 30), At(in, 21, 30), 0));
+  const QImage knocked = bevel(true, true, false);
+  EXPECT_EQ(At(knocked, 30, 30), kWhite);
+  EXPECT_TRUE(Near(At(knocked, 21, 30), Rgb(255, 255 - 105, 255 - 105), 2));
+}
+
+TEST(SwfFilters, GradientGlowAndBevelTakeTheirColoursFromTheGradient) {
+  // A black box at (20, 20) to (40, 40). A gradient glow from clear blue (0) through blue (128)
+  // to red (255), blurred 4 wide: the pixel beside the box has 3/8 of it (ratio 96, three
+  // quarters of the way to blue), the next 1/8 (ratio 32).
+  auto glow = [](double strength, bool inner) {
+    return Draw(60, 60, Box(1, 20, 20, kBlack) +
+                            sftest::Place3(1, 1, 400, 400, 0,
+                                           sftest::FilterList({sftest::GradientFilter(
+                                               false, {{0, 0x000000FF}, {128, 0xFF0000FF}, {255, 0xFFFF0000}}, 4, 0, 0,
+                                               strength, inner, false, false)})));
+  };
+  const QImage outer = glow(1, false);
+  EXPECT_TRUE(Near(At(outer, 40, 30), Rgb(64, 64, 255), 2));
+  EXPECT_TRUE(Near(At(outer, 41, 30), Rgb(191, 191, 255), 2));
+  EXPECT_EQ(At(outer, 42, 30), kWhite);
+  EXPECT_EQ(At(outer, 30, 30), kBlack);
+  // Twice as strong, the pixel beside the box reaches ratio 191: half way from blue to red.
+  EXPECT_TRUE(Near(At(glow(2, false), 40, 30), Rgb(127, 0, 128), 3));
+  // Inner: what lies around the box shines into it, ratio 96 on its last pixel; none outside.
+  const QImage inner = glow(1, true);
+  EXPECT_TRUE(Near(At(inner, 39, 30), Rgb(0, 0, 191), 2));
+  EXPECT_EQ(At(inner, 30, 30), kBlack);
+  EXPECT_EQ(At(inner, 40, 30), kWhite);
+
+  // A gradient bevel: the shadow blue (0), the base green (128), the highlight red (255). An inner
+  // one draws the base over the box's middle, the highlight and shadow along its sides as the
+  // plain bevel puts them, and nothing outside the box.
+  auto bevel = [](bool inner, bool onTop) {
+    return Draw(60, 60, Box(1, 20, 20, kBlack) +
+                            sftest::Place3(1, 1, 400, 400, 0,
+                                           sftest::FilterList({sftest::GradientFilter(
+                                               true, {{0, 0xFF0000FF}, {128, 0xFF00FF00}, {255, 0xFFFF0000}}, 1, M_PI / 4, 4, 1,
+                                               inner, false, onTop)})));
+  };
+  const QImage in = bevel(true, false);
+  EXPECT_EQ(At(in, 30, 30), 0x00FF00u);
+  EXPECT_GT(Channel(At(in, 21, 30), 16), 100);  // towards the highlight
+  EXPECT_GT(Channel(At(in, 38, 30), 0), 100);   // towards the shadow
+  EXPECT_EQ(At(in, 10, 30), kWhite);
+  EXPECT_EQ(At(in, 19, 30), kWhite);
+  EXPECT_EQ(At(in, 45, 45), kWhite);
+  // An outer one leaves the box as it is.
+  const QImage out = bevel(false, false);
+  EXPECT_EQ(At(out, 30, 30), kBlack);
+  EXPECT_EQ(At(out, 19, 30), kRed);
+  EXPECT_EQ(At(out, 40, 30), kBlue);
+}
+
+TEST(SwfFilters, ConvolutionSumsItsMatrixOverThePicture) {
+  // A picture of two boxes side by side, (20, 20) to (30, 40) of red 1 and (30, 20) to (40, 40)
+  // of red 3, both with blue 2; a matrix of 1 to 9 row by row (its columns weigh 12, 15 and 18).
+  const std::string picture = Box(1, 10, 20, 0x010002) + Box(2, 10, 20, 0x030002) +
+                              sftest::Sprite(3, 1, sftest::Place(1, 1, 0, 0) + sftest::Place(2, 2, 200, 0) + sftest::ShowFrame());
+  const std::vector<float> weights = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+  auto convolve = [&](float divisor, float bias, uint32_t fallback, bool clamp, bool preserveAlpha) {
+    return Draw(60, 60, picture + sftest::Place3(1, 3, 400, 400, 0,
+                                                 sftest::FilterList({sftest::ConvolutionFilter(
+                                                     3, 3, weights, divisor, bias, fallback, clamp, preserveAlpha)})));
+  };
+  const QImage sum = convolve(1, 0, 0, true, true);
+  EXPECT_EQ(At(sum, 25, 30), Rgb(45, 0, 90));                // the sum of the weights, 45, times each
+  EXPECT_EQ(At(sum, 29, 30), Rgb(12 + 15 + 18 * 3, 0, 90));  // the right column on red 3
+  EXPECT_EQ(At(sum, 30, 30), Rgb(12 + 15 * 3 + 18 * 3, 0, 90));
+  EXPECT_EQ(At(sum, 35, 30), Rgb(135, 0, 90));
+  // Clamped, the picture's own edge stands in beyond it: its corner as its middle. Nothing is
+  // drawn outside the picture.
+  EXPECT_EQ(At(sum, 20, 20), Rgb(45, 0, 90));
+  EXPECT_EQ(At(sum, 19, 30), kWhite);
+  EXPECT_EQ(At(sum, 40, 30), kWhite);
+  EXPECT_EQ(At(sum, 30, 19), kWhite);
+  // The divisor and the bias: 45 / 9 + 10.
+  EXPECT_EQ(At(convolve(9, 10, 0, true, true), 25, 30), Rgb(15, 10, 20));
+  // Not clamped: beyond the picture the default colour, red 5 and blue 0. At the left side the
+  // left column (12) sees it; in the top left corner the top row (1 + 2 + 3) too.
+  const QImage edged = convolve(1, 0, 0xFF050000, false, true);
+  EXPECT_EQ(At(edged, 20, 30), Rgb(12 * 5 + 15 + 18, 0, (15 + 18) * 2));
+  EXPECT_EQ(At(edged, 20, 20), Rgb((1 + 2 + 3 + 4 + 7) * 5 + 5 + 6 + 8 + 9, 0, (5 + 6 + 8 + 9) * 2));
+  EXPECT_EQ(At(edged, 19, 30), kWhite);
+  // The alpha convolved too, beyond the picture the default's clear alpha: divided by 45, the
+  // left side keeps 33 / 45 of its alpha; preserved, it stays whole.
+  const QImage clear = convolve(45, 0, 0x00000000, false, false);
+  const double a = 33.0 / 45;
+  const int red = int(std::lround(33.0 / 45 / a)), blue = int(std::lround(2 * 33.0 / 45 / a));
+  EXPECT_TRUE(Near(At(clear, 20, 30), Rgb(int(std::lround(red * a + 255 * (1 - a))), int(std::lround(255 * (1 - a))),
+                                          int(std::lround(blue * a + 255 * (1 - a)))),
+                   2));
+  EXPECT_EQ(At(clear, 25, 30), Rgb(1, 0, 2));
+  // 33 / 45 of red 1 and of blue 2, rounded.
+  EXPECT_EQ(At(convolve(45, 0, 0x00000000, false, true), 20, 30), Rgb(1, 0, 1));
 }
 
 TEST(SwfFilters, HostileFiltersStayBounded) {

@@ -293,6 +293,45 @@ inline std::string ShadowFilter(bool glow, uint32_t argb, double blurX, double b
   b.U8((inner ? 0x80 : 0) | (knockout ? 0x40 : 0) | (composite ? 0x20 : 0) | (passes & 0x1F));
   return b.Data();
 }
+// A bevel (3): its shadow and highlight colours, blur, angle, distance, strength, flags and
+// passes.
+inline std::string BevelFilter(uint32_t shadowArgb, uint32_t highlightArgb, double blur, double angle, double distance,
+                               double strength, bool inner, bool knockout, bool onTop) {
+  TBits b;
+  b.U8(3);
+  b.Rgba(shadowArgb & 0xFFFFFF, int(shadowArgb >> 24));
+  b.Rgba(highlightArgb & 0xFFFFFF, int(highlightArgb >> 24));
+  Fixed16(b, blur), Fixed16(b, blur), Fixed16(b, angle), Fixed16(b, distance);
+  Fixed8(b, strength);
+  b.U8((inner ? 0x80 : 0) | (knockout ? 0x40 : 0) | 0x20 | (onTop ? 0x10 : 0) | 1);
+  return b.Data();
+}
+// A gradient glow (4) or gradient bevel (7): its stops (ratio, ARGB), then as a bevel's.
+inline std::string GradientFilter(bool bevel, const std::vector<std::pair<int, uint32_t>>& stops, double blur, double angle,
+                                  double distance, double strength, bool inner, bool knockout, bool onTop) {
+  TBits b;
+  b.U8(bevel ? 7 : 4);
+  b.U8(int(stops.size()));
+  for (const auto& [ratio, argb] : stops) b.Rgba(argb & 0xFFFFFF, int(argb >> 24));
+  for (const auto& [ratio, argb] : stops) b.U8(ratio);
+  Fixed16(b, blur), Fixed16(b, blur), Fixed16(b, angle), Fixed16(b, distance);
+  Fixed8(b, strength);
+  b.U8((inner ? 0x80 : 0) | (knockout ? 0x40 : 0) | 0x20 | (onTop ? 0x10 : 0) | 1);
+  return b.Data();
+}
+// A convolution (5): cols x rows weights row by row, the divisor and bias, the colour beyond the
+// picture, clamping and preserving alpha.
+inline std::string ConvolutionFilter(int cols, int rows, const std::vector<float>& weights, float divisor, float bias,
+                                     uint32_t defaultArgb, bool clamp, bool preserveAlpha) {
+  TBits b;
+  b.U8(5);
+  b.U8(cols), b.U8(rows);
+  Float(b, divisor), Float(b, bias);
+  for (float w : weights) Float(b, w);
+  b.Rgba(defaultArgb & 0xFFFFFF, int(defaultArgb >> 24));
+  b.U8((clamp ? 0x02 : 0) | (preserveAlpha ? 0x01 : 0));
+  return b.Data();
+}
 inline std::string ColorMatrixFilter(const float m[20]) {
   TBits b;
   b.U8(6);
