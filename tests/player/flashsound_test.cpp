@@ -149,3 +149,74 @@ TEST(FlashSound, AMovieWithoutSoundNeverOpensTheMediaLibrary) {
   EXPECT_FALSE(TMediaPlayer::LibrarySettled());
   EXPECT_TRUE(sound.Sounding().empty());
 }
+
+namespace {
+
+// What the trace says while `f` runs.
+template <class F>
+std::string Traced(F&& f) {
+  ::testing::internal::CaptureStderr();
+  f();
+  return ::testing::internal::GetCapturedStderr();
+}
+
+// A short sound of 16-bit samples at 11,025 a second.
+std::string ShortSound(int id) {
+  return sftest::DefineSound(id, 3, 1, true, false, 1100, sftest::Pcm16(Tone(1100, 11025)));
+}
+
+}  // namespace
+
+TEST(FlashSound, ButtonSoundsStartAsThePointerComesPressesReleasesAndLeaves) {
+  setenv("SHOWFORGE_TRACE", "flash", 1);
+  // A button whose hit area is the box (20, 20) to (40, 40) pixels, with sound 6 as the pointer
+  // leaves it, 7 as it comes over it, 8 as it presses and 9 as it releases.
+  const std::string tags = sftest::Background(0xFFFFFF) + sftest::BoxShape(1, 20, 20, 0xFF0000) + ShortSound(6) +
+                           ShortSound(7) + ShortSound(8) + ShortSound(9) +
+                           sftest::DefineButton2(2, {{1 | 2 | 4 | 8, 1, 1}}, {}) + sftest::DefineButtonSound(2, {6, 7, 8, 9}) +
+                           sftest::Place(1, 2, 400, 400) + sftest::ShowFrame();
+  const auto movie = swf::TSwfMovie::Load(QByteArray::fromStdString(sftest::Movie(100, 60, 12, 1, tags)));
+  TFlashSound sound;
+  swf::TSwfPlayer player(movie, &sound);
+  auto at = [&](double x, double y, bool down) { return Traced([&] { player.Pointer(QPointF(x * 20, y * 20), down); }); };
+  EXPECT_EQ(at(5, 5, false), "");
+  EXPECT_EQ(at(30, 30, false), "flash: sound 7\n");
+  EXPECT_EQ(at(35, 30, false), "");  // moving over it starts nothing more
+  EXPECT_EQ(at(35, 30, true), "flash: sound 8\n");
+  EXPECT_EQ(at(35, 30, false), "flash: sound 9\n");
+  EXPECT_EQ(at(50, 30, false), "flash: sound 6\n");
+  // Pressed away from the button and brought over it held: it is not the pressed button, no
+  // sound; a press that comes straight onto it sounds its coming over, then its press.
+  EXPECT_EQ(at(50, 30, true), "");
+  EXPECT_EQ(at(30, 30, true), "");
+  EXPECT_EQ(at(50, 30, false), "");
+  EXPECT_EQ(at(30, 30, true), "flash: sound 7\nflash: sound 8\n");
+
+  // Sounds named that are not sounds, or not defined, and a button sound for no button: the
+  // pointer goes over and presses without a sound and without harm.
+  const std::string odd = sftest::Background(0xFFFFFF) + sftest::BoxShape(1, 20, 20, 0xFF0000) +
+                          sftest::DefineButton2(2, {{1 | 2 | 4 | 8, 1, 1}}, {}) + sftest::DefineButtonSound(2, {1, 40, 2, 0}) +
+                          sftest::DefineButtonSound(77, {1, 1, 1, 1}) + sftest::Place(1, 2, 400, 400) + sftest::ShowFrame();
+  const auto oddMovie = swf::TSwfMovie::Load(QByteArray::fromStdString(sftest::Movie(100, 60, 12, 1, odd)));
+  swf::TSwfPlayer quiet(oddMovie, &sound);
+  EXPECT_EQ(Traced([&] { quiet.Pointer(QPointF(600, 600), false), quiet.Pointer(QPointF(600, 600), true); }), "");
+  EXPECT_EQ(quiet.Root().List().at(1).button->state, swf::TButton::kDown);
+}
+
+TEST(FlashSound, StartSound2PlaysTheSoundItsClassNames) {
+  setenv("SHOWFORGE_TRACE", "flash", 1);
+  // StartSound2 names its sound by a class: the sound the movie's SymbolClass gives that name
+  // (given here after the frame that starts it) plays. A class the movie defines only in its
+  // scripts, which we do not run, names no sound here: passed over. So is a class that names a
+  // shape.
+  const std::string tags = sftest::Background(0xFFFFFF) + ShortSound(5) + sftest::BoxShape(1, 10, 10, 0xFF0000) +
+                           sftest::ShowFrame() + sftest::StartSound2("Chime") + sftest::StartSound2("ScriptOnly") +
+                           sftest::StartSound2("Box") + sftest::StartSound2("") + sftest::ShowFrame() +
+                           sftest::SymbolClass({{5, "Chime"}, {1, "Box"}, {0, "Main"}}) + sftest::ShowFrame();
+  const auto movie = swf::TSwfMovie::Load(QByteArray::fromStdString(sftest::Movie(40, 30, 12, 3, tags)));
+  TFlashSound sound;
+  swf::TSwfPlayer player(movie, &sound);
+  EXPECT_EQ(Traced([&] { player.Advance(); }), "flash: sound 5\n");
+  EXPECT_EQ(Traced([&] { player.Advance(); }), "");
+  EXPECT_EQ(player.CurrentFrame(), 2);
+}

@@ -447,6 +447,30 @@ inline std::string SoundStreamHead2(int format, int rate, bool is16, bool stereo
   return Tag(45, b.Data());
 }
 inline std::string SoundStreamBlock(const std::string& data) { return Tag(19, data, true); }
+// StartSound2: a sound by the name of its class.
+inline std::string StartSound2(const std::string& className, const TSoundInfoW& info = {}) {
+  TBits b;
+  b.String(className);
+  return Tag(89, b.Data() + SoundInfo(info));
+}
+// SymbolClass: classes' names for characters.
+inline std::string SymbolClass(const std::vector<std::pair<int, std::string>>& symbols) {
+  TBits b;
+  b.U16(int(symbols.size()));
+  for (const auto& [id, name] : symbols) b.U16(id), b.String(name);
+  return Tag(76, b.Data());
+}
+// DefineButtonSound: the sounds of the pointer leaving the button, coming over it, pressing and
+// releasing it (0: none), each with default sound info.
+inline std::string DefineButtonSound(int buttonId, const std::array<int, 4>& sounds) {
+  TBits b;
+  b.U16(buttonId);
+  for (int id : sounds) {
+    b.U16(id);
+    if (id != 0) b.Bytes(SoundInfo({}));
+  }
+  return Tag(17, b.Data());
+}
 
 // 16-bit little-endian samples.
 inline std::string Pcm16(const std::vector<int16_t>& samples) {
