@@ -13,12 +13,12 @@ namespace {
 // Makes the file of each sound as it starts (the media player is not asked to play them).
 class TFileMaker final : public sf::swf::TSoundOutput {
  public:
-  void StartStream(const sf::swf::TStreamSound& stream, int block) override {
+  void StartStream(const void*, const sf::swf::TStreamSound& stream, int block) override {
     Make([&] { return sf::swf::StreamSoundFile(stream); });
     (void)sf::swf::BlockMs(stream, block);
   }
-  void StopStream(const sf::swf::TStreamSound&) override {}
-  int64_t StreamPosition(const sf::swf::TStreamSound&) override { return -1; }
+  void StopStream(const void*) override {}
+  int64_t StreamPosition(const void*) override { return -1; }
   void StartSound(uint16_t, const sf::swf::TSoundData& sound, const sf::swf::TSoundInfo& info) override {
     Make([&] { return sf::swf::EventSoundFile(sound, info, 0, 60000); });
     Make([&] { return sf::swf::EventSoundFile(sound, info, 1, 1000); });

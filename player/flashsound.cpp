@@ -11,7 +11,7 @@
 namespace sf {
 namespace {
 
-constexpr size_t kMaxChannels = 8;
+constexpr size_t kMaxChannels = 8, kMaxStreams = 4;
 // An event sound of many loops is written about this much at a time.
 constexpr int64_t kFileMs = 60000;
 
@@ -21,7 +21,7 @@ TFlashSound::TFlashSound() = default;
 
 TFlashSound::~TFlashSound() {
   // The players close their files before the files go.
-  stream_.reset();
+  streams_.clear();
   channels_.clear();
   for (const QString& f : files_) QFile::remove(f);
 }
@@ -40,7 +40,13 @@ QString TFlashSound::Write(const swf::TSoundFile& file) {
   return path;
 }
 
-void TFlashSound::StartStream(const swf::TStreamSound& stream, int block) {
+TFlashSound::TStream* TFlashSound::StreamOf(const void* timeline) {
+  for (TStream& s : streams_)
+    if (s.timeline == timeline) return &s;
+  return nullptr;
+}
+
+void TFlashSound::StartStream(const void* timeline, const swf::TStreamSound& stream, int block) {
   Trace("flash", "sound stream");
   auto it = streamFiles_.find(&stream);
   if (it == streamFiles_.end()) {
@@ -53,30 +59,48 @@ void TFlashSound::StartStream(const swf::TStreamSound& stream, int block) {
     }
     it = streamFiles_.emplace(&stream, path).first;
   }
-  current_ = nullptr;
+  // The timeline's own player, a silent one, a new one, or the one started longest ago.
+  TStream* s = StreamOf(timeline);
+  if (!s)
+    for (TStream& other : streams_)
+      if (!other.sounding) {
+        s = &other;
+        break;
+      }
+  if (!s && streams_.size() < kMaxStreams) s = &streams_.emplace_back();
+  if (!s) s = &*std::min_element(streams_.begin(), streams_.end(), [](const TStream& a, const TStream& b) {
+    return a.started < b.started;
+  });
+  if (s->sounding && s->timeline != timeline) s->player->Stop();
+  s->timeline = timeline;
+  s->sounding = false;
+  s->started = ++starts_;
   if (it->second.isEmpty()) return;
-  if (!stream_) stream_ = std::make_unique<TMediaPlayer>(TMediaPlayer::TUse::Sound);
-  if (stream_->FileName != it->second || stream_->Mode() == TMediaPlayer::TMode::NotOpen || stream_->Ended()) {
-    stream_->FileName = it->second;
-    if (!stream_->Open()) {
-      std::fprintf(stderr, "showforge: a flash movie's stream sound does not play: %s\n", qPrintable(stream_->LastError()));
+  if (!s->player) s->player = std::make_unique<TMediaPlayer>(TMediaPlayer::TUse::Sound);
+  TMediaPlayer& player = *s->player;
+  if (player.FileName != it->second || player.Mode() == TMediaPlayer::TMode::NotOpen || player.Ended()) {
+    player.FileName = it->second;
+    if (!player.Open()) {
+      std::fprintf(stderr, "showforge: a flash movie's stream sound does not play: %s\n", qPrintable(player.LastError()));
       return;
     }
   }
-  stream_->Seek(swf::BlockMs(stream, block));
-  stream_->Play();
-  current_ = &stream;
+  player.Seek(swf::BlockMs(stream, block));
+  player.Play();
+  s->sounding = true;
 }
 
-void TFlashSound::StopStream(const swf::TStreamSound& stream) {
-  if (current_ != &stream) return;
-  current_ = nullptr;
-  if (stream_) stream_->Stop();
+void TFlashSound::StopStream(const void* timeline) {
+  TStream* s = StreamOf(timeline);
+  if (!s || !s->sounding) return;
+  s->sounding = false;
+  s->player->Stop();
 }
 
-int64_t TFlashSound::StreamPosition(const swf::TStreamSound& stream) {
-  if (current_ != &stream || !stream_ || stream_->Mode() != TMediaPlayer::TMode::Playing || stream_->Ended()) return -1;
-  return stream_->Position();
+int64_t TFlashSound::StreamPosition(const void* timeline) {
+  const TStream* s = StreamOf(timeline);
+  if (!s || !s->sounding || s->player->Mode() != TMediaPlayer::TMode::Playing || s->player->Ended()) return -1;
+  return s->player->Position();
 }
 
 bool TFlashSound::Sounds(const TChannel& c) const {

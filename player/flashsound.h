@@ -1,6 +1,7 @@
 // The flash window's sound: where the flash control sends a movie's sounds, played through the
-// platform's media player. The stream plays in one player, event sounds in up to eight more (the
-// oldest gives way to a ninth); each is a file in the private temporary folder, written when it
+// platform's media player. Each timeline's stream plays in a player of its own, up to four at
+// once (the movie's own and its sprites'; the one started longest ago gives way to a fifth),
+// event sounds in up to eight more (the oldest gives way to a ninth); each is a file in the private temporary folder, written when it
 // first sounds. Nothing of the media player is made before a movie's first sound, so that a
 // movie without sound never starts it. An event sound of many loops is written a minute at a
 // time and opened again where a file ends.
@@ -23,9 +24,9 @@ class TFlashSound final : public QObject, public swf::TSoundOutput {
   TFlashSound();
   ~TFlashSound() override;
 
-  void StartStream(const swf::TStreamSound& stream, int block) override;
-  void StopStream(const swf::TStreamSound& stream) override;
-  int64_t StreamPosition(const swf::TStreamSound& stream) override;
+  void StartStream(const void* timeline, const swf::TStreamSound& stream, int block) override;
+  void StopStream(const void* timeline) override;
+  int64_t StreamPosition(const void* timeline) override;
   void StartSound(uint16_t id, const swf::TSoundData& sound, const swf::TSoundInfo& info) override;
 
   // The event sounds that sound now, by character id, for tests.
@@ -49,9 +50,17 @@ class TFlashSound final : public QObject, public swf::TSoundOutput {
   void Ended(TChannel& c);
   bool Sounds(const TChannel& c) const;
 
-  std::unique_ptr<TMediaPlayer> stream_;
-  const swf::TStreamSound* current_ = nullptr;    // the stream sounding
-  std::map<const swf::TStreamSound*, QString> streamFiles_;
+  // A timeline's stream: the player it sounds in while `sounding`.
+  struct TStream {
+    std::unique_ptr<TMediaPlayer> player;
+    const void* timeline = nullptr;
+    bool sounding = false;
+    uint64_t started = 0;
+  };
+  TStream* StreamOf(const void* timeline);
+
+  std::vector<TStream> streams_;
+  std::map<const swf::TStreamSound*, QString> streamFiles_;  // each stream's file, written once
   std::vector<std::unique_ptr<TChannel>> channels_;
   std::vector<QString> files_;
   uint64_t starts_ = 0, written_ = 0;

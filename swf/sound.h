@@ -14,18 +14,19 @@
 
 namespace sf::swf {
 
-// Where the sounds of a playing movie go. The player calls it as the frames come; the stream's
-// position paces the timeline that carries it.
+// Where the sounds of a playing movie go. The player calls it as the frames come; the movie's own
+// stream paces its frames.
 class TSoundOutput {
  public:
   virtual ~TSoundOutput() = default;
-  // A timeline's stream sounds from the start of one of its blocks; it sounds until stopped or
-  // started again.
-  virtual void StartStream(const TStreamSound& stream, int block) = 0;
-  virtual void StopStream(const TStreamSound& stream) = 0;
-  // Where the stream stands, in milliseconds from the start of its first block; -1 when it does
-  // not sound (not started, stopped, broken off or ended).
-  virtual int64_t StreamPosition(const TStreamSound& stream) = 0;
+  // The stream of a timeline (the movie's, or one sprite's on the stage: each its own, though
+  // two may play the same) sounds from the start of one of its blocks, until stopped or started
+  // again.
+  virtual void StartStream(const void* timeline, const TStreamSound& stream, int block) = 0;
+  virtual void StopStream(const void* timeline) = 0;
+  // Where a timeline's stream stands, in milliseconds from the start of its first block; -1 when
+  // it does not sound (not started, stopped, broken off or ended).
+  virtual int64_t StreamPosition(const void* timeline) = 0;
   // An event sound, character `id`, starts (or, by its info, stops).
   virtual void StartSound(uint16_t id, const TSoundData& sound, const TSoundInfo& info) = 0;
 };

@@ -38,7 +38,7 @@ void TTimelineInstance::SetPlaying(bool playing) {
 }
 
 void TTimelineInstance::StopStream() {
-  if (streaming_ && budget_.sound && timeline_.stream) budget_.sound->StopStream(*timeline_.stream);
+  if (streaming_ && budget_.sound && timeline_.stream) budget_.sound->StopStream(this);
   streaming_ = false;
 }
 
@@ -65,6 +65,7 @@ void TTimelineInstance::Shown(int32_t frame) {
     uint16_t id = s.id;
     if (!s.className.isEmpty()) {
       const auto it = movie_.symbols.find(s.className);
+      // A class that only the movie's scripts define, which we do not run, names no sound here.
       if (it == movie_.symbols.end()) continue;
       id = it->second;
     }
@@ -74,7 +75,7 @@ void TTimelineInstance::Shown(int32_t frame) {
   if (timeline_.stream && playing_ && !streaming_) {
     const int block = timeline_.stream->BlockOfFrame(frame);
     if (block >= 0) {
-      out->StartStream(*timeline_.stream, block);
+      out->StartStream(this, *timeline_.stream, block);
       streaming_ = true;
     }
   }
@@ -278,7 +279,7 @@ constexpr int kMaxCatchUp = 8;
 
 int TSwfPlayer::Tick() {
   const TStreamSound* stream = root_->Streaming();
-  const int64_t ms = stream && budget_.sound ? budget_.sound->StreamPosition(*stream) : -1;
+  const int64_t ms = stream && budget_.sound ? budget_.sound->StreamPosition(root_.get()) : -1;
   if (ms < 0 || stream->format.rate <= 0) {
     heard_ = -1;
     Advance();

@@ -1,12 +1,14 @@
 // A movie's sounds through the flash window's sound output and the real media player (silent
 // under SHOWFORGE_AUDIO=null, keeping time as a sound card would): the stream starts at the frame
-// of its first block and the frames keep with it, an event sound starts at its frame, each with
-// its trace line; a movie without sound never opens the media library.
+// of its first block and the frames keep with it, a sprite's stream plays beside it, an event
+// sound starts at its frame, a button's as the pointer moves and presses, StartSound2's by its
+// class, each with its trace line; a movie without sound never opens the media library.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -38,13 +40,12 @@ std::vector<TTick> Play(swf::TSwfPlayer& player, TFlashSound& sound, int everyMs
   std::vector<TTick> ticks;
   QElapsedTimer clock;
   clock.start();
-  const swf::TStreamSound* stream = player.Movie().root.stream.get();
   while (player.CurrentFrame() < until && clock.elapsed() < 10000) {
     QCoreApplication::processEvents();
     ::testing::internal::CaptureStderr();
     player.Tick();
     const std::string trace = ::testing::internal::GetCapturedStderr();
-    ticks.push_back({player.CurrentFrame(), stream ? sound.StreamPosition(*stream) : -1, trace});
+    ticks.push_back({player.CurrentFrame(), sound.StreamPosition(&player.Root()), trace});
     const qint64 next = qint64(ticks.size()) * everyMs;
     while (clock.elapsed() < next) {
       QCoreApplication::processEvents();
@@ -219,4 +220,48 @@ TEST(FlashSound, StartSound2PlaysTheSoundItsClassNames) {
   EXPECT_EQ(Traced([&] { player.Advance(); }), "flash: sound 5\n");
   EXPECT_EQ(Traced([&] { player.Advance(); }), "");
   EXPECT_EQ(player.CurrentFrame(), 2);
+}
+
+TEST(FlashSound, ASpritesStreamPlaysBesideTheMoviesWhichPacesTheMovie) {
+  setenv("SHOWFORGE_TRACE", "flash", 1);
+  constexpr int kRate = 11025, kFps = 12, kPerFrame = kRate / kFps;
+  const std::vector<int16_t> tone = Tone(size_t(kPerFrame) * 40, kRate);
+  auto block = [&](int i) {
+    return sftest::SoundStreamBlock(
+        sftest::Pcm16(std::vector<int16_t>(tone.begin() + i * kPerFrame, tone.begin() + (i + 1) * kPerFrame)));
+  };
+  // A sprite of 30 frames with a stream of its own, a block each frame; placed twice on the
+  // movie's third frame. The movie streams a block each frame from its first.
+  std::string sprite = sftest::SoundStreamHead2(3, 1, true, false, kPerFrame);
+  for (int f = 0; f < 30; ++f) sprite += block(f) + sftest::ShowFrame();
+  std::string tags = sftest::Background(0xFFFFFF) + sftest::Sprite(5, 30, sprite) +
+                     sftest::SoundStreamHead2(3, 1, true, false, kPerFrame);
+  for (int f = 0; f < 40; ++f) {
+    tags += block(f);
+    if (f == 2) tags += sftest::Place(1, 5, 0, 0) + sftest::Place(2, 5, 0, 0);
+    tags += sftest::ShowFrame();
+  }
+  const auto movie = swf::TSwfMovie::Load(QByteArray::fromStdString(sftest::Movie(40, 30, kFps, 40, tags)));
+  TFlashSound sound;
+  swf::TSwfPlayer player(movie, &sound);
+  const std::vector<TTick> ticks = Play(player, sound, 1000 / kFps / 5, 12);
+  ASSERT_GE(player.CurrentFrame(), 12) << "the movie did not reach frame 12 in ten seconds";
+  int streams = 0;
+  for (const TTick& t : ticks)
+    for (size_t at = 0; (at = t.trace.find("flash: sound stream\n", at)) != std::string::npos; ++at) ++streams;
+  EXPECT_EQ(streams, 2);  // the sprites' two (the movie's started before the ticks were watched)
+  // All three sound at once, each where its own timeline stands: the movie's ahead of the sprites'
+  // (which start when the media player has opened them, each at its own pace on a busy machine).
+  const void* first = player.Root().List().at(1).sprite.get();
+  const void* second = player.Root().List().at(2).sprite.get();
+  const int64_t movieMs = sound.StreamPosition(&player.Root());
+  const int64_t firstMs = sound.StreamPosition(first), secondMs = sound.StreamPosition(second);
+  ASSERT_GE(movieMs, 0);
+  ASSERT_GE(firstMs, 0);
+  ASSERT_GE(secondMs, 0);
+  EXPECT_GT(movieMs, std::max(firstMs, secondMs));
+  // The movie's frames kept with its own stream after the sprites' started, not with theirs.
+  EXPECT_NEAR(player.CurrentFrame(), movieMs * kFps / 1000, 1) << "at " << movieMs << " ms of the movie's stream";
+  const TTick& last = ticks.back();
+  EXPECT_NEAR(last.frame, last.streamMs * kFps / 1000, 1);
 }
