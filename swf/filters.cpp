@@ -7,6 +7,8 @@
 // shadows, glows and bevels work on the layer's alpha: blurred, moved by the distance along the
 // angle, taken by the strength, then coloured (by one colour, or by a gradient for the gradient
 // filters) and composited with the object (inside it for inner ones, knocking it out, or hiding it).
+// A convolution works on the object's own picture, which keeps its size: beyond its sides it sees
+// the nearest edge pixel or the filter's default colour.
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
@@ -128,10 +130,6 @@ int Passes(const TFilter& f) { return std::clamp(f.passes, 0, kMaxPasses); }
 int BlurReach(double width, int passes) { return width <= 1 ? 0 : int(std::ceil(width / 2)) * passes; }
 
 bool Shadowing(const TFilter& f) { return f.kind != TFilter::Blur && f.kind != TFilter::Convolution && f.kind != TFilter::ColorMatrix; }
-
-}  // namespace
-
-namespace {
 
 // How far one filter spreads what it filters, in device pixels. A convolution spreads nothing (its
 // picture keeps its size), but reads as far as half its matrix: a layer cut by the frame leaves
