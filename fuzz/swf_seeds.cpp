@@ -1,6 +1,8 @@
 // Writes seeds for the flash player's fuzz target into a folder: movies of many shapes in the
 // three compressions, a stage-sized bitmap, a movie with a little of everything, a stage of
-// titles (text, filters, a tween, a button, sounds); and for each
+// titles (text, filters, a tween, a button, sounds), one of the rarer effects (a sprite's own
+// stream, bitmap caching, bevels and convolutions, a single-line field, button sounds, sounds by
+// class); and for each
 // movie named after the folder, the same compressed, and compressed with a length field that
 // claims far more than its data holds (one under the most a movie may have, one over it).
 #include <QFile>
@@ -45,6 +47,7 @@ int main(int argc, char** argv) {
   ok &= Write(dir + "/bitmap.swf", sftest::BitmapMovie(1920, 1080));
   ok &= Write(dir + "/features.swf", sftest::FeaturesMovie());
   ok &= Write(dir + "/titles.swf", sftest::TitlesMovie(320, 240, 6, 4));
+  ok &= Write(dir + "/effects.swf", sftest::EffectsMovie());
   for (int i = 2; i < argc; ++i) {
     QFile file(QString::fromLocal8Bit(argv[i]));
     if (!file.open(QIODevice::ReadOnly)) {

@@ -213,4 +213,32 @@ inline std::string TitlesMovie(int w, int h, int fields, int filtered) {
   return Movie(w, h, 12, 2, tags);
 }
 
+// A movie of the rarer effects: a sprite with a stream of its own beside the movie's, cached as
+// a bitmap at half a pixel; bevels, gradient glows and bevels and a convolution; a single-line
+// field whose text has breaks; a button with sounds; a sound started by its class name.
+inline std::string EffectsMovie() {
+  std::vector<int16_t> tone(551 * 4);
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = int16_t(std::lround(6000 * std::sin(double(i) * 0.3)));
+  auto block = [&](int i) { return SoundStreamBlock(Pcm16(std::vector<int16_t>(tone.begin() + i * 551, tone.begin() + (i + 1) * 551))); };
+  std::string tags = Background(0xFFFFFF) + BoxShape(1, 30, 20, 0x3366CC) + DefineSound(2, 3, 0, true, false, 551, Pcm16(std::vector<int16_t>(tone.begin(), tone.begin() + 551)));
+  tags += Sprite(3, 2, SoundStreamHead2(3, 0, true, false, 551) + block(0) + Place(1, 1, 0, 0) + ShowFrame() + block(1) + ShowFrame());
+  tags += DefineFont2(4, "Boxes", {BoxGlyph('a', 0, -700, 500, 700, 600), BoxGlyph('b', 0, -600, 400, 600, 500)}, true, 800, 200, 0);
+  TEditText e;
+  e.x1 = 1200, e.y1 = 600, e.fontId = 4, e.height = 400, e.argb = 0xFF000000, e.align = 0;
+  e.wordWrap = e.html = e.outlines = true;
+  e.text = "<p align=\"right\">ab<br>ba\nab</p><p>abab abab</p>";
+  tags += DefineEditText(5, e);
+  tags += DefineButton2(6, {{1 | 2 | 4 | 8, 1, 1}}, {}) + DefineButtonSound(6, {2, 2, 2, 2});
+  tags += SymbolClass({{2, "Chime"}, {3, "Spinner"}});
+  tags += SoundStreamHead2(3, 0, true, false, 551) + block(2);
+  tags += Place3(1, 3, 410, 410, 0, "", 1);
+  tags += Place3(2, 1, 1200, 200, 0, FilterList({BevelFilter(0xFF000000, 0xFFFFFFFF, 4, 0.785, 4, 1, true, false, false),
+                                                 GradientFilter(false, {{0, 0x00FF0000}, {255, 0xFFFF0000}}, 6, 0, 0, 1, false, false, false)}));
+  tags += Place3(3, 1, 200, 1200, 0, FilterList({GradientFilter(true, {{0, 0xFF000000}, {128, 0x00808080}, {255, 0xFFFFFFFF}}, 3, 2.3, 3, 2, false, false, true),
+                                                 ConvolutionFilter(3, 3, {0, -1, 0, -1, 5, -1, 0, -1, 0}, 1, 0, 0xFF00FF00, false, false)}));
+  tags += Place(4, 5, 1400, 1400) + Place(5, 6, 2000, 200) + StartSound2("Chime") + StartSound2("Spinner") + ShowFrame();
+  tags += block(3) + StartSound2("Missing") + ShowFrame();
+  return Movie(160, 120, 12, 2, tags);
+}
+
 }  // namespace sftest
