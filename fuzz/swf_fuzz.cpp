@@ -13,7 +13,7 @@ namespace {
 // Makes the file of each sound as it starts (the media player is not asked to play them).
 class TFileMaker final : public sf::swf::TSoundOutput {
  public:
-  void StartStream(const void*, const sf::swf::TStreamSound& stream, int block) override {
+  void StartStream(const void*, const sf::swf::TStreamSound& stream, int block, bool) override {
     Make([&] { return sf::swf::StreamSoundFile(stream); });
     (void)sf::swf::BlockMs(stream, block);
   }

@@ -46,7 +46,7 @@ TFlashSound::TStream* TFlashSound::StreamOf(const void* timeline) {
   return nullptr;
 }
 
-void TFlashSound::StartStream(const void* timeline, const swf::TStreamSound& stream, int block) {
+void TFlashSound::StartStream(const void* timeline, const swf::TStreamSound& stream, int block, bool paces) {
   Trace("flash", "sound stream");
   auto it = streamFiles_.find(&stream);
   if (it == streamFiles_.end()) {
@@ -59,7 +59,8 @@ void TFlashSound::StartStream(const void* timeline, const swf::TStreamSound& str
     }
     it = streamFiles_.emplace(&stream, path).first;
   }
-  // The timeline's own player, a silent one, a new one, or the one started longest ago.
+  // The timeline's own player, a silent one, a new one, or the one started longest ago of those
+  // that do not pace the movie (of which there is one at least: one stream paces it).
   TStream* s = StreamOf(timeline);
   if (!s)
     for (TStream& other : streams_)
@@ -69,10 +70,11 @@ void TFlashSound::StartStream(const void* timeline, const swf::TStreamSound& str
       }
   if (!s && streams_.size() < kMaxStreams) s = &streams_.emplace_back();
   if (!s) s = &*std::min_element(streams_.begin(), streams_.end(), [](const TStream& a, const TStream& b) {
-    return a.started < b.started;
+    return a.paces != b.paces ? b.paces : a.started < b.started;
   });
   if (s->sounding && s->timeline != timeline) s->player->Stop();
   s->timeline = timeline;
+  s->paces = paces;
   s->sounding = false;
   s->started = ++starts_;
   if (it->second.isEmpty()) return;

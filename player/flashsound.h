@@ -1,6 +1,7 @@
 // The flash window's sound: where the flash control sends a movie's sounds, played through the
 // platform's media player. Each timeline's stream plays in a player of its own, up to four at
-// once (the movie's own and its sprites'; the one started longest ago gives way to a fifth),
+// once (the movie's own, which keeps its place, and its sprites', of which the one started
+// longest ago gives way to a fifth),
 // event sounds in up to eight more (the oldest gives way to a ninth); each is a file in the private temporary folder, written when it
 // first sounds. Nothing of the media player is made before a movie's first sound, so that a
 // movie without sound never starts it. An event sound of many loops is written a minute at a
@@ -24,7 +25,7 @@ class TFlashSound final : public QObject, public swf::TSoundOutput {
   TFlashSound();
   ~TFlashSound() override;
 
-  void StartStream(const void* timeline, const swf::TStreamSound& stream, int block) override;
+  void StartStream(const void* timeline, const swf::TStreamSound& stream, int block, bool paces) override;
   void StopStream(const void* timeline) override;
   int64_t StreamPosition(const void* timeline) override;
   void StartSound(uint16_t id, const swf::TSoundData& sound, const swf::TSoundInfo& info) override;
@@ -54,6 +55,7 @@ class TFlashSound final : public QObject, public swf::TSoundOutput {
   struct TStream {
     std::unique_ptr<TMediaPlayer> player;
     const void* timeline = nullptr;
+    bool paces = false;  // the movie's own
     bool sounding = false;
     uint64_t started = 0;
   };

@@ -19,10 +19,10 @@ namespace sf::swf {
 class TSoundOutput {
  public:
   virtual ~TSoundOutput() = default;
-  // The stream of a timeline (the movie's, or one sprite's on the stage: each its own, though
-  // two may play the same) sounds from the start of one of its blocks, until stopped or started
-  // again.
-  virtual void StartStream(const void* timeline, const TStreamSound& stream, int block) = 0;
+  // The stream of a timeline (the movie's, which `paces` its frames, or one sprite's on the stage:
+  // each its own, though two may play the same) sounds from the start of one of its blocks, until
+  // stopped or started again.
+  virtual void StartStream(const void* timeline, const TStreamSound& stream, int block, bool paces) = 0;
   virtual void StopStream(const void* timeline) = 0;
   // Where a timeline's stream stands, in milliseconds from the start of its first block; -1 when
   // it does not sound (not started, stopped, broken off or ended).

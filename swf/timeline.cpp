@@ -75,7 +75,7 @@ void TTimelineInstance::Shown(int32_t frame) {
   if (timeline_.stream && playing_ && !streaming_) {
     const int block = timeline_.stream->BlockOfFrame(frame);
     if (block >= 0) {
-      out->StartStream(this, *timeline_.stream, block);
+      out->StartStream(this, *timeline_.stream, block, nesting_ == 0);
       streaming_ = true;
     }
   }
