@@ -118,6 +118,35 @@ QImage NewLargeBitmap(int width, int height, QImage::Format format) {
   return QImage(memory->data(), width, height, qsizetype(bytesPerLine), format, ReleaseLargeBitmap, memory);
 }
 
+void TPageToucher::Begin(uint8_t* data, size_t bytes) {
+  Wait();
+  if (data == nullptr || bytes == 0) return;
+  thread_ = std::thread([data, bytes] {
+    constexpr size_t kPage = 4096;
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    // The kernel first maps every page for writing in one call (kernels before 5.14 refuse it),
+    // leaving the bytes as they are; the first touch of each page that follows then costs no
+    // fault of this kernel's. Under a hypervisor that maps a page for the processor only at its
+    // first touch, that touch still costs some microseconds, so the pages are touched all the
+    // same: the first paint would otherwise take those 2,000 touches of a screen (15 ms here).
+    // Both together cost half of what touching alone costs (20 against 39 ms of processor time
+    // for the 8 MB of a screen's shared memory here).
+    const uintptr_t from = reinterpret_cast<uintptr_t>(data) & ~uintptr_t(kPage - 1);
+    madvise(reinterpret_cast<void*>(from), reinterpret_cast<uintptr_t>(data) + bytes - from, MADV_POPULATE_WRITE);
+#endif
+    // An atomic or with 0: the page is written, so that it is mapped for writing, and its bytes
+    // stay what they are.
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + 3) & ~uintptr_t(3);
+    const uintptr_t end = reinterpret_cast<uintptr_t>(data) + bytes;
+    for (uintptr_t at = first; at + 4 <= end; at = (at + kPage) & ~uintptr_t(kPage - 1))
+      __atomic_fetch_or(reinterpret_cast<uint32_t*>(at), 0u, __ATOMIC_RELAXED);
+  });
+}
+
+void TPageToucher::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
 void AssignBitmap(QImage& into, const QImage& from) {
   if (from.isNull()) {
     into = QImage();

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 
 namespace sf {
 
@@ -44,5 +45,24 @@ QImage NewLargeBitmap(int width, int height, QImage::Format format);
 // shares them with no other bitmap, else in a new large bitmap. A screen-sized copy that would
 // fault in thousands of fresh small pages at every slide reuses what is there.
 void AssignBitmap(QImage& into, const QImage& from);
+
+// Touches every page of memory that is about to be written as a whole (a window's backing
+// store before its first paint), on a thread of its own, leaving its bytes as they are: the
+// page faults of its first use are taken on another core while this one works. The memory must
+// stay mapped until Wait has returned.
+class TPageToucher {
+ public:
+  TPageToucher() = default;
+  ~TPageToucher() { Wait(); }
+  TPageToucher(const TPageToucher&) = delete;
+  TPageToucher& operator=(const TPageToucher&) = delete;
+
+  // Waits for a touching under way, then begins one over [data, data + bytes).
+  void Begin(uint8_t* data, size_t bytes);
+  void Wait();
+
+ private:
+  std::thread thread_;
+};
 
 }  // namespace sf

@@ -165,11 +165,14 @@ class TfRun : public QWidget {
   // passed over for the rest of the run.
   std::vector<bool> missing_;
   TMediaFile slideMedia_;  // the movie or clip of the flash or video slide
-  // Work of the start done on another core while the first slide is prepared: its fonts
-  // resolved. Joined at the first frame, at the show's end and in the destructor.
+  // Work of the start done on other cores while the first slide is prepared: its fonts resolved,
+  // the window's backing store faulted in. Joined before the window is painted, at the first
+  // frame, at the show's end and in the destructor.
   void WarmFonts();
+  void PrefaultBackingStore();
   void JoinStartHelpers();
   std::thread fontWarmer_;
+  TPageToucher backingTouch_;
   // The first frame: traced, and the show told.
   void FirstFrameShown();
   long long MsSinceStart() const;

@@ -1,6 +1,7 @@
 #include <QDir>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/shm.h>
 #include <set>
 #include <vector>
 
@@ -146,4 +147,39 @@ TEST(Scratch, LargeBitmapsNeverShareLiveMemoryAndCopiesKeepOthersIntact) {
   EXPECT_EQ(into.size(), QSize(10, 20));
   AssignBitmap(into, QImage());
   EXPECT_TRUE(into.isNull());
+}
+
+TEST(Scratch, PageToucherLeavesTheBytesAsTheyAre) {
+  // Odd starts and ends, a page boundary inside the first word: every byte keeps its value, and
+  // nothing past the end is touched (ASan sees a write past it).
+  std::vector<uint8_t> bytes(3 * 4096 + 123);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 31 + 7);
+  const std::vector<uint8_t> before = bytes;
+  TPageToucher toucher;
+  for (const size_t start : {size_t(0), size_t(1), size_t(4094), size_t(4095)}) {
+    toucher.Begin(bytes.data() + start, bytes.size() - start - 3);
+    toucher.Begin(bytes.data() + start, 2);  // waits for the one before, then a run too short to touch
+    toucher.Wait();
+    EXPECT_EQ(bytes, before) << start;
+  }
+  toucher.Begin(nullptr, 100);
+  toucher.Wait();
+}
+
+TEST(Scratch, PageToucherKeepsSharedMemory) {
+  // A window's backing store lies in memory shared with the X server, whose pages the kernel
+  // maps in from the segment: what is in them stays, and a segment not yet touched reads 0.
+  const size_t bytes = 64 * 4096 + 200;
+  const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+  ASSERT_GE(id, 0);
+  auto* data = static_cast<uint8_t*>(shmat(id, nullptr, 0));
+  shmctl(id, IPC_RMID, nullptr);  // freed with the last detach
+  ASSERT_NE(data, reinterpret_cast<uint8_t*>(-1));
+  for (size_t i = 0; i < bytes / 2; ++i) data[i] = uint8_t(i * 13 + 1);
+  TPageToucher toucher;
+  toucher.Begin(data + 3, bytes - 3);
+  toucher.Wait();
+  for (size_t i = 0; i < bytes; ++i)
+    ASSERT_EQ(data[i], i < bytes / 2 ? uint8_t(i * 13 + 1) : 0) << i;
+  shmdt(data);
 }
