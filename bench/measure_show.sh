@@ -17,8 +17,9 @@ display=""
 for d in $(seq 91 140); do [ -e "/tmp/.X$d-lock" ] || { display=$d; break; }; done
 # -noreset: a desktop's X server runs on between shows, as the window manager and the saver daemon
 # stay connected. By default Xvfb resets when its last client leaves (its extensions set up again,
-# the software GL driver loaded again, the keymap compiled again: 60 to 200 ms here), so each run
-# would begin while the server still reset from the one before and wait on it.
+# the software GL driver loaded again, the keymap compiled again: 60 to 200 ms here), and the first
+# client of each new start pays for what the server sets up anew, even when it comes after the reset
+# has ended: every run would measure that rather than the show.
 Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
