@@ -1,11 +1,11 @@
 // The flash window's sound: where the flash control sends a movie's sounds, played through the
 // platform's media player. Each timeline's stream plays in a player of its own, up to four at
-// once (the movie's own, which keeps its place, and its sprites', of which the one started
-// longest ago gives way to a fifth),
-// event sounds in up to eight more (the oldest gives way to a ninth); each is a file in the private temporary folder, written when it
-// first sounds. Nothing of the media player is made before a movie's first sound, so that a
-// movie without sound never starts it. An event sound of many loops is written a minute at a
-// time and opened again where a file ends.
+// once (the movie's own keeps its place; of its sprites' streams, the one started longest ago
+// gives way to a fifth), and event sounds in up to eight more (the oldest gives way to a ninth);
+// each is a file in the private temporary folder, written when it first sounds. Nothing of the
+// media player is made before a movie's first sound, so that a movie without sound never starts
+// it. An event sound of many loops is written a minute at a time and opened again where a file
+// ends.
 #pragma once
 
 #include <QObject>
