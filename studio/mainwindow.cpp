@@ -129,7 +129,6 @@ TStudioWindow::TStudioWindow()
   left->addWidget(MakePreview());
   left->setStretchFactor(0, 3);
   left->setStretchFactor(1, 2);
-  connect(left, &QSplitter::splitterMoved, &previewTimer_, qOverload<>(&QTimer::start));
   splitter_->addWidget(left);
   splitter_->addWidget(tabs);
   splitter_->setStretchFactor(0, 3);
@@ -484,6 +483,7 @@ QWidget* TStudioWindow::MakePreview() {
   preview_->setAlignment(Qt::AlignCenter);
   preview_->setMinimumSize(160, 120);
   preview_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  preview_->installEventFilter(this);  // a new size shows the composed slide scaled anew
   column->addWidget(preview_, 1);
   previewTimer_.setSingleShot(true);
   previewTimer_.setInterval(120);
@@ -500,20 +500,27 @@ QWidget* TStudioWindow::MakePreview() {
 
 void TStudioWindow::UpdatePreview() {
   const QList<int> slides = SelectedSlides();
-  if (slides.isEmpty()) {
+  QString why = "No slide selected";
+  previewShot_ = slides.isEmpty() ? QImage()
+                                  : PreviewSlide(doc_.Show(), slides.front(), previewSize_->currentData().toSize(), 1, &why);
+  if (previewShot_.isNull()) {
     preview_->setPixmap({});
-    preview_->setText("No slide selected");
+    preview_->setText(slides.isEmpty() ? why : "No preview: " + why);
     return;
   }
-  QString why;
-  const QImage shot = PreviewSlide(doc_.Show(), slides.front(), previewSize_->currentData().toSize(), 1, &why);
-  if (shot.isNull()) {
-    preview_->setPixmap({});
-    preview_->setText("No preview: " + why);
-    return;
-  }
-  preview_->setPixmap(QPixmap::fromImage(shot.scaled(preview_->size() * preview_->devicePixelRatioF(), Qt::KeepAspectRatio,
-                                                     Qt::SmoothTransformation)));
+  ShowPreviewShot();
+}
+
+void TStudioWindow::ShowPreviewShot() {
+  if (previewShot_.isNull() || preview_->size().isEmpty()) return;
+  preview_->setPixmap(QPixmap::fromImage(previewShot_.scaled(preview_->size() * preview_->devicePixelRatioF(),
+                                                             Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+bool TStudioWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The label ignores its pixmap's size, so a new pixmap never resizes it: no loop.
+  if (watched == preview_ && event->type() == QEvent::Resize) ShowPreviewShot();
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TStudioWindow::SelectionChanged() {

@@ -38,6 +38,7 @@ class TStudioWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void MakeActions();
@@ -69,6 +70,8 @@ class TStudioWindow : public QMainWindow {
   QWidget* MakePreview();
   // Composes the first selected slide at the chosen screen size, a moment after the last change.
   void UpdatePreview();
+  // Shows the composed slide scaled to the preview's size, as it is now.
+  void ShowPreviewShot();
 
   TStudioDocument doc_;
   TPictureLoader thumbnails_;
@@ -81,6 +84,7 @@ class TStudioWindow : public QMainWindow {
   QLabel* counts_ = nullptr;
   QComboBox* previewSize_ = nullptr;
   QLabel* preview_ = nullptr;
+  QImage previewShot_;  // the slide as composed, at the chosen screen size
   QTimer previewTimer_;
   QProgressBar* progress_ = nullptr;
   QMenu* recent_ = nullptr;

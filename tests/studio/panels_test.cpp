@@ -301,3 +301,26 @@ TEST(StudioWindow, EachMnemonicOfAPageIsItsOwn) {
     check("the show's page " + showTabs->tabText(i));
   }
 }
+
+// The preview fills the room it is given: a window made larger shows the slide larger at once,
+// without an edit to compose it again.
+TEST(StudioWindow, ThePreviewFollowsTheWindowsSize) {
+  Panels p;
+  TStudioWindow window;
+  window.OpenArguments({p.folder});
+  window.resize(900, 700);
+  window.show();
+  auto* list = window.findChild<QListView*>();
+  list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+  auto* preview = window.findChild<QLabel*>("preview");
+  ASSERT_NE(preview, nullptr);
+  auto shown = [&] { return preview->pixmap().size(); };
+  ASSERT_TRUE(WaitUntil([&] { return !shown().isEmpty(); })) << "the first slide is composed";
+  const QSize small = shown();
+  EXPECT_TRUE(small.width() <= preview->width() && small.height() <= preview->height());
+  window.resize(1600, 1200);
+  ASSERT_TRUE(WaitUntil([&] { return shown().width() > small.width() * 3 / 2; }, 1000))
+      << "still " << shown().width() << " wide in a preview " << preview->width() << " wide";
+  // Scaled to fit, its screen's shape kept: one side meets the label's.
+  EXPECT_TRUE(shown().width() == preview->width() || shown().height() == preview->height());
+}
